@@ -1,0 +1,72 @@
+# Shared build settings and helpers.
+set(CMAKE_CXX_STANDARD 17)
+set(CMAKE_CXX_STANDARD_REQUIRED ON)
+set(CMAKE_CXX_EXTENSIONS OFF)
+if(NOT CMAKE_BUILD_TYPE)
+  set(CMAKE_BUILD_TYPE RelWithDebInfo)
+endif()
+# Debug info makes every object and test binary several times larger and slows
+# linking on small machines; the release flavour keeps line tables only.
+set(CMAKE_CXX_FLAGS_RELWITHDEBINFO "-O2 -g1 -DNDEBUG")
+set(CMAKE_C_FLAGS_RELWITHDEBINFO "-O2 -g1 -DNDEBUG")
+
+add_compile_definitions(
+  UNICODE _UNICODE WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0800
+  NOMINMAX STRICT)
+add_compile_options(-Wall -Wextra -Wno-unknown-pragmas -Wno-cast-function-type)
+# A static C and C++ runtime: the program folder needs no MinGW DLLs.
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+set(LUMORA_ROOT ${CMAKE_CURRENT_LIST_DIR}/..)
+get_filename_component(LUMORA_ROOT ${LUMORA_ROOT} ABSOLUTE)
+set(LUMORA_THIRD_PARTY ${LUMORA_ROOT}/third_party)
+
+function(lumora_add_gtest)
+  set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  foreach(t gtest gtest_main gmock gmock_main)
+    if(TARGET ${t})
+      target_compile_options(${t} PRIVATE -w)
+    endif()
+  endforeach()
+endfunction()
+
+# Third-party C sources unpacked by tools/setup from Debian's source packages.
+function(lumora_add_third_party)
+  file(GLOB cjson_dir LIST_DIRECTORIES true ${LUMORA_THIRD_PARTY}/cjson-*)
+  if(cjson_dir)
+    list(GET cjson_dir 0 cjson_dir)
+    add_library(cjson STATIC ${cjson_dir}/cJSON.c)
+    target_include_directories(cjson PUBLIC ${cjson_dir})
+    target_compile_options(cjson PRIVATE -w)
+  endif()
+endfunction()
+
+# lumora_add_test(name SOURCES ... LIBS ... [GUI]) builds a GoogleTest program
+# that ctest runs once under Wine, all its cases in one process.
+function(lumora_add_test name)
+  cmake_parse_arguments(T "GUI" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} gmock gtest_main)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  if(T_GUI)
+    target_link_options(${name} PRIVATE -mwindows -mconsole)
+  endif()
+  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1
+           WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  lumora_windows_path(dist_win ${LUMORA_DIST})
+  lumora_windows_path(source_win ${LUMORA_ROOT})
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT}
+    ENVIRONMENT "LUMORA_DIST=${dist_win};LUMORA_SOURCE=${source_win}")
+endfunction()
+
+# Wine sees the Linux file system as drive Z:.
+function(lumora_windows_path out path)
+  string(REPLACE "/" "\\" win "${path}")
+  set(${out} "Z:${win}" PARENT_SCOPE)
+endfunction()

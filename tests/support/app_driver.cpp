@@ -1,0 +1,132 @@
+#include "support/app_driver.h"
+
+#include "app/app_names.h"
+#include "support/test_paths.h"
+
+namespace test_support {
+
+namespace {
+
+struct FindData {
+  DWORD pid;
+  HWND found;
+};
+
+BOOL CALLBACK FindMainWindowProc(HWND hwnd, LPARAM lparam) {
+  auto* data = reinterpret_cast<FindData*>(lparam);
+  wchar_t class_name[128] = {};
+  GetClassNameW(hwnd, class_name, 128);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (wcscmp(class_name, kMainFrameClassName) == 0 && IsWindowVisible(hwnd) &&
+      (data->pid == 0 || pid == data->pid)) {
+    data->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+LumoraProcess::~LumoraProcess() { Close(); }
+
+bool LumoraProcess::Start(const std::wstring& arguments, const std::wstring& exe_path) {
+  const std::wstring exe = exe_path.empty() ? DistFolder() + L"\\Lumora.exe" : exe_path;
+  std::wstring command = L"\"" + exe + L"\" " + arguments;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  return CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info_) != FALSE;
+}
+
+HWND LumoraProcess::WaitForMainWindow(DWORD timeout_ms) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < timeout_ms) {
+    main_window_ = FindMainWindowOf(info_.dwProcessId);
+    if (main_window_) {
+      return main_window_;
+    }
+    if (WaitForSingleObject(info_.hProcess, 50) == WAIT_OBJECT_0) {
+      return nullptr;
+    }
+  }
+  return nullptr;
+}
+
+std::wstring LumoraProcess::WaitForCaption(const std::wstring& text, DWORD timeout_ms) {
+  const DWORD start = GetTickCount();
+  std::wstring caption;
+  do {
+    caption = WindowCaption(main_window_);
+    if (caption == text) {
+      break;
+    }
+    Sleep(50);
+  } while (GetTickCount() - start < timeout_ms);
+  return caption;
+}
+
+bool LumoraProcess::WaitForExit(DWORD timeout_ms, DWORD* exit_code) {
+  if (!info_.hProcess || WaitForSingleObject(info_.hProcess, timeout_ms) != WAIT_OBJECT_0) {
+    return false;
+  }
+  if (exit_code) {
+    GetExitCodeProcess(info_.hProcess, exit_code);
+  }
+  return true;
+}
+
+void LumoraProcess::Close() {
+  if (!info_.hProcess) {
+    return;
+  }
+  if (main_window_ && IsWindow(main_window_)) {
+    PostMessageW(main_window_, WM_CLOSE, 0, 0);
+  }
+  if (WaitForSingleObject(info_.hProcess, 10000) != WAIT_OBJECT_0) {
+    TerminateProcess(info_.hProcess, 1);
+    WaitForSingleObject(info_.hProcess, 5000);
+  }
+  CloseHandle(info_.hProcess);
+  CloseHandle(info_.hThread);
+  info_ = {};
+  main_window_ = nullptr;
+}
+
+std::wstring WindowCaption(HWND hwnd) {
+  wchar_t text[1024] = {};
+  // Through the message, not the cached text, so a hung window shows as such.
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                           5000, &length)) {
+    return std::wstring();
+  }
+  return std::wstring(text, length);
+}
+
+HWND FindMainWindowOf(DWORD pid) {
+  FindData data = {pid, nullptr};
+  EnumWindows(FindMainWindowProc, reinterpret_cast<LPARAM>(&data));
+  return data.found;
+}
+
+COLORREF ScreenPixel(int x, int y) {
+  HDC screen = GetDC(nullptr);
+  const COLORREF color = GetPixel(screen, x, y);
+  ReleaseDC(nullptr, screen);
+  return color;
+}
+
+void PumpFor(DWORD ms) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < ms) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    Sleep(10);
+  }
+}
+
+}  // namespace test_support

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace test_support {
+
+// Drives a real Lumora.exe: starts it, finds its main window, posts messages,
+// reads its caption and the screen, and ends it.
+class LumoraProcess {
+ public:
+  LumoraProcess() = default;
+  ~LumoraProcess();
+  LumoraProcess(const LumoraProcess&) = delete;
+  LumoraProcess& operator=(const LumoraProcess&) = delete;
+
+  // arguments is the command-line text after the program path.
+  bool Start(const std::wstring& arguments, const std::wstring& exe_path = std::wstring());
+  // The visible main window of this process, waiting up to timeout_ms.
+  HWND WaitForMainWindow(DWORD timeout_ms = 15000);
+  // Waits until the caption equals text; returns the last caption seen.
+  std::wstring WaitForCaption(const std::wstring& text, DWORD timeout_ms = 10000);
+  // Waits for the process to end; false on timeout.
+  bool WaitForExit(DWORD timeout_ms, DWORD* exit_code = nullptr);
+  // Asks the main window to close, then ends the process if it lingers.
+  void Close();
+
+  HWND main_window() const { return main_window_; }
+  DWORD pid() const { return info_.dwProcessId; }
+  HANDLE process() const { return info_.hProcess; }
+
+ private:
+  PROCESS_INFORMATION info_ = {};
+  HWND main_window_ = nullptr;
+};
+
+std::wstring WindowCaption(HWND hwnd);
+// Every visible top-level main window of the program, in any process.
+HWND FindMainWindowOf(DWORD pid);
+// The colour of one screen pixel, read back through the screen DC.
+COLORREF ScreenPixel(int x, int y);
+// Pumps this thread's messages for ms milliseconds.
+void PumpFor(DWORD ms);
+
+}  // namespace test_support
