@@ -140,10 +140,17 @@ std::wstring CCommandLine::StartSourceTag(const std::wstring& from_value) {
     const wchar_t* from;
     const wchar_t* tag;
   } kTags[] = {
-      {L"task", L"auto"},      {L"reg_run", L"auto_reg"},      {L"svc", L"svc"},
-      {L"startmenu", L"menu"}, {L"main", L"main"},             {L"desktop", L"lnk"},
-      {L"tray", L"tray"},      {L"newinstall", L"newinstall"}, {L"upinstall", L"upinstall"},
-      {L"contextmenu", L"contextmenu"}, {L"openwith", L"shell"},
+      {L"task", L"auto"},
+      {L"reg_run", L"auto_reg"},
+      {L"svc", L"svc"},
+      {L"startmenu", L"menu"},
+      {L"main", L"main"},
+      {L"desktop", L"lnk"},
+      {L"tray", L"tray"},
+      {L"newinstall", L"newinstall"},
+      {L"upinstall", L"upinstall"},
+      {L"contextmenu", L"contextmenu"},
+      {L"openwith", L"shell"},
   };
   for (const auto& entry : kTags) {
     if (from_value == entry.from) {

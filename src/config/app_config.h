@@ -18,28 +18,28 @@ class CAppConfig : public CSingletonT<CAppConfig> {
   CAppConfig& operator=(const CAppConfig&) = delete;
 
   // Stored in section "app" unless noted.
-  std::wstring last_position;            // "MAX" or "l_t_r_b"; not read by Load
-  int32_t max_zoom_ratio = 8;            // 4 to 32
-  int32_t view_margin = 24;              // 0 to 64
+  std::wstring last_position;  // "MAX" or "l_t_r_b"; not read by Load
+  int32_t max_zoom_ratio = 8;  // 4 to 32
+  int32_t view_margin = 24;    // 0 to 64
   COLORREF canvas_back_color = RGB(39, 39, 39);
   int32_t hardware_zoom = 0;
-  int32_t gps_map_vendor = 0;            // 1: map service A, 0: map service B
-  int32_t toolbar_dock = 1;              // 1: bottom edge, 0: below the title
-  std::wstring language_id;              // language file name
+  int32_t gps_map_vendor = 0;  // 1: map service A, 0: map service B
+  int32_t toolbar_dock = 1;    // 1: bottom edge, 0: below the title
+  std::wstring language_id;    // language file name
   int32_t show_delete_confirm = 1;
-  int32_t mouse_wheel_action = 99;       // 0 page turn, 1 zoom, 99 not chosen
+  int32_t mouse_wheel_action = 99;  // 0 page turn, 1 zoom, 99 not chosen
   int32_t show_wheel_favorite = 1;
-  int32_t double_click_action = 0;       // 0 twice the fit ratio, 1 actual size
+  int32_t double_click_action = 0;  // 0 twice the fit ratio, 1 actual size
   int32_t view_folder_loop = 0;
   int32_t rotate_auto_save = 0;
   int32_t long_image_mode = 0;
-  int32_t save_jpeg_quality = 80;        // 0 to 100
+  int32_t save_jpeg_quality = 80;  // 0 to 100
   int32_t preload_enable = 1;
   int32_t orientation_by_tag = 0;
   int32_t ignore_embedded_icc = 0;
   int32_t only_one_instance = 0;
   int32_t completely_exit = 0;
-  int32_t quick_index_value = 1;         // not stored
+  int32_t quick_index_value = 1;  // not stored
   int32_t set_default_viewer = 0;
   int32_t default_viewer_start_tip = 1;
   int32_t user_set_default_viewer = 0;
@@ -53,8 +53,8 @@ class CAppConfig : public CSingletonT<CAppConfig> {
   int32_t loaded_lockscreen_time = 210;
   // Not stored: run-time state shared between areas.
   HBRUSH canvas_brush = nullptr;
-  int32_t current_effect = 0;            // display enhancement 0 to 3
-  int32_t fit_toggle_state = 1;          // state of the 20002 toggle
+  int32_t current_effect = 0;    // display enhancement 0 to 3
+  int32_t fit_toggle_state = 1;  // state of the 20002 toggle
 
   // The per-user data folder "<roaming app data>\Lumora\" and the program
   // folder, both with a trailing backslash.

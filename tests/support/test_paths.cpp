@@ -42,8 +42,8 @@ std::wstring SourceFolder() { return EnvOr(L"LUMORA_SOURCE", ExeFolder() + L"\\.
 ScratchFolder::ScratchFolder(const std::wstring& name) {
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
-  path_ = std::wstring(temp) + L"lumora-test-" + name + L"-" + std::to_wstring(GetCurrentProcessId()) +
-          L"-" + std::to_wstring(GetTickCount());
+  path_ = std::wstring(temp) + L"lumora-test-" + name + L"-" +
+          std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount());
   RemoveTree(path_);
   CreateDirectoryW(path_.c_str(), nullptr);
 }
@@ -56,7 +56,8 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
     return false;
   }
   DWORD written = 0;
-  const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  const BOOL ok =
+      WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   CloseHandle(file);
   return ok && written == bytes.size();
 }
