@@ -219,6 +219,12 @@ TEST(AppConfigTest, LanguageIdResolvesToAnInstalledFile) {
   }
   // Only the process-wide store picks the language of the texts.
   EXPECT_EQ(current_before, GetCurrentLanguageFile());
+
+  // The fallback is what the next save stores.
+  ASSERT_TRUE(sandbox.WriteSettings("[app]\r\nlanguage_id=fr.ini\r\n"));
+  sandbox.MakeConfig()->Save();
+  EXPECT_THAT(DecodeSettings(sandbox.ReadSettingsBytes()),
+              testing::HasSubstr(L"\r\nlanguage_id=en.ini\r\n"));
 }
 
 TEST(AppConfigTest, LongValuesAreReadAgainWhole) {

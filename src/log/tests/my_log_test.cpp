@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -72,6 +73,16 @@ TEST(LogLineTest, LineHoldsLevelTagAndMessageInOrder) {
   mixed << "enable:" << static_cast<long long>(-4294967296LL) << ' ' << 7u << L' '
         << std::string("\xE6\x8B\x8D\xE6\x91\x84\xE5\x9C\xB0") << std::wstring(L"!");
   EXPECT_EQ(L"[I][   2][b] enable:-4294967296 7 \x62CD\x6444\x5730!", mixed.str());
+}
+
+TEST(MyLogTest, DefaultLogLivesInTheDataFolder) {
+  wchar_t app_data[MAX_PATH] = {};
+  ASSERT_EQ(S_OK, SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, app_data));
+  std::wstring expected = app_data;
+  if (expected.back() != L'\\') {
+    expected += L'\\';
+  }
+  EXPECT_EQ(expected + L"Lumora\\main.log", CMyLog::DefaultLogPath());
 }
 
 TEST(MyLogTest, WithoutMarkerNothingIsCreated) {
