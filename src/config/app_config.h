@@ -12,7 +12,14 @@
 // shared between areas. Members are in the order the file's keys are listed.
 class CAppConfig : public CSingletonT<CAppConfig> {
  public:
+  // The process-wide store (GetInstance): config.ini in the data folder,
+  // language files in the program's locales folder. Creates the data folder,
+  // loads the file and makes its language file the one the texts come from.
   CAppConfig();
+  // A store on a settings file of the caller's choice, with its language
+  // resolved in |language_folder| (trailing backslash); it changes nothing
+  // else in the process. For tests and tools.
+  CAppConfig(const std::wstring& settings_file, const std::wstring& language_folder);
   ~CAppConfig();
   CAppConfig(const CAppConfig&) = delete;
   CAppConfig& operator=(const CAppConfig&) = delete;
@@ -56,8 +63,46 @@ class CAppConfig : public CSingletonT<CAppConfig> {
   int32_t current_effect = 0;    // display enhancement 0 to 3
   int32_t fit_toggle_state = 1;  // state of the 20002 toggle
 
+  // Re-reads sections "app" and "lockscreen"; keys absent from the file keep
+  // the member's current value. Out-of-range values are clamped.
+  void Load();
+  // Writes every stored member; the "lockscreen" section only once the user
+  // has changed it. The file is replaced only when the new one is complete.
+  void Save();
+  // Re-reads show_wheel_favorite and mouse_wheel_action only.
+  void ReloadWheelSettings();
+  // "Default"/sniptool_hotkey: virtual key in bits 0-7, modifiers in 8-15; 0 when absent.
+  int32_t ReadSnipHotkey() const;
+
+  // The language file for the system's default locale, e.g. "cn_simp.ini".
+  static std::wstring DefaultLanguageFile();
+  static std::wstring LanguageFileForLocale(const std::wstring& locale_name);
+
+  // last_position becomes "MAX" or the window rectangle in screen coordinates.
+  void SaveWindowPlacement(HWND window);
+  // Places or maximises |window| as last_position says, fitted to the work
+  // area; an empty last_position is first set to the default rectangle.
+  void RestoreWindowPlacement(HWND window);
+
+  // The web map link for a GPS position "latitude,longitude" with the
+  // chosen gps_map_vendor; empty for a malformed position.
+  std::wstring MapLink(const std::wstring& location) const;
+  // Opens MapLink in the browser; false when there is nothing to open or
+  // the shell refused.
+  bool OpenMapLink(const std::wstring& location) const;
+
+  const std::wstring& settings_file() const { return settings_file_; }
+
   // The per-user data folder "<roaming app data>\Lumora\" and the program
   // folder, both with a trailing backslash.
   static std::wstring GetDataFolder();
   static std::wstring GetProgramFolder();
+
+ private:
+  void Construct(const std::wstring& language_folder, bool make_language_current);
+  bool ReadNumber(const wchar_t* section, const wchar_t* key, int64_t* value) const;
+  bool ReadText(const wchar_t* section, const wchar_t* key, std::wstring* value) const;
+  void LoadWheelSettings();
+
+  std::wstring settings_file_;
 };

@@ -1,0 +1,121 @@
+#include "log/my_log.h"
+
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <iostream>
+#include <mutex>
+
+namespace {
+
+class CLockGuard {
+ public:
+  explicit CLockGuard(CRITICAL_SECTION* lock) : lock_(lock) { EnterCriticalSection(lock_); }
+  ~CLockGuard() { LeaveCriticalSection(lock_); }
+  CLockGuard(const CLockGuard&) = delete;
+  CLockGuard& operator=(const CLockGuard&) = delete;
+
+ private:
+  CRITICAL_SECTION* lock_;
+};
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+std::string ToUtf8(const std::wstring& text) {
+  if (text.empty()) {
+    return std::string();
+  }
+  const int size = static_cast<int>(text.size());
+  const int length =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) {
+    return std::string();
+  }
+  std::string bytes(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &bytes[0], length, nullptr, nullptr);
+  return bytes;
+}
+
+}  // namespace
+
+CMyLog::CMyLog() { InitializeCriticalSection(&lock_); }
+
+CMyLog::~CMyLog() {
+  if (file_ != INVALID_HANDLE_VALUE) {
+    CloseHandle(file_);
+  }
+  DeleteCriticalSection(&lock_);
+}
+
+std::wstring CMyLog::DefaultLogPath() {
+  // Computed here rather than taken from the settings store, which logs
+  // through this class and is created after it.
+  wchar_t app_data[MAX_PATH] = {};
+  wchar_t canonical[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, app_data);
+  PathCanonicalizeW(canonical, app_data);
+  std::wstring path = canonical;
+  if (!path.empty() && path.back() != L'\\') {
+    path += L'\\';
+  }
+  return path + L"Lumora\\main.log";
+}
+
+void CMyLog::Open() { Open(DefaultLogPath()); }
+
+void CMyLog::Open(const std::wstring& log_path) {
+  CLockGuard guard(&lock_);
+  if (file_ != INVALID_HANDLE_VALUE) {
+    return;
+  }
+  const std::wstring marker_path = log_path + L".on";
+  HANDLE marker = CreateFileW(marker_path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (marker == INVALID_HANDLE_VALUE) {
+    return;
+  }
+  CloseHandle(marker);
+  file_ = CreateFileW(log_path.c_str(), FILE_APPEND_DATA, kShareAll, nullptr, OPEN_ALWAYS,
+                      FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file_ == INVALID_HANDLE_VALUE) {
+    return;
+  }
+  LARGE_INTEGER size = {};
+  if (GetFileSizeEx(file_, &size) && size.QuadPart == 0) {
+    // A byte order mark lets editors tell the UTF-8 text from the ANSI code page.
+    DWORD written = 0;
+    WriteFile(file_, "\xEF\xBB\xBF", 3, &written, nullptr);
+  }
+}
+
+bool CMyLog::IsFileOpen() const {
+  CLockGuard guard(&lock_);
+  return file_ != INVALID_HANDLE_VALUE;
+}
+
+void CMyLog::Write(const CLogLine& line) {
+  CLockGuard guard(&lock_);
+  pending_ += line.str();
+  if (file_ != INVALID_HANDLE_VALUE) {
+    WriteToFile(pending_);
+  }
+  std::wcout << pending_ << L'\n';
+  std::wcout.flush();
+  // Text the console cannot convert fails the stream; later lines must still show.
+  std::wcout.clear();
+  pending_.clear();
+}
+
+void CMyLog::WriteToFile(const std::wstring& text) {
+  // Written straight to the file with no buffer of ours, so every line is
+  // in the file even when the process dies right after.
+  const std::string bytes = ToUtf8(text) + "\r\n";
+  DWORD written = 0;
+  WriteFile(file_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+void CLogLineSender::operator&(const CLogLine& line) const {
+  if (CMyLog* log = CMyLog::GetInstance()) {
+    log->Write(line);
+  }
+}
