@@ -1,0 +1,375 @@
+#include "app/orvanedlg.h"
+
+#include <shellapi.h>
+#include <shlwapi.h>
+
+#include "app/app_names.h"
+#include "app/command_line.h"
+#include "config/app_config.h"
+#include "image/image_format.h"
+#include "log/my_log.h"
+#include "resource_ids.h"
+#include "widgets/window_title.h"
+
+namespace {
+
+constexpr UINT_PTR kExitTimer = 4096;
+constexpr UINT_PTR kTrayTimer = 4097;
+constexpr UINT_PTR kStartStatTimer = 4098;
+
+constexpr UINT kChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTOP;
+
+// SetWindowPos flags that move or resize without side effects.
+constexpr UINT kQuietMove = SWP_NOZORDER | SWP_NOACTIVATE;
+
+bool Exists(const wchar_t* path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
+
+}  // namespace
+
+COrvaneDlg::COrvaneDlg() : CDialog(IDD_MAIN_FRAME, nullptr) {
+  CDialog::RegisterDialogClassCopy(kMainFrameClassName);
+}
+
+COrvaneDlg::~COrvaneDlg() { DestroyWindowNow(); }
+
+BOOL COrvaneDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+
+  // Hand-over, dropped files and the drag-and-drop helper message also
+  // from processes of lower integrity.
+  using FilterFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+  if (auto filter = reinterpret_cast<FilterFn>(
+          GetProcAddress(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx"))) {
+    for (UINT message : {0x004Au, 0x0233u, 0x0049u}) {
+      filter(hwnd_, message, 1 /* MSGFLT_ALLOW */, nullptr);
+    }
+  }
+
+  CAppConfig::GetInstance()->RestoreWindowPlacement(hwnd_);
+
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  SendMessageW(hwnd_, WM_SETICON, ICON_BIG,
+               reinterpret_cast<LPARAM>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_MAIN), IMAGE_ICON,
+                                                   GetSystemMetrics(SM_CXICON),
+                                                   GetSystemMetrics(SM_CYICON), 0)));
+  SendMessageW(hwnd_, WM_SETICON, ICON_SMALL,
+               reinterpret_cast<LPARAM>(LoadImageW(
+                   instance, MAKEINTRESOURCEW(IDI_MAIN), IMAGE_ICON,
+                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
+
+  logo_.Create(hwnd_, 103, {9, 6, 103, 30}, kChildStyle);
+  menu_bar_.Create(hwnd_, 103, {0, 1, 30, 31}, kChildStyle);
+
+  PostMessageW(hwnd_, UM_STARTUP_OPEN, 0, 0);
+  DragAcceptFiles(hwnd_, TRUE);
+  quit_message_ = RegisterWindowMessageW(L"Lumora_quit_broadcast_msg");
+  accelerators_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_MAIN_ACCELERATORS));
+
+  CCommandLine* command_line = CCommandLine::GetInstance();
+  if (command_line->HasSwitch(L"--setting")) {
+    PostMessageW(hwnd_, WM_COMMAND, ID_SETTINGS, 0);
+  } else if (command_line->HasSwitch(L"--LockscreenSet")) {
+    PostMessageW(hwnd_, UM_SETTINGS_PAGE4, 0, 0);
+  }
+
+  HWND title = GetDlgItem(hwnd_, IDC_TITLE_TEXT);
+  SetWindowLongPtrW(title, GWL_STYLE, GetWindowLongPtrW(title, GWL_STYLE) | SS_CENTERIMAGE);
+  SetWindowPos(title, nullptr, 105, 1, 0, 29, kQuietMove);
+  SetWindowTextW(title, L"");
+  ShowWindow(title, SW_SHOW);
+  CreateTitleFonts();
+  close_button_.Attach(IDC_CLOSE_BUTTON, hwnd_);
+  close_button_.LoadFromResource(IDB_BUTTON_CLOSE, 3);
+  maximize_button_.Attach(IDC_MAXIMIZE_BUTTON, hwnd_);
+  maximize_button_.LoadFromResource(IDB_BUTTON_RESTORE, 3);
+  minimize_button_.Attach(IDC_MINIMIZE_BUTTON, hwnd_);
+  minimize_button_.LoadFromResource(IDB_BUTTON_MINIMIZE, 3);
+  SetWindowLongPtrW(hwnd_, GWL_STYLE, GetWindowLongPtrW(hwnd_, GWL_STYLE) & ~WS_CAPTION);
+  SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+
+  CWindowTitle::GetInstance()->SetMainWindow(hwnd_);
+  CWindowTitle::GetInstance()->Refresh();
+
+  SetForegroundWindow(hwnd_);
+  SetTimer(hwnd_, kTrayTimer, 1000, nullptr);
+  SetTimer(hwnd_, kStartStatTimer, 1000, nullptr);
+  return TRUE;
+}
+
+void COrvaneDlg::CreateTitleFonts() {
+  LOGFONTW face = {};
+  face.lfHeight = -12;
+  face.lfWeight = FW_NORMAL;
+  face.lfCharSet = DEFAULT_CHARSET;
+  face.lfQuality = CLEARTYPE_QUALITY;
+  wcscpy_s(face.lfFaceName, L"微软雅黑");
+  title_font_.CreateFontIndirect(face);
+  face.lfWeight = FW_BOLD;
+  title_font_bold_.CreateFontIndirect(face);
+  SendMessageW(GetDlgItem(hwnd_, IDC_TITLE_TEXT), WM_SETFONT,
+               reinterpret_cast<WPARAM>(title_font_.get()), FALSE);
+}
+
+BOOL COrvaneDlg::PreTranslateMessage(MSG* msg) {
+  if (accelerators_ && TranslateAcceleratorW(hwnd_, accelerators_, msg)) {
+    return TRUE;
+  }
+  if (msg->message == WM_CHAR) {
+    return TRUE;
+  }
+  if (msg->message == quit_message_ && quit_message_ != 0) {
+    EndDialog(IDCANCEL);
+    return TRUE;
+  }
+  return CDialog::PreTranslateMessage(msg);
+}
+
+void COrvaneDlg::OnCancel() {
+  if (IsFullScreen()) {
+    SendMessageW(hwnd_, WM_COMMAND, ID_FULL_SCREEN, 0);
+    return;
+  }
+  EndDialog(IDCANCEL);
+}
+
+void COrvaneDlg::StartOrderlyClose() {
+  closing_ = true;
+  PostMessageW(hwnd_, quit_message_, 0, 0);
+  SendMessageW(hwnd_, WM_CLOSE, 0, 0);
+  SetTimer(hwnd_, kExitTimer, 1000, nullptr);
+}
+
+void COrvaneDlg::OnTimer(UINT_PTR id) {
+  switch (id) {
+    case kExitTimer:
+      ExitProcess(0);
+    case kTrayTimer:
+    case kStartStatTimer:
+      KillTimer(hwnd_, id);
+      break;
+    default:
+      break;
+  }
+}
+
+void COrvaneDlg::ToggleAlwaysOnTop() {
+  const bool topmost = (GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+  SetWindowPos(hwnd_, topmost ? HWND_NOTOPMOST : HWND_TOPMOST, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void COrvaneDlg::SetToolbarDock(int dock) {
+  CAppConfig::GetInstance()->toolbar_dock = dock;
+  LayoutChildren();
+  Invalidate();
+}
+
+void COrvaneDlg::BringForward() {
+  if (IsIconic(hwnd_)) {
+    ShowWindow(hwnd_, SW_RESTORE);
+  } else {
+    SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  }
+}
+
+void COrvaneDlg::OpenPath(const std::wstring& path) {
+  CWindowTitle::GetInstance()->SetPicture(path, 0, 0, L"");
+}
+
+void COrvaneDlg::OnStartupOpen() {
+  UpdateWindow(hwnd_);
+  const std::wstring path = CCommandLine::GetInstance()->GetImagePath();
+  if (!path.empty()) {
+    OpenPath(path);
+  }
+}
+
+void COrvaneDlg::OnOpenHandedOver(const wchar_t* path) {
+  if (IsIconic(hwnd_)) {
+    ShowWindow(hwnd_, SW_RESTORE);
+  }
+  HWND foreground = GetForegroundWindow();
+  const DWORD foreground_thread = GetWindowThreadProcessId(foreground, nullptr);
+  const DWORD this_thread = GetCurrentThreadId();
+  const bool attached =
+      foreground_thread != this_thread && AttachThreadInput(this_thread, foreground_thread, TRUE);
+  BringWindowToTop(hwnd_);
+  SetForegroundWindow(hwnd_);
+  if (attached) {
+    AttachThreadInput(this_thread, foreground_thread, FALSE);
+  }
+  if (path) {
+    OpenPath(path);
+  }
+}
+
+LRESULT COrvaneDlg::OnCopyData(const COPYDATASTRUCT* data) {
+  if (closing_) {
+    return 0;
+  }
+  if (!data || data->dwData != kHandOverTag) {
+    return Default();
+  }
+  if (!data->lpData) {
+    return 0;
+  }
+  // The text is UTF-16; take at most what fits in cbData and stop at the
+  // first zero, so a record without its terminating zero is still safe.
+  const auto* chars = static_cast<const wchar_t*>(data->lpData);
+  const size_t max_chars = data->cbData / sizeof(wchar_t);
+  size_t length = 0;
+  while (length < max_chars && chars[length] != L'\0') {
+    ++length;
+  }
+  const std::wstring text(chars, length);
+
+  CCommandLine received;
+  received.Parse(text);
+  if (received.HasSwitch(L"setting")) {
+    SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    PostMessageW(hwnd_, WM_COMMAND, ID_SETTINGS, 0);
+    return 1;
+  }
+  if (received.HasSwitch(L"show-existing")) {
+    BringForward();
+    return 1;
+  }
+  if (received.HasSwitch(L"LockscreenSet")) {
+    LOG_INFO << "Post LockscreenSet";
+    PostMessageW(hwnd_, UM_SETTINGS_PAGE4, 0, 0);
+    return 1;
+  }
+  if (!text.empty() && Exists(text.c_str())) {
+    SendMessageW(hwnd_, UM_OPEN_HANDED_OVER, reinterpret_cast<WPARAM>(text.c_str()), 0);
+    return 1;
+  }
+  BringForward();
+  return 1;
+}
+
+void COrvaneDlg::OnDropFiles(HDROP drop) {
+  wchar_t path[MAX_PATH + 1] = {};
+  const UINT length = DragQueryFileW(drop, 0, path, MAX_PATH + 1);
+  DragFinish(drop);
+  if (length == 0 || length > MAX_PATH) {
+    return;
+  }
+  if (GetImageFormatClass(path) != kFormatNone) {
+    OpenPath(path);
+  }
+}
+
+void COrvaneDlg::OnCommand(UINT id) {
+  switch (id) {
+    case ID_FULL_SCREEN:
+      ToggleFullScreen();
+      break;
+    case ID_ALWAYS_ON_TOP:
+      ToggleAlwaysOnTop();
+      break;
+    case ID_WHEEL_PAGE:
+    case ID_WHEEL_ZOOM: {
+      CAppConfig* config = CAppConfig::GetInstance();
+      config->mouse_wheel_action = id == ID_WHEEL_PAGE ? 0 : 1;
+      config->show_wheel_favorite = 0;
+      break;
+    }
+    case ID_TOOLBAR_TOP:
+      SetToolbarDock(0);
+      break;
+    case ID_TOOLBAR_BOTTOM:
+      SetToolbarDock(1);
+      break;
+    case ID_SHOW_LOCATION:
+      break;
+    case IDC_CLOSE_BUTTON:
+      StartOrderlyClose();
+      break;
+    case IDC_MAXIMIZE_BUTTON:
+      SendMessageW(hwnd_, WM_SYSCOMMAND, IsZoomed(hwnd_) ? SC_RESTORE : SC_MAXIMIZE, 0);
+      break;
+    case IDC_MINIMIZE_BUTTON:
+      SendMessageW(hwnd_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+      break;
+    default:
+      break;
+  }
+}
+
+LRESULT COrvaneDlg::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (LOWORD(wparam) != IDOK && LOWORD(wparam) != IDCANCEL) {
+        OnCommand(LOWORD(wparam));
+        return 0;
+      }
+      break;
+    case WM_SIZE:
+      OnSize(static_cast<UINT>(wparam), LOWORD(lparam), HIWORD(lparam));
+      return 0;
+    case WM_GETMINMAXINFO:
+      OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lparam));
+      return 0;
+    case WM_NCHITTEST:
+      return OnNcHitTest(lparam);
+    case WM_PAINT:
+      OnPaint();
+      return 0;
+    case WM_CTLCOLORSTATIC:
+      return OnCtlColor(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
+    case WM_TIMER:
+      OnTimer(wparam);
+      return 0;
+    case WM_DROPFILES:
+      OnDropFiles(reinterpret_cast<HDROP>(wparam));
+      return 0;
+    case WM_COPYDATA:
+      return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lparam));
+    case WM_QUERYENDSESSION:
+      StartOrderlyClose();
+      return TRUE;
+    case UM_STARTUP_OPEN:
+      OnStartupOpen();
+      return 0;
+    case UM_OPEN_HANDED_OVER:
+      OnOpenHandedOver(reinterpret_cast<const wchar_t*>(wparam));
+      return 0;
+    case UM_MAIN_MENU_CHOICE:
+      switch (wparam) {
+        case ID_OPEN:
+        case ID_ALWAYS_ON_TOP:
+        case ID_SETTINGS:
+        case ID_ABOUT:
+        case ID_FEEDBACK:
+        case ID_WHEEL_PAGE:
+        case ID_WHEEL_ZOOM:
+        case ID_TOGGLE_DEFAULT_VIEWER:
+          OnCommand(static_cast<UINT>(wparam));
+          break;
+        default:
+          break;
+      }
+      return 0;
+    case UM_TITLE_WIDTH:
+      OnTitleWidth(static_cast<int>(wparam), static_cast<int>(lparam));
+      return 0;
+    case WM_DESTROY:
+      CAppConfig::GetInstance()->SaveWindowPlacement(hwnd_);
+      CAppConfig::GetInstance()->Save();
+      break;
+    default:
+      break;
+  }
+  return CDialog::WindowProc(message, wparam, lparam);
+}
+
+void COrvaneDlg::OnTitleWidth(int width, int height) {
+  logo_.Switch(CWindowTitle::GetInstance()->HasFileName());
+  const RECT logo_client = logo_.GetClientRect();
+  HWND title = GetDlgItem(hwnd_, IDC_TITLE_TEXT);
+  SetWindowPos(title, nullptr, logo_client.right + 16, 1, width, height, kQuietMove);
+  InvalidateRect(title, nullptr, TRUE);
+}

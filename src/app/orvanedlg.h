@@ -1,0 +1,98 @@
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "framework/dialog.h"
+#include "framework/gdi_objects.h"
+#include "widgets/png_button.h"
+#include "widgets/wnd_main_logo.h"
+#include "widgets/wnd_main_menubar.h"
+
+// Private messages of the main window.
+constexpr UINT UM_REFRESH_ALL = 0x81FC;
+constexpr UINT UM_STARTUP_OPEN = 0x81FE;
+constexpr UINT UM_OPEN_HANDED_OVER = 0x81FF;
+constexpr UINT UM_DEFAULT_VIEWER_PROMPT = 0x8200;
+constexpr UINT UM_QUICK_INDEX_CHANGED = 0x8201;
+constexpr UINT UM_DEFAULT_VIEWER_STATE = 0x8202;
+constexpr UINT UM_MAIN_MENU_CHOICE = 0x8203;
+constexpr UINT UM_FEEDBACK_CLOSED = 0x8204;
+constexpr UINT UM_RESIZE_DONE = 0x8205;
+constexpr UINT UM_SETTINGS_PAGE4 = 0x8206;
+constexpr UINT UM_TITLE_WIDTH = 0x5220;
+
+// The tag of the hand-over record another process sends with WM_COPYDATA.
+constexpr ULONG_PTR kHandOverTag = 0x22678201;
+
+// The one main window: a frameless dialog run modally, owning the widget
+// windows of the title strip, the toolbar and the picture view, and turning
+// keys, menu choices and messages of other processes into operations.
+class COrvaneDlg : public CDialog {
+ public:
+  COrvaneDlg();
+  ~COrvaneDlg() override;
+
+  BOOL OnInitDialog() override;
+  BOOL PreTranslateMessage(MSG* msg) override;
+  void OnCancel() override;
+  LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+  // Frame.
+  void LayoutChildren();
+  void ToggleFullScreen();
+  bool IsFullScreen() const { return full_screen_ != 0; }
+  bool IsClosing() const { return closing_; }
+
+  // Geometry of the children in a client area of width w and height h.
+  static RECT ToolbarRect(int w, int h, bool docked_bottom);
+  static RECT ImageViewRect(int w, int h, bool docked_bottom);
+
+  static constexpr int kTitleStripHeight = 31;
+  static constexpr int kDragStripBottom = 29;
+  static constexpr int kMinWidth = 700;
+  static constexpr int kMinHeight = 500;
+
+ private:
+  // Messages.
+  void OnCommand(UINT id);
+  LRESULT OnCopyData(const COPYDATASTRUCT* data);
+  void OnDropFiles(HDROP drop);
+  void OnSize(UINT type, int width, int height);
+  void OnGetMinMaxInfo(MINMAXINFO* info);
+  LRESULT OnNcHitTest(LPARAM lparam);
+  LRESULT OnCtlColor(HDC dc, HWND control);
+  void OnPaint();
+  void OnTimer(UINT_PTR id);
+  void OnTitleWidth(int width, int height);
+  void OnStartupOpen();
+  void OnOpenHandedOver(const wchar_t* path);
+
+  // Commands.
+  void StartOrderlyClose();
+  void ToggleAlwaysOnTop();
+  void SetToolbarDock(int dock);
+  void OpenPath(const std::wstring& path);
+  void BringForward();
+
+  void CreateTitleFonts();
+  void PlaceWindowButtons(UINT size_type, int width);
+
+  WndMainLogo logo_;
+  WndMainMenubar menu_bar_;
+  HACCEL accelerators_ = nullptr;
+  std::unique_ptr<RECT> saved_rect_;
+  UINT quit_message_ = 0;
+  CBrush background_brush_;
+  CFont title_font_;
+  CFont title_font_bold_;
+  CPngButton close_button_;
+  CPngButton maximize_button_;
+  CPngButton minimize_button_;
+  RECT region_rect_ = {};
+  int corner_width_ = 0;
+  int corner_height_ = 0;
+  int full_screen_ = 0;
+  bool closing_ = false;
+};

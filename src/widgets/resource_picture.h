@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+#include "image/obj_image.h"
+
+// Reads "<program folder>\resources\<name>" with GDI+ into a 32-bit buffer of
+// premultiplied alpha, ready for DrawTo. False (and an empty buffer) when the
+// file is missing or unreadable.
+bool LoadResourcePicture(const std::wstring& name, FCObjImage& image);
+
+// The same for any file.
+bool LoadPictureFile(const std::wstring& path, FCObjImage& image);
