@@ -8,7 +8,7 @@
   L"*.pcx;*.pfm;*.pct;*.pict;*.pic;*.pbm;*.pgm;*.ppm;*.ras;*.sgi;*.rgb;*.rgba;*.bw;*.tga;"      \
   L"*.targa;*.wap;*.wbmp;*.wbm;*.webp;*.xbm;*.xpm;*.3fr;*.arw;*.bay;*.bmq;*.cap;*.cine;*.cr2;"  \
   L"*.crw;*.cs1;*.dc2;*.dcr;*.drf;*.dsc;*.dng;*.erf;*.fff;*.ia;*.iiq;*.k25;*.kc2;*.kdc;*.mdc;"  \
-  L"*.mef;*.mos;*.mrw;*.nef;*.nrw;*.orf;*.pef;*.ptx;*.pxn;*.qtk;*.raf;*.raw;*.rdc;*.rw2;*.rwl;"  \
+  L"*.mef;*.mos;*.mrw;*.nef;*.nrw;*.orf;*.pef;*.ptx;*.pxn;*.qtk;*.raf;*.raw;*.rdc;*.rw2;*.rwl;" \
   L"*.rwz;*.sr2;*.srf;*.srw;*.sti;*.x3f||"
 
 #define LUMORA_SAVE_FILTER L"JPEG|*.jpg|PNG|*.png|BMP|*.bmp|GIF|*.gif|TIFF|*.tiff||"

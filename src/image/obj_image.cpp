@@ -176,8 +176,8 @@ void FCObjImage::DrawTo(HDC hdc, RECT dest_rect, const RECT* src_rect) const {
   CMemoryBitmapDC memory_dc(dib);
   if (bpp > 24) {
     BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    GdiAlphaBlend(hdc, dest_rect.left, dest_rect.top, dest_w, dest_h, memory_dc, src.left,
-                  src.top, src_w, src_h, blend);
+    GdiAlphaBlend(hdc, dest_rect.left, dest_rect.top, dest_w, dest_h, memory_dc, src.left, src.top,
+                  src_w, src_h, blend);
   } else {
     const int old_mode = SetStretchBltMode(hdc, COLORONCOLOR);
     StretchBlt(hdc, dest_rect.left, dest_rect.top, dest_w, dest_h, memory_dc, src.left, src.top,
