@@ -33,8 +33,13 @@ ComPtr<IWICBitmapSource> ApplyColourTransform(IWICBitmapSource* source, IWICColo
                                               bool to_embedded);
 
 // Flips and rotates into a new in-memory bitmap; bitmap itself when the
-// flip/rotator cannot be created or initialised.
+// flip/rotator cannot be created or initialised. Where the platform's
+// flip/rotator refuses the transform, FlipRotateInMemory does it.
 ComPtr<IWICBitmap> FlipRotate(IWICBitmap* bitmap, WICBitmapTransformOptions transform);
+
+// Our own flip/rotator with the platform's meaning of the options, into a new
+// 32bppBGRA bitmap.
+ComPtr<IWICBitmap> FlipRotateInMemory(IWICBitmap* bitmap, WICBitmapTransformOptions transform);
 
 // True when transform exchanges width and height.
 inline bool SwapsAxes(WICBitmapTransformOptions transform) { return (transform & 1) != 0; }
