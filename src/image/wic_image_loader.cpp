@@ -92,12 +92,14 @@ void CWICImageLoader::LoadFrame(IWICBitmapFrameDecode* frame, const std::wstring
                                 bool is_jpeg) {
   UINT contexts = 0;
   if (SUCCEEDED(frame->GetColorContexts(0, nullptr, &contexts)) && contexts > 0) {
+    // A profile that cannot be read is dropped; the picture shows untransformed.
     ComPtr<IWICColorContext> context;
-    ThrowIfFailed(Factory()->CreateColorContext(context.Receive()));
-    UINT delivered = 0;
-    IWICColorContext* slot = context.Get();
-    if (SUCCEEDED(frame->GetColorContexts(1, &slot, &delivered)) && delivered >= 1) {
-      colour_context_ = context;
+    if (SUCCEEDED(Factory()->CreateColorContext(context.Receive()))) {
+      IWICColorContext* slot = context.Get();
+      UINT delivered = 0;
+      if (SUCCEEDED(frame->GetColorContexts(1, &slot, &delivered)) && delivered >= 1) {
+        colour_context_ = context;
+      }
     }
   }
   source_ = frame;
