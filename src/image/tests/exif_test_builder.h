@@ -170,7 +170,11 @@ inline Bytes EncodeJpeg(UINT width, UINT height, BYTE red, BYTE green, BYTE blue
 // jpeg with a marker segment inserted right after its start marker.
 inline Bytes WithSegment(const Bytes& jpeg, uint8_t marker, const Bytes& payload) {
   const size_t length = payload.size() + 2;
-  Bytes out = {jpeg[0], jpeg[1], 0xFF, marker, static_cast<uint8_t>(length >> 8),
+  Bytes out = {jpeg[0],
+               jpeg[1],
+               0xFF,
+               marker,
+               static_cast<uint8_t>(length >> 8),
                static_cast<uint8_t>(length & 0xFF)};
   out.insert(out.end(), payload.begin(), payload.end());
   out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
