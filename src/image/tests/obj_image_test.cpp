@@ -13,8 +13,8 @@ namespace {
 TEST(ObjImageAllocate, RejectsBadSizesAndLeavesBufferEmpty) {
   const struct {
     int width, height, bpp;
-  } cases[] = {{0, 5, 32}, {5, 0, 32}, {5, 5, 16}, {-3, 5, 24}, {5, 5, 1}, {5, 5, 0},
-               {0x7fffffff, 1, 32}, {70000, 70000, 32}};
+  } cases[] = {{0, 5, 32}, {5, 0, 32}, {5, 5, 16},          {-3, 5, 24},
+               {5, 5, 1},  {5, 5, 0},  {0x7fffffff, 1, 32}, {70000, 70000, 32}};
   for (const auto& c : cases) {
     FCObjImage img;
     ASSERT_TRUE(img.Allocate(4, 4, 32));
@@ -31,7 +31,7 @@ TEST(ObjImageAllocate, RejectsBadSizesAndLeavesBufferEmpty) {
 TEST(ObjImageAllocate, StridesAndRowTables) {
   const struct {
     int width, height, bpp, stride;
-  } cases[] = {{3, 2, 24, 12}, {3, 2, 8, 4}, {10, 4, 32, 40}, {10, -4, 32, 40},
+  } cases[] = {{3, 2, 24, 12}, {3, 2, 8, 4},  {10, 4, 32, 40}, {10, -4, 32, 40},
                {1, 1, 24, 4},  {5, -3, 8, 8}, {4, 3, 24, 12}};
   for (const auto& c : cases) {
     FCObjImage img;
@@ -240,8 +240,8 @@ class ObjImageWic : public ::testing::Test {
       }
     }
     IWICBitmap* bitmap = nullptr;
-    EXPECT_HRESULT_SUCCEEDED(factory_->CreateBitmapFromMemory(
-        3, 2, GUID_WICPixelFormat32bppBGRA, 12, sizeof(pixels), pixels, &bitmap));
+    EXPECT_HRESULT_SUCCEEDED(factory_->CreateBitmapFromMemory(3, 2, GUID_WICPixelFormat32bppBGRA,
+                                                              12, sizeof(pixels), pixels, &bitmap));
     return bitmap;
   }
 

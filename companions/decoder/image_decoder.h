@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// A decoder of one file format working on the whole file in memory. Output
+// is 32-bit B, G, R, A with straight alpha, rows top-down.
+class CImageDecoder {
+ public:
+  // Larger pictures are refused before anything is allocated.
+  static constexpr uint64_t kMaxPixels = uint64_t{1} << 27;
+
+  virtual ~CImageDecoder() = default;
+
+  // Checks the header; false when the data is not this format, claims an
+  // unusable size, or is too short for the size it claims.
+  virtual bool ReadHeader(const uint8_t* data, size_t size) = 0;
+  // After ReadHeader: fills height() rows of stride bytes (at least
+  // 4 x width()). False on damaged or truncated data.
+  virtual bool Decode(uint8_t* pixels, size_t stride) = 0;
+
+  uint32_t width() const { return width_; }
+  uint32_t height() const { return height_; }
+
+ protected:
+  // False when a side is 0 or the picture is too large.
+  bool SetSize(uint64_t width, uint64_t height);
+
+  const uint8_t* data_ = nullptr;
+  size_t size_ = 0;
+
+ private:
+  uint32_t width_ = 0;
+  uint32_t height_ = 0;
+};
+
+// The decoder whose header check accepts the data, header read. Formats with
+// a signature are recognised by it; TGA, which has none, only by its footer or
+// by the file extension (without dot, any case).
+std::unique_ptr<CImageDecoder> CreateImageDecoder(const uint8_t* data, size_t size,
+                                                  const std::wstring& extension);
+
+// A picture decoded into memory of its own, stride 4 x width.
+struct CDecodedPixels {
+  uint32_t width = 0;
+  uint32_t height = 0;
+  std::unique_ptr<uint8_t[]> bgra;
+};
+
+// Decodes without the WIC bitmap the module hands out; used by the tests.
+bool DecodeImageBytes(const uint8_t* data, size_t size, const std::wstring& extension,
+                      CDecodedPixels* decoded);

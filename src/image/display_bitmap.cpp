@@ -1,0 +1,30 @@
+#include "image/display_bitmap.h"
+
+#include "config/app_config.h"
+#include "effects/current_effect.h"
+#include "image/obj_image.h"
+
+bool ComposeDisplayBitmap(IWICBitmapSource* source, HBITMAP& out) {
+  FCObjImage image;
+  if (!image.LoadFromWicSource(source, GUID_WICPixelFormat32bppPBGRA)) {
+    return false;
+  }
+  ApplyCurrentEffect(image, nullptr);
+
+  HDC screen = GetDC(nullptr);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, image.Width(), image.Height());
+  ReleaseDC(nullptr, screen);
+  if (!bitmap) {
+    return false;
+  }
+  const CAppConfig* config = CAppConfig::GetInstance();
+  {
+    CMemoryBitmapDC dc(bitmap, config ? config->canvas_brush : nullptr);
+    image.DrawTo(dc, RECT{0, 0, image.Width(), image.Height()});
+  }
+  if (out) {
+    DeleteObject(out);
+  }
+  out = bitmap;
+  return true;
+}

@@ -1,0 +1,173 @@
+#include <windows.h>
+#include <wincodec.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "config/app_config.h"
+#include "effects/current_effect.h"
+#include "image/image_file_opener.h"
+#include "image/tests/image_test_fixtures.h"
+#include "image/thumbnail_request.h"
+#include "image/wic_factory.h"
+#include "image/wic_image_loader.h"
+#include "image/windows_version.h"
+
+namespace {
+
+using image_test::Fixture;
+using image_test::Rgb;
+using imaging_test::Pixels;
+
+class RenderTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    CAppConfig::GetInstance()->current_effect = kEnhanceNone;
+    CWindowsVersion::OverrideForTesting(0, 0);
+  }
+};
+
+TEST_F(RenderTest, EveryOrientationRendersUpright) {
+  for (int orientation = 1; orientation <= 8; ++orientation) {
+    SCOPED_TRACE(testing::Message() << "orientation " << orientation);
+    CWICImageLoaderPtr loader =
+        OpenImageFile(Fixture(L"orientation_" + std::to_wstring(orientation) + L".jpg"));
+    ASSERT_TRUE(loader);
+    const SIZE size = loader->GetOrientedSize();
+    HBITMAP out = nullptr;
+    ASSERT_TRUE(loader->RenderToBitmap(size.cx, size.cy, out));
+    const Pixels pixels = image_test::ReadHBitmap(out);
+    DeleteObject(out);
+    ASSERT_EQ(pixels.width, static_cast<UINT>(size.cx));
+    for (int by = 0; by < size.cy / 8; ++by) {
+      for (int bx = 0; bx < size.cx / 8; ++bx) {
+        EXPECT_TRUE(image_test::ColourNear(pixels.At(bx * 8 + 4, by * 8 + 4),
+                                           image_test::DisplayedBlock(orientation, bx, by), 24))
+            << "block " << bx << "," << by;
+      }
+    }
+  }
+}
+
+TEST_F(RenderTest, LargeRotatedPictureIsScaledThenTurned) {
+  CWICImageLoaderPtr loader = OpenImageFile(Fixture(L"large_orientation_6.jpg"));
+  ASSERT_TRUE(loader);
+  EXPECT_EQ(loader->GetOrientedSize().cx, 2000);
+  EXPECT_EQ(loader->GetOrientedSize().cy, 3000);
+  HBITMAP out = nullptr;
+  ASSERT_TRUE(loader->RenderToBitmap(500, 750, out));
+  const Pixels pixels = image_test::ReadHBitmap(out);
+  DeleteObject(out);
+  ASSERT_EQ(pixels.width, 500u);
+  ASSERT_EQ(pixels.height, 750u);
+  // Stored quadrants red, lime / blue, yellow, turned a quarter clockwise.
+  EXPECT_TRUE(image_test::ColourNear(pixels.At(125, 187), {0, 0, 255}, 24));
+  EXPECT_TRUE(image_test::ColourNear(pixels.At(375, 187), {255, 0, 0}, 24));
+  EXPECT_TRUE(image_test::ColourNear(pixels.At(125, 562), {255, 255, 0}, 24));
+  EXPECT_TRUE(image_test::ColourNear(pixels.At(375, 562), {0, 255, 0}, 24));
+}
+
+// 3 x 1 straight alpha: clear white, opaque (R 200, G 100, B 100), half white.
+CWICImageLoader TranslucentLoader() {
+  const uint8_t pixels[] = {255, 255, 255, 0, 100, 100, 200, 255, 255, 255, 255, 128};
+  ComPtr<IWICBitmap> memory;
+  EXPECT_HRESULT_SUCCEEDED(CWICFactory::Get()->CreateBitmapFromMemory(
+      3, 1, GUID_WICPixelFormat32bppBGRA, 12, sizeof(pixels), const_cast<uint8_t*>(pixels),
+      memory.Receive()));
+  return CWICImageLoader(memory.Get(), nullptr);
+}
+
+TEST_F(RenderTest, ComposedOverTheCanvasWithTheCurrentEffect) {
+  CWICImageLoader loader = TranslucentLoader();
+  HBITMAP out = nullptr;
+  ASSERT_TRUE(loader.RenderToBitmap(3, 1, out));
+  Pixels pixels = image_test::ReadHBitmap(out);
+  EXPECT_TRUE(image_test::ColourNear(pixels.At(0, 0), {39, 39, 39}, 1));  // canvas colour
+  EXPECT_TRUE(image_test::ColourNear(pixels.At(1, 0), {200, 100, 100}, 1));
+  EXPECT_TRUE(image_test::ColourNear(pixels.At(2, 0), {147, 147, 147}, 2));
+
+  // A new render replaces (and deletes) the bitmap held in out.
+  CAppConfig::GetInstance()->current_effect = kEnhanceBrighter;
+  HBITMAP previous = out;
+  ASSERT_TRUE(loader.RenderToBitmap(3, 1, out));
+  EXPECT_NE(out, previous);
+  EXPECT_EQ(GetObjectType(previous), 0u);
+  pixels = image_test::ReadHBitmap(out);
+  EXPECT_TRUE(image_test::ColourNear(pixels.At(1, 0), {220, 120, 120}, 1));
+  DeleteObject(out);
+}
+
+TEST_F(RenderTest, FailureLeavesOutAlone) {
+  HBITMAP keep = CreateBitmap(1, 1, 1, 32, nullptr);
+  HBITMAP out = keep;
+  CWICImageLoader empty(Fixture(L"no_such_file.jpg"));
+  EXPECT_FALSE(empty.RenderToBitmap(10, 10, out));
+  CWICImageLoader loader = TranslucentLoader();
+  EXPECT_FALSE(loader.RenderToBitmap(0, 10, out));
+  EXPECT_EQ(out, keep);
+  EXPECT_EQ(GetObjectType(keep), static_cast<DWORD>(OBJ_BITMAP));
+  DeleteObject(keep);
+}
+
+TEST_F(RenderTest, ThumbnailCacheMissingMeansNoThumbnail) {
+  for (int mode : {kThumbnailCacheOnly, kThumbnailScaled, kThumbnailLarge}) {
+    CThumbnailRequest request;
+    EXPECT_FALSE(RequestThumbnail(Fixture(L"orientation_1.jpg"), 256, mode, &request)) << mode;
+    EXPECT_FALSE(request.bitmap);
+    EXPECT_FALSE(request.IsUsable());
+  }
+  CThumbnailRequest empty;
+  HBITMAP out = nullptr;
+  EXPECT_FALSE(RenderThumbnailToBitmap(empty, 10, 10, out, WICBitmapTransformRotate0, nullptr));
+  EXPECT_EQ(out, nullptr);
+}
+
+// A 2 x 1 thumbnail, red then blue, as the cache hands it out.
+HBITMAP RedBlueThumbnail() {
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = 2;
+  info.bmiHeader.biHeight = -1;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const uint8_t pixels[] = {0, 0, 255, 255, 255, 0, 0, 255};
+  memcpy(bits, pixels, sizeof(pixels));
+  return bitmap;
+}
+
+TEST_F(RenderTest, ThumbnailRendersLikeThePicture) {
+  HBITMAP thumbnail = RedBlueThumbnail();
+  HBITMAP out = nullptr;
+  // From Windows 8 on thumbnails come upright: the transform is not applied.
+  ASSERT_TRUE(RenderThumbnailHBitmap(thumbnail, WTSAT_ARGB, 8, 2, out, WICBitmapTransformRotate90,
+                                     nullptr));
+  Pixels pixels = image_test::ReadHBitmap(out);
+  ASSERT_EQ(pixels.width, 8u);
+  EXPECT_TRUE(image_test::ColourNear(pixels.At(0, 1), {255, 0, 0}, 8));
+  EXPECT_TRUE(image_test::ColourNear(pixels.At(7, 0), {0, 0, 255}, 8));
+
+  CWindowsVersion::OverrideForTesting(6, 1);
+  ASSERT_TRUE(
+      RenderThumbnailHBitmap(thumbnail, WTSAT_RGB, 2, 8, out, WICBitmapTransformRotate90, nullptr));
+  pixels = image_test::ReadHBitmap(out);
+  ASSERT_EQ(pixels.height, 8u);
+  EXPECT_TRUE(image_test::ColourNear(pixels.At(1, 0), {255, 0, 0}, 8));
+  EXPECT_TRUE(image_test::ColourNear(pixels.At(0, 7), {0, 0, 255}, 8));
+
+  // An sRGB profile leaves the colours as they are.
+  ComPtr<IWICColorContext> srgb;
+  ASSERT_HRESULT_SUCCEEDED(CWICFactory::Get()->CreateColorContext(srgb.Receive()));
+  ASSERT_HRESULT_SUCCEEDED(srgb->InitializeFromExifColorSpace(1));
+  CWindowsVersion::OverrideForTesting(0, 0);
+  ASSERT_TRUE(RenderThumbnailHBitmap(thumbnail, WTSAT_ARGB, 2, 1, out, WICBitmapTransformRotate0,
+                                     srgb.Get()));
+  pixels = image_test::ReadHBitmap(out);
+  EXPECT_TRUE(image_test::ColourNear(pixels.At(0, 0), {255, 0, 0}, 3));
+  DeleteObject(out);
+  DeleteObject(thumbnail);
+}
+
+}  // namespace

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <windows.h>
+#include <wincodec.h>
+
+#include <memory>
+#include <string>
+
+#include "image/com_ptr.h"
+#include "image/exif_info.h"
+
+// One opened picture: its decoder, the chosen frame (or a fallback decoder's
+// bitmap), the frame's metadata and its embedded colour profile. Produces
+// display-oriented, scaled and screen-ready bitmaps on request. Used by one
+// thread at a time; shared between the document and background tasks through
+// CWICImageLoaderPtr. Failing WIC calls never escape: each operation returns
+// its empty result.
+class CWICImageLoader {
+ public:
+  // Opens path with WIC; on failure the loader has no source.
+  explicit CWICImageLoader(const std::wstring& path);
+  // Wraps a bitmap decoded elsewhere (no decoder, empty metadata).
+  CWICImageLoader(IWICBitmapSource* source, IWICColorContext* colour_context);
+  CWICImageLoader(const CWICImageLoader&) = delete;
+  CWICImageLoader& operator=(const CWICImageLoader&) = delete;
+
+  // Never throws; an unreadable or unsupported file leaves no source.
+  void Open(const std::wstring& path);
+  // Lets go of the file (before it is overwritten) and of everything else.
+  void Reset();
+
+  // The source size in display orientation; (0, 0) without a source.
+  SIZE GetOrientedSize() const;
+  WICBitmapTransformOptions GetTransform() const {
+    return TransformOfOrientation(exif_.orientation);
+  }
+  // One quarter turn of the orientation, stored and returned.
+  int RotateOrientation(bool clockwise);
+
+  // The whole picture in 32bppBGRA and display orientation, in memory; the
+  // colour profile is applied when colour_managed is set. Null on failure.
+  ComPtr<IWICBitmap> GetBitmap(bool colour_managed) const;
+  // Exactly width x height in display orientation, not colour-managed; the
+  // colour profile, if wanted, is handed out with a reference of its own.
+  ComPtr<IWICBitmapSource> GetScaledBitmap(UINT width, UINT height,
+                                           ComPtr<IWICColorContext>* colour_context) const;
+  // A screen-compatible bitmap of width x height: scaled, colour-managed
+  // unless the settings say to ignore embedded profiles, rotated, enhanced by
+  // the current display effect and composed over the canvas colour. Deletes
+  // the bitmap out held before; leaves out unchanged on failure.
+  bool RenderToBitmap(UINT width, UINT height, HBITMAP& out) const;
+
+  bool IsAnimatedGif() const;
+
+  IWICBitmapDecoder* decoder() const { return decoder_.Get(); }
+  IWICBitmapSource* source() const { return source_.Get(); }
+  IWICColorContext* colour_context() const { return colour_context_.Get(); }
+  const CExifInfo& exif() const { return exif_; }
+  CExifInfo& exif() { return exif_; }
+
+  // The WIC transform of an EXIF orientation (1 to 8); 0 for anything else.
+  static WICBitmapTransformOptions TransformOfOrientation(int orientation);
+  // The orientation one quarter turn on, clamped to 1 .. 8 first.
+  static int NextOrientation(int orientation, bool clockwise);
+
+ private:
+  void LoadFrame(IWICBitmapFrameDecode* frame, const std::wstring& path, bool is_jpeg);
+
+  ComPtr<IWICBitmapDecoder> decoder_;
+  ComPtr<IWICBitmapSource> source_;
+  CExifInfo exif_;
+  ComPtr<IWICColorContext> colour_context_;
+};
+
+using CWICImageLoaderPtr = std::shared_ptr<CWICImageLoader>;
