@@ -21,5 +21,5 @@ class CAsyncTask {
   HWND hwnd = nullptr;      // the queue's message window, set at start
   PTP_WORK work = nullptr;  // the work object while running
   int32_t id = 0;           // unique, from a counter bumped on the UI thread
-  volatile LONG alive = 1;  // 0 once cancelled; read by effects mid-run
+  std::atomic<int32_t> alive{1};  // 0 once cancelled; read by effects mid-run
 };
