@@ -132,7 +132,7 @@ void DeleteKeyIfEmpty(HKEY root, const std::wstring& path, const std::wstring& s
   while (!current.empty() && current.size() > stop_at.size()) {
     {
       CRegKey key;
-      if (key.Open(root, current) && !key.IsEmpty()) {
+      if (!key.Open(root, current) || !key.IsEmpty()) {
         return;
       }
     }

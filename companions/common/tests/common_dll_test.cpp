@@ -10,6 +10,7 @@
 #include "shared/companion_paths.h"
 #include "shared/os_version.h"
 #include "shared/reg_key.h"
+#include "support/test_hive.h"
 #include "support/test_paths.h"
 
 namespace {
@@ -58,27 +59,6 @@ std::vector<std::string> ImportedModules(HMODULE module) {
   return names;
 }
 
-// Points HKEY_CURRENT_USER of this process at a scratch key for one test.
-class TestHive {
- public:
-  TestHive() {
-    path_ = L"Software\\LumoraTestHive-" + std::to_wstring(GetCurrentProcessId());
-    companion::DeleteKeyTree(HKEY_CURRENT_USER, path_);
-    root_.Create(HKEY_CURRENT_USER, path_, KEY_ALL_ACCESS);
-    RegOverridePredefKey(HKEY_CURRENT_USER, root_.get());
-  }
-  ~TestHive() {
-    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    root_.Close();
-    companion::DeleteKeyTree(HKEY_CURRENT_USER, path_);
-  }
-  HKEY root() const { return root_.get(); }
-
- private:
-  std::wstring path_;
-  companion::CRegKey root_;
-};
-
 TEST_F(CommonDll, ExportsEveryEntryPointUnderItsPlainName) {
   for (const char* name :
        {"StartStat", "SendStatUrl", "WaitStatComplete", "GetOsVersion", "CreatePLibWrapper"}) {
@@ -88,7 +68,7 @@ TEST_F(CommonDll, ExportsEveryEntryPointUnderItsPlainName) {
 
 // Slots are called by index, as the viewer does, with the object first.
 TEST_F(CommonDll, PLibWrapperSlotsInitialiseStoreAndReadTheQuickIndexState) {
-  TestHive hive;
+  test_support::TestHive hive(L"common");
   auto create = Entry<CreatePLibWrapperFn>("CreatePLibWrapper");
   ASSERT_NE(create, nullptr);
   void* object = create();
