@@ -1,5 +1,7 @@
 #include "http/winhttp_transfer.h"
 
+#include <initializer_list>
+
 namespace http_module {
 
 namespace {
