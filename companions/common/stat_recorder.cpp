@@ -95,9 +95,3 @@ void CStatRecorder::Complete(DWORD timeout_ms) {
   // A later event opens the file again.
   started_ = false;
 }
-
-int CStatRecorder::CountOf(const std::wstring& category, const std::wstring& name) {
-  std::lock_guard<std::timed_mutex> guard(lock_);
-  const auto found = counts_.find({category, name});
-  return found == counts_.end() ? 0 : found->second;
-}

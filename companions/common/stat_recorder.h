@@ -21,8 +21,6 @@ class CStatRecorder {
   // for an event being recorded on another thread.
   void Complete(DWORD timeout_ms);
 
-  int CountOf(const std::wstring& category, const std::wstring& name);
-
  private:
   CStatRecorder() = default;
   void OpenFileIfMarked();

@@ -53,8 +53,7 @@ bool EnsureFolder(const std::wstring& folder) {
   if (folder.empty()) {
     return false;
   }
-  // Each level in turn; SHCreateDirectoryEx is missing its full-path
-  // behaviour on some systems.
+  // CreateDirectory makes one level at a time; existing levels just fail.
   for (size_t at = folder.find(L'\\', 3); at != std::wstring::npos;
        at = folder.find(L'\\', at + 1)) {
     CreateDirectoryW(folder.substr(0, at).c_str(), nullptr);
