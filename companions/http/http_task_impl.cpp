@@ -211,36 +211,37 @@ DWORD WINAPI CHttpTask::ThreadMain(void* param) {
   return 0;
 }
 
-http_module::HttpRequestSpec CHttpTask::BuildRequest() {
+http_module::HttpOutgoingRequest CHttpTask::BuildRequest() {
   std::lock_guard<std::mutex> guard(lock_);
-  http_module::HttpRequestSpec spec;
-  spec.url = url_;
-  spec.verb = method_ == kHttpMethodPost ? L"POST" : L"GET";
-  spec.timeout_ms = static_cast<DWORD>(timeout_ms_);
-  spec.headers = headers_;
+  http_module::HttpOutgoingRequest outgoing;
+  outgoing.url = url_;
+  outgoing.verb = method_ == kHttpMethodPost ? L"POST" : L"GET";
+  outgoing.timeout_ms = static_cast<DWORD>(timeout_ms_);
+  outgoing.headers = headers_;
   if (!fields_.empty()) {
     // The caller names the type; the boundary is ours to add.
     const http_module::CMultipartBody multipart(fields_);
-    spec.body = multipart.Build();
-    PutHeader(&spec.headers, "Content-Type", multipart.ContentType());
+    outgoing.body = multipart.Build();
+    PutHeader(&outgoing.headers, "Content-Type", multipart.ContentType());
   } else {
-    spec.body = raw_body_;
+    outgoing.body = raw_body_;
   }
   std::string compressed;
-  if (gzip_request_ && !spec.body.empty() && http_module::GzipCompress(spec.body, &compressed)) {
-    spec.body = std::move(compressed);
-    PutHeader(&spec.headers, "Content-Encoding", "gzip");
+  if (gzip_request_ && !outgoing.body.empty() &&
+      http_module::GzipCompress(outgoing.body, &compressed)) {
+    outgoing.body = std::move(compressed);
+    PutHeader(&outgoing.headers, "Content-Encoding", "gzip");
   }
   if (inflate_response_) {
-    PutHeader(&spec.headers, "Accept-Encoding", "gzip");
+    PutHeader(&outgoing.headers, "Accept-Encoding", "gzip");
   }
-  return spec;
+  return outgoing;
 }
 
 void CHttpTask::Run() {
-  const http_module::HttpRequestSpec spec = BuildRequest();
+  const http_module::HttpOutgoingRequest outgoing = BuildRequest();
   http_module::HttpResponse response;
-  bool answered = transfer_.Perform(spec, kMaxResponseBytes, &response);
+  bool answered = transfer_.Perform(outgoing, kMaxResponseBytes, &response);
   bool inflate = false;
   {
     std::lock_guard<std::mutex> guard(lock_);

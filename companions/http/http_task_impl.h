@@ -44,7 +44,7 @@ class CHttpTask final : public IHttpTask {
   ~CHttpTask();
   static DWORD WINAPI ThreadMain(void* param);
   void Run();
-  http_module::HttpRequestSpec BuildRequest();
+  http_module::HttpOutgoingRequest BuildRequest();
   void Finish(int state, int status, std::string body);
 
   CHttpTaskFactory* const factory_;

@@ -128,10 +128,10 @@ void CWinHttpTransfer::CloseAll() {
   }
 }
 
-bool CWinHttpTransfer::Perform(const HttpRequestSpec& spec, size_t max_body,
+bool CWinHttpTransfer::Perform(const HttpOutgoingRequest& outgoing, size_t max_body,
                                HttpResponse* response) {
   CrackedUrl url;
-  if (!CrackUrl(spec.url, &url)) {
+  if (!CrackUrl(outgoing.url, &url)) {
     return false;
   }
   if (!Keep(WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
@@ -139,22 +139,22 @@ bool CWinHttpTransfer::Perform(const HttpRequestSpec& spec, size_t max_body,
             &session_)) {
     return false;
   }
-  const int timeout = static_cast<int>(spec.timeout_ms);
+  const int timeout = static_cast<int>(outgoing.timeout_ms);
   WinHttpSetTimeouts(session_, timeout, timeout, timeout, timeout);
   if (!Keep(WinHttpConnect(session_, url.host.c_str(), url.port, 0), &connection_) ||
-      !Keep(
-          WinHttpOpenRequest(connection_, spec.verb, url.path.c_str(), nullptr, WINHTTP_NO_REFERER,
-                             WINHTTP_DEFAULT_ACCEPT_TYPES, url.secure ? WINHTTP_FLAG_SECURE : 0),
-          &request_)) {
+      !Keep(WinHttpOpenRequest(connection_, outgoing.verb, url.path.c_str(), nullptr,
+                               WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
+                               url.secure ? WINHTTP_FLAG_SECURE : 0),
+            &request_)) {
     CloseAll();
     return false;
   }
   HINTERNET request = request_;
-  const std::wstring headers = HeaderLines(spec.headers);
-  const DWORD body_size = static_cast<DWORD>(spec.body.size());
+  const std::wstring headers = HeaderLines(outgoing.headers);
+  const DWORD body_size = static_cast<DWORD>(outgoing.body.size());
   bool answered =
       WinHttpSendRequest(request, headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : headers.c_str(),
-                         static_cast<DWORD>(-1), const_cast<char*>(spec.body.data()), body_size,
+                         static_cast<DWORD>(-1), const_cast<char*>(outgoing.body.data()), body_size,
                          body_size, 0) &&
       WinHttpReceiveResponse(request, nullptr);
   if (answered) {

@@ -10,7 +10,7 @@
 
 namespace http_module {
 
-struct HttpRequestSpec {
+struct HttpOutgoingRequest {
   std::wstring url;
   const wchar_t* verb = L"GET";
   std::vector<std::pair<std::string, std::string>> headers;
@@ -38,7 +38,7 @@ class CWinHttpTransfer {
 
   // False when no answer came (bad address, refused, timed out, aborted, or a
   // body larger than max_body bytes).
-  bool Perform(const HttpRequestSpec& spec, size_t max_body, HttpResponse* response);
+  bool Perform(const HttpOutgoingRequest& outgoing, size_t max_body, HttpResponse* response);
   void Abort();
   // Makes the object ready for the next Perform; not while one runs.
   void Reset();
