@@ -1,0 +1,22 @@
+# Fails the build when a module's export table differs from the expected
+# plain names (a decorated "Name@8" or a stray export).
+execute_process(COMMAND ${OBJDUMP} -p ${MODULE} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "cannot read the exports of ${MODULE}")
+endif()
+# Brackets have a meaning in CMake lists; take them out before splitting.
+string(REPLACE "[" "<" dump "${dump}")
+string(REPLACE "]" ">" dump "${dump}")
+string(REGEX MATCH "<Ordinal/Name Pointer> Table[^\n]*\n(([ \t]+<[ 0-9]+>[^\n]*\n)*)" table "${dump}")
+string(REGEX MATCHALL "> +[^ \t\n]+" entries "${CMAKE_MATCH_1}")
+set(names)
+foreach(entry IN LISTS entries)
+  string(REGEX REPLACE "^> +" "" name "${entry}")
+  list(APPEND names ${name})
+endforeach()
+list(SORT names)
+set(expected ${EXPECTED})
+list(SORT expected)
+if(NOT names STREQUAL expected)
+  message(FATAL_ERROR "${MODULE} exports [${names}], expected [${expected}]")
+endif()

@@ -1,0 +1,228 @@
+#include "app/ipc/channel_impl.h"
+
+#include <utility>
+#include <vector>
+
+#include "app/ipc/channel_names.h"
+
+namespace {
+
+// Records larger than this are not copied for a posted delivery.
+constexpr DWORD kMaxRecordBytes = 16 * 1024 * 1024;
+constexpr DWORD kSendThreadWaitMs = 10000;
+
+HINSTANCE ThisModule() {
+  HMODULE module = nullptr;
+  GetModuleHandleExW(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<LPCWSTR>(&ThisModule), &module);
+  return module;
+}
+
+// Lets a lower-integrity process reach the window; the Ex form exists from
+// Windows 7, Vista only has the process-wide filter.
+void AllowCopyDataFromLowerIntegrity(HWND hwnd) {
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  using FilterExFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+  using FilterFn = BOOL(WINAPI*)(UINT, DWORD);
+  if (auto filter_ex =
+          reinterpret_cast<FilterExFn>(GetProcAddress(user32, "ChangeWindowMessageFilterEx"))) {
+    filter_ex(hwnd, WM_COPYDATA, 1 /* MSGFLT_ALLOW */, nullptr);
+  } else if (auto filter =
+                 reinterpret_cast<FilterFn>(GetProcAddress(user32, "ChangeWindowMessageFilter"))) {
+    filter(WM_COPYDATA, 1 /* MSGFLT_ADD */);
+  }
+}
+
+}  // namespace
+
+CChannelImpl::CChannelImpl(std::wstring own_name, std::wstring peer_name)
+    : own_name_(std::move(own_name)),
+      peer_name_(std::move(peer_name)),
+      sender_(std::make_shared<CChannelSender>(peer_name_)) {}
+
+CChannelImpl::~CChannelImpl() { Close(); }
+
+bool CChannelImpl::CreateChannelWindow() {
+  sender_->LookUpPeer();
+  HINSTANCE instance = ThisModule();
+  WNDCLASSEXW wc = {};
+  wc.cbSize = sizeof(wc);
+  if (!GetClassInfoExW(instance, own_name_.c_str(), &wc)) {
+    wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = own_name_.c_str();
+    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+      return false;
+    }
+  }
+  hwnd_ = CreateWindowExW(0, own_name_.c_str(), own_name_.c_str(), 0, 0, 0, 0, 0, HWND_MESSAGE,
+                          nullptr, instance, this);
+  if (!hwnd_) {
+    return false;
+  }
+  sender_->set_own_window(hwnd_);
+  AllowCopyDataFromLowerIntegrity(hwnd_);
+  return true;
+}
+
+void CChannelImpl::AddListener(IChannelListener* listener) {
+  std::lock_guard<std::mutex> guard(listeners_lock_);
+  listeners_.insert(listener);
+}
+
+void CChannelImpl::RemoveListener(IChannelListener* listener) {
+  std::lock_guard<std::mutex> guard(listeners_lock_);
+  listeners_.erase(listener);
+}
+
+void CChannelImpl::Close() {
+  if (closing_) {
+    return;
+  }
+  closing_ = true;
+  if (hwnd_ && watchdog_running_) {
+    KillTimer(hwnd_, IPC::kWatchdogTimerId);
+    watchdog_running_ = false;
+  }
+  sender_->Stop(kSendThreadWaitMs);
+  if (hwnd_ && IsWindow(hwnd_)) {
+    SendMessageW(hwnd_, IPC::kMsgDestroyChannel, 0, 0);
+  }
+  hwnd_ = nullptr;
+  sender_->set_own_window(nullptr);
+}
+
+LRESULT CALLBACK CChannelImpl::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    static_cast<CChannelImpl*>(create->lpCreateParams)->hwnd_ = hwnd;
+  }
+  auto* self = reinterpret_cast<CChannelImpl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self) {
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+  }
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    self->FreePostedCopies();
+    self->hwnd_ = nullptr;
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+  }
+  return self->HandleMessage(message, wparam, lparam);
+}
+
+LRESULT CChannelImpl::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_CREATE:
+      watchdog_running_ =
+          SetTimer(hwnd_, IPC::kWatchdogTimerId, IPC::kWatchdogIntervalMs, nullptr) != 0;
+      return 0;
+    case WM_QUERYENDSESSION:
+      session_ending_ = true;
+      return TRUE;
+    case WM_COPYDATA:
+      return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lparam));
+    case IPC::kMsgDeliverPosted: {
+      auto* copy = reinterpret_cast<std::string*>(lparam);
+      if (posted_copies_.erase(copy) == 1) {
+        Deliver(copy->data(), copy->size());
+        delete copy;
+      }
+      return 0;
+    }
+    case WM_TIMER:
+      if (wparam == IPC::kWatchdogTimerId) {
+        OnWatchdog();
+        return 0;
+      }
+      break;
+    case IPC::kMsgDestroyChannel:
+      // Only the owner's Close destroys the window, not a message from outside.
+      if (closing_) {
+        DestroyWindow(hwnd_);
+      }
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd_, message, wparam, lparam);
+}
+
+LRESULT CChannelImpl::OnCopyData(const COPYDATASTRUCT* record) {
+  if (!record) {
+    return TRUE;
+  }
+  if (record->dwData == IPC::kDeliverAfterReturn) {
+    if (record->cbData != 0 && record->lpData && record->cbData <= kMaxRecordBytes) {
+      auto* copy = new std::string(static_cast<const char*>(record->lpData), record->cbData);
+      posted_copies_.insert(copy);
+      if (!PostMessageW(hwnd_, IPC::kMsgDeliverPosted, 0, reinterpret_cast<LPARAM>(copy))) {
+        posted_copies_.erase(copy);
+        delete copy;
+      }
+    }
+  } else if (record->dwData == IPC::kDeliverBeforeReturn) {
+    if (record->cbData != 0 && record->lpData) {
+      Deliver(static_cast<const char*>(record->lpData), record->cbData);
+    }
+  }
+  return TRUE;
+}
+
+void CChannelImpl::Deliver(const char* data, size_t size) {
+  if (size > kMaxRecordBytes) {
+    return;
+  }
+  const IPC::Message message(data, static_cast<int>(size));
+  if (!message.is_valid()) {
+    return;
+  }
+  std::vector<IChannelListener*> listeners;
+  {
+    std::lock_guard<std::mutex> guard(listeners_lock_);
+    listeners.assign(listeners_.begin(), listeners_.end());
+  }
+  const int32_t routing = message.routing_id();
+  for (IChannelListener* listener : listeners) {
+    if (routing == 0 || listener->GetRoutingId() == routing) {
+      listener->OnMessageReceived(message);
+    }
+  }
+}
+
+void CChannelImpl::OnWatchdog() {
+  HWND peer = sender_->peer();
+  if (!peer) {
+    sender_->LookUpPeer();
+    return;
+  }
+  if (IsWindow(peer)) {
+    return;
+  }
+  KillTimer(hwnd_, IPC::kWatchdogTimerId);
+  watchdog_running_ = false;
+  sender_->SignalStop();
+  std::vector<IChannelListener*> listeners;
+  {
+    std::lock_guard<std::mutex> guard(listeners_lock_);
+    listeners.assign(listeners_.begin(), listeners_.end());
+  }
+  for (IChannelListener* listener : listeners) {
+    if (auto* listener2 = dynamic_cast<IChannelListener2*>(listener)) {
+      listener2->OnPeerGone(session_ending_);
+    }
+  }
+}
+
+void CChannelImpl::FreePostedCopies() {
+  for (std::string* copy : posted_copies_) {
+    delete copy;
+  }
+  posted_copies_.clear();
+}
