@@ -28,6 +28,7 @@ bool Exists(const wchar_t* path) { return GetFileAttributesW(path) != INVALID_FI
 
 COrvaneDlg::COrvaneDlg() : CDialog(IDD_MAIN_FRAME, nullptr) {
   CDialog::RegisterDialogClassCopy(kMainFrameClassName);
+  background_brush_.CreateSolidBrush(RGB(39, 39, 39));
 }
 
 COrvaneDlg::~COrvaneDlg() { DestroyWindowNow(); }
@@ -53,9 +54,9 @@ BOOL COrvaneDlg::OnInitDialog() {
                                                    GetSystemMetrics(SM_CXICON),
                                                    GetSystemMetrics(SM_CYICON), 0)));
   SendMessageW(hwnd_, WM_SETICON, ICON_SMALL,
-               reinterpret_cast<LPARAM>(LoadImageW(
-                   instance, MAKEINTRESOURCEW(IDI_MAIN), IMAGE_ICON,
-                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
+               reinterpret_cast<LPARAM>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_MAIN), IMAGE_ICON,
+                                                   GetSystemMetrics(SM_CXSMICON),
+                                                   GetSystemMetrics(SM_CYSMICON), 0)));
 
   logo_.Create(hwnd_, 103, {9, 6, 103, 30}, kChildStyle);
   menu_bar_.Create(hwnd_, 103, {0, 1, 30, 31}, kChildStyle);
@@ -155,8 +156,7 @@ void COrvaneDlg::OnTimer(UINT_PTR id) {
 
 void COrvaneDlg::ToggleAlwaysOnTop() {
   const bool topmost = (GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-  SetWindowPos(hwnd_, topmost ? HWND_NOTOPMOST : HWND_TOPMOST, 0, 0, 0, 0,
-               SWP_NOMOVE | SWP_NOSIZE);
+  SetWindowPos(hwnd_, topmost ? HWND_NOTOPMOST : HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
 void COrvaneDlg::SetToolbarDock(int dock) {
@@ -371,5 +371,5 @@ void COrvaneDlg::OnTitleWidth(int width, int height) {
   const RECT logo_client = logo_.GetClientRect();
   HWND title = GetDlgItem(hwnd_, IDC_TITLE_TEXT);
   SetWindowPos(title, nullptr, logo_client.right + 16, 1, width, height, kQuietMove);
-  InvalidateRect(title, nullptr, TRUE);
+  ::InvalidateRect(title, nullptr, TRUE);
 }
