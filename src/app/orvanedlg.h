@@ -44,6 +44,7 @@ class COrvaneDlg : public CDialog {
   void ToggleFullScreen();
   bool IsFullScreen() const { return full_screen_ != 0; }
   bool IsClosing() const { return closing_; }
+  const RECT& region_rect() const { return region_rect_; }
 
   // Geometry of the children in a client area of width w and height h.
   static RECT ToolbarRect(int w, int h, bool docked_bottom);

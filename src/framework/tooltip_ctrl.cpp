@@ -1,9 +1,11 @@
 #include "framework/tooltip_ctrl.h"
 
-bool CToolTipCtrl::Create(HWND parent, DWORD style) {
+bool CToolTipCtrl::Create(DWORD style) {
   DestroyWindow();
+  // Without an owner: Wine refuses to make a window top-most while it owns
+  // top-most popups, which would break the viewer's always-on-top command.
   hwnd_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | style, CW_USEDEFAULT,
-                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr,
+                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
                           GetModuleHandleW(nullptr), nullptr);
   return hwnd_ != nullptr;
 }

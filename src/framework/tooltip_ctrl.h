@@ -12,7 +12,7 @@ class CToolTipCtrl {
   CToolTipCtrl(const CToolTipCtrl&) = delete;
   CToolTipCtrl& operator=(const CToolTipCtrl&) = delete;
 
-  bool Create(HWND parent, DWORD style);
+  bool Create(DWORD style);
   void DestroyWindow();
   void Activate(bool active);
   bool AddTool(HWND owner, const wchar_t* text, const RECT& rect, UINT_PTR tool_id);

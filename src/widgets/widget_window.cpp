@@ -111,7 +111,7 @@ void CWidgetWindow::Relayout() {
 }
 
 void CWidgetWindow::CreateToolTip() {
-  if (tooltip_.Create(hwnd_, TTS_ALWAYSTIP)) {
+  if (tooltip_.Create(TTS_ALWAYSTIP)) {
     tooltip_.Activate(true);
   }
 }

@@ -95,12 +95,22 @@ TEST(CommandLineSwitches, LookupTable) {
     bool present;
     const wchar_t* value;
   } cases[] = {
-      {L"install", true, L""},     {L"/install", true, L""},   {L"-install", true, L""},
-      {L"--install", true, L""},   {L"from", true, L"desktop"}, {L"--from", true, L"desktop"},
-      {L"setting", true, L""},     {L"--setting", true, L""},  {L"LockscreenSet", true, L""},
-      {L"--lockscreenset", false, L""}, {L"lockscreenset", false, L""},
-      {L"-", false, L""},          {L"--", false, L""},        {L"", false, L""},
-      {L"uninstall", false, L""},  {L"--show-existing", false, L""},
+      {L"install", true, L""},
+      {L"/install", true, L""},
+      {L"-install", true, L""},
+      {L"--install", true, L""},
+      {L"from", true, L"desktop"},
+      {L"--from", true, L"desktop"},
+      {L"setting", true, L""},
+      {L"--setting", true, L""},
+      {L"LockscreenSet", true, L""},
+      {L"--lockscreenset", false, L""},
+      {L"lockscreenset", false, L""},
+      {L"-", false, L""},
+      {L"--", false, L""},
+      {L"", false, L""},
+      {L"uninstall", false, L""},
+      {L"--show-existing", false, L""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.name, c.name + wcslen(c.name)));
@@ -125,11 +135,20 @@ TEST(CommandLineSwitches, NormalizeSwitchName) {
 
 TEST(CommandLineSwitches, StartSourceTags) {
   const std::pair<const wchar_t*, const wchar_t*> cases[] = {
-      {L"task", L"auto"},         {L"reg_run", L"auto_reg"},       {L"svc", L"svc"},
-      {L"startmenu", L"menu"},    {L"main", L"main"},              {L"desktop", L"lnk"},
-      {L"tray", L"tray"},         {L"newinstall", L"newinstall"},  {L"upinstall", L"upinstall"},
-      {L"contextmenu", L"contextmenu"}, {L"openwith", L"shell"},   {L"", L"unknown"},
-      {L"Task", L"unknown"},      {L"other", L"unknown"},
+      {L"task", L"auto"},
+      {L"reg_run", L"auto_reg"},
+      {L"svc", L"svc"},
+      {L"startmenu", L"menu"},
+      {L"main", L"main"},
+      {L"desktop", L"lnk"},
+      {L"tray", L"tray"},
+      {L"newinstall", L"newinstall"},
+      {L"upinstall", L"upinstall"},
+      {L"contextmenu", L"contextmenu"},
+      {L"openwith", L"shell"},
+      {L"", L"unknown"},
+      {L"Task", L"unknown"},
+      {L"other", L"unknown"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(CCommandLine::StartSourceTag(c.first), c.second);
