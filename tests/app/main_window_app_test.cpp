@@ -1,0 +1,115 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/app_driver.h"
+#include "support/drop_files.h"
+#include "support/test_pictures.h"
+#include "support/test_paths.h"
+
+namespace {
+
+using test_support::LumoraProcess;
+using test_support::ScreenPixel;
+
+constexpr UINT kFullScreen = 20013;
+constexpr UINT kAlwaysOnTop = 21600;
+
+class MainWindowApp : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(app_.Start(L""));
+    main_ = app_.WaitForMainWindow();
+    ASSERT_NE(main_, nullptr);
+  }
+  void TearDown() override { app_.Close(); }
+
+  // Runs a command in the window and returns once it has been handled.
+  void Command(UINT id) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(main_, WM_COMMAND, id, 0, SMTO_BLOCK, 10000, &ignored);
+  }
+  RECT WindowRect() const {
+    RECT rect = {};
+    GetWindowRect(main_, &rect);
+    return rect;
+  }
+
+  LumoraProcess app_;
+  HWND main_ = nullptr;
+};
+
+TEST_F(MainWindowApp, DarkFrameWithTitleStripAndWindowButtons) {
+  EXPECT_EQ(app_.WaitForCaption(L"Lumora"), L"Lumora");
+  SetWindowPos(main_, HWND_TOP, 60, 50, 900, 600, SWP_SHOWWINDOW);
+  test_support::PumpFor(700);
+  const RECT rect = WindowRect();
+  POINT client = {0, 0};
+  ClientToScreen(main_, &client);
+  RECT client_rect = {};
+  GetClientRect(main_, &client_rect);
+  EXPECT_EQ(ScreenPixel(client.x + 400, client.y + 15), RGB(39, 39, 39));
+  EXPECT_EQ(ScreenPixel(client.x + 400, client.y + 300), RGB(39, 39, 39));
+  // Each window button cell shows a light glyph on the dark strip.
+  for (int offset : {30, 60, 90, 120}) {
+    int light = 0;
+    for (int y = 1; y < 31; ++y) {
+      for (int x = 0; x < 30; ++x) {
+        const COLORREF c = ScreenPixel(client.x + client_rect.right - offset + x, client.y + y);
+        light += (GetRValue(c) > 150 && GetGValue(c) > 150) ? 1 : 0;
+      }
+    }
+    EXPECT_GT(light, 5) << "button at right - " << offset;
+  }
+  EXPECT_GT(rect.right - rect.left, 0);
+}
+
+TEST_F(MainWindowApp, FullScreenOnAndOffRestoresTheRectangle) {
+  SetWindowPos(main_, nullptr, 70, 60, 820, 560, SWP_NOZORDER);
+  test_support::PumpFor(200);
+  const RECT before = WindowRect();
+  Command(kFullScreen);
+  const RECT full = WindowRect();
+  EXPECT_EQ(full.left, 0);
+  EXPECT_EQ(full.top, 0);
+  EXPECT_EQ(full.right, GetSystemMetrics(SM_CXSCREEN));
+  Command(kFullScreen);
+  const RECT after = WindowRect();
+  EXPECT_TRUE(EqualRect(&before, &after));
+}
+
+TEST_F(MainWindowApp, EscapeLeavesFullScreenThenCloses) {
+  Command(kFullScreen);
+  PostMessageW(main_, WM_COMMAND, IDCANCEL, 0);
+  test_support::PumpFor(300);
+  EXPECT_TRUE(IsWindow(main_));
+  EXPECT_NE(WindowRect().left, 0);
+  PostMessageW(main_, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(app_.WaitForExit(10000));
+}
+
+TEST_F(MainWindowApp, AlwaysOnTopToggles) {
+  Command(kAlwaysOnTop);
+  EXPECT_TRUE(GetWindowLongW(main_, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  Command(kAlwaysOnTop);
+  EXPECT_FALSE(GetWindowLongW(main_, GWL_EXSTYLE) & WS_EX_TOPMOST);
+}
+
+TEST_F(MainWindowApp, DroppedPictureIsOpenedAndOtherFilesIgnored) {
+  test_support::ScratchFolder folder(L"drop");
+  const std::wstring text = folder.File(L"notes.txt");
+  const std::wstring picture = folder.File(L"dropped.png");
+  ASSERT_TRUE(test_support::WriteFileBytes(text, "not a picture"));
+  CoInitialize(nullptr);
+  ASSERT_TRUE(test_support::WriteSolidPicture(picture, 40, 30, RGB(200, 40, 40)));
+  ASSERT_TRUE(test_support::DropFileOnWindow(main_, text));
+  test_support::PumpFor(500);
+  EXPECT_EQ(test_support::WindowCaption(main_), L"Lumora");
+  ASSERT_TRUE(test_support::DropFileOnWindow(main_, picture));
+  const std::wstring caption = app_.WaitForCaption(L"dropped.png", 5000);
+  EXPECT_EQ(caption.rfind(L"dropped.png", 0), 0u) << std::string(caption.begin(), caption.end());
+}
+
+}  // namespace
