@@ -9,7 +9,7 @@
 
 #include "config/app_config.h"
 
-bool LoadPictureFile(const std::wstring& path, FCObjImage& image) {
+bool LoadPictureFile(const std::wstring& path, FCObjImage& image, bool premultiplied) {
   image.Release();
   std::unique_ptr<Gdiplus::Bitmap> bitmap(Gdiplus::Bitmap::FromFile(path.c_str()));
   if (!bitmap || bitmap->GetLastStatus() != Gdiplus::Ok) {
@@ -22,8 +22,9 @@ bool LoadPictureFile(const std::wstring& path, FCObjImage& image) {
   }
   Gdiplus::Rect all(0, 0, width, height);
   Gdiplus::BitmapData data = {};
-  if (bitmap->LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppPARGB, &data) !=
-      Gdiplus::Ok) {
+  if (bitmap->LockBits(&all, Gdiplus::ImageLockModeRead,
+                       premultiplied ? PixelFormat32bppPARGB : PixelFormat32bppARGB,
+                       &data) != Gdiplus::Ok) {
     image.Release();
     return false;
   }
@@ -35,6 +36,7 @@ bool LoadPictureFile(const std::wstring& path, FCObjImage& image) {
   return true;
 }
 
-bool LoadResourcePicture(const std::wstring& name, FCObjImage& image) {
-  return LoadPictureFile(CAppConfig::GetProgramFolder() + L"resources\\" + name, image);
+bool LoadResourcePicture(const std::wstring& name, FCObjImage& image, bool premultiplied) {
+  return LoadPictureFile(CAppConfig::GetProgramFolder() + L"resources\\" + name, image,
+                         premultiplied);
 }
