@@ -53,7 +53,6 @@ void CCurrentFolderImage::SetCurrent(HWND notify, const std::wstring& path) {
   std::wstring name;
   SplitPath(path, &folder, &name);
   if (name.empty() || folder.empty()) {
-    StopScan();
     Clear();
     return;
   }
@@ -82,12 +81,15 @@ void CCurrentFolderImage::SetCurrent(HWND notify, const std::wstring& path) {
 }
 
 void CCurrentFolderImage::StartScan(const std::wstring& name) {
-  CreateMessageWindow(nullptr);
+  // Without a scan the picture stays alone in its list.
+  if (!CreateMessageWindow(nullptr)) {
+    LOG_INFO << "folder scan window not created:" << folder_;
+    return;
+  }
   abort_scan_ = 0;
   auto job = std::make_unique<CScanJob>(CScanJob{hwnd, folder_, name, &abort_scan_});
   const uintptr_t thread = _beginthreadex(nullptr, 0, ScanThreadEntry, job.get(), 0, nullptr);
   if (!thread) {
-    // Without a scan the picture stays alone in its list.
     LOG_INFO << "folder scan thread not started:" << folder_;
     DestroyMessageWindow();
     return;

@@ -231,3 +231,22 @@ TEST(FolderListLifetime, DestroyingTheListStopsItsScan) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FolderListLifetime, TheApplicationsListFeedsTheApplicationsPreloadQueue) {
+  ScratchFolder folder(L"singleton");
+  folder_test::MakeFiles(folder, {L"a.jpg", L"b.jpg"});
+  CountingWindow notify(UM_FOLDER_LIST_READY);
+  CCurrentFolderImage* list = CCurrentFolderImage::GetInstance();
+  ASSERT_NE(nullptr, list);
+  list->SetCurrent(notify.hwnd, folder.File(L"a.jpg"));
+  ASSERT_TRUE(PumpUntil([&] { return notify.count == 1; }));
+  EXPECT_EQ(std::vector<std::wstring>({folder.File(L"b.jpg")}),
+            CSystemCache::GetInstance()->QueuedPaths());
+  // The exit order: the list first, then the queue it feeds.
+  CCurrentFolderImage::DestroyInstance();
+  CSystemCache::DestroyInstance();
+}
+
+}  // namespace
