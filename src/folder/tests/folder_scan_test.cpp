@@ -1,0 +1,85 @@
+#include "folder/folder_scan.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "folder/explorer_view_order.h"
+#include "folder/tests/folder_test_support.h"
+#include "support/test_paths.h"
+#include "view_render/message_window.h"
+
+namespace {
+
+using Names = std::deque<std::wstring>;
+using test_support::ScratchFolder;
+
+TEST(FolderScan, ExplorerOrderReplacesTheSortedListWhenItHoldsThePicture) {
+  struct Case {
+    const char* what;
+    std::vector<std::wstring> explorer;
+    std::wstring current;
+    Names names;
+    int index;
+  };
+  const Case cases[] = {
+      {"date order, without folders and other files",
+       {L"c.jpg", L"album.jpg", L"notes.txt", L"A.jpg", L"b.png"},
+       L"a.JPG",
+       {L"c.jpg", L"A.jpg", L"b.png"},
+       1},
+      {"the picture is not in the window",
+       {L"c.jpg", L"b.png"},
+       L"A.jpg",
+       {L"A.jpg", L"b.png", L"c.jpg"},
+       0},
+      {"no Explorer window", {}, L"c.jpg", {L"A.jpg", L"b.png", L"c.jpg"}, 2},
+      {"no Explorer window, picture gone", {}, L"d.jpg", {L"A.jpg", L"b.png", L"c.jpg"}, -1},
+  };
+  for (const Case& c : cases) {
+    CFolderScanResult result;
+    result.subdirectories = {L".", L"..", L"ALBUM.JPG"};
+    result.names = {L"A.jpg", L"b.png", L"c.jpg"};
+    ApplyExplorerOrder(c.explorer, c.current, &result);
+    EXPECT_EQ(c.names, result.names) << c.what;
+    EXPECT_EQ(c.index, result.current_index) << c.what;
+  }
+}
+
+TEST(FolderScan, NoExplorerWindowGivesNoOrder) {
+  ScratchFolder folder(L"explorer");
+  folder_test::MakeFiles(folder, {L"a.jpg"});
+  FCAutoInitializeCOM com;
+  std::atomic<int32_t> abort{0};
+  std::vector<std::wstring> names = {L"stale"};
+  // The platform has no Explorer windows; the shell must answer that
+  // without failing the scan.
+  EXPECT_FALSE(ReadExplorerViewOrder(folder.path(), abort, &names));
+  EXPECT_TRUE(names.empty());
+  abort = 1;
+  names = {L"stale"};
+  EXPECT_FALSE(ReadExplorerViewOrder(folder.path(), abort, &names));
+  EXPECT_TRUE(names.empty());
+}
+
+TEST(FolderScan, AbortedScanFindsNoCurrentPicture) {
+  ScratchFolder folder(L"abort");
+  folder_test::MakeFiles(folder, {L"a.jpg", L"b.jpg"});
+  FCAutoInitializeCOM com;
+  std::atomic<int32_t> abort{0};
+  CFolderScanResult whole = ScanFolder(folder.path(), L"b.jpg", abort);
+  EXPECT_EQ(Names({L"a.jpg", L"b.jpg"}), whole.names);
+  EXPECT_EQ(1, whole.current_index);
+  EXPECT_EQ(1u, whole.subdirectories.count(L"."));
+
+  abort = 1;
+  // A stopped scan's result is never adopted: it has no current picture.
+  EXPECT_EQ(-1, ScanFolder(folder.path(), L"b.jpg", abort).current_index);
+}
+
+}  // namespace

@@ -1,0 +1,261 @@
+#include "folder/system_cache.h"
+
+#include <windows.h>
+#include <wincodec.h>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "config/app_config.h"
+#include "folder/async_create_system_cache.h"
+#include "folder/tests/folder_test_support.h"
+#include "image/com_ptr.h"
+#include "image/tests/imaging_test_support.h"
+#include "image/wic_factory.h"
+
+namespace {
+
+using folder_test::CountingWindow;
+using folder_test::PumpFor;
+using folder_test::PumpUntil;
+using Paths = std::vector<std::wstring>;
+
+const auto* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new imaging_test::ImagingEnvironment);
+
+const std::wstring kFolder = L"C:\\pictures";
+const std::wstring kOtherFolder = L"C:\\other";
+
+std::deque<std::wstring> TenJpegs() {
+  std::deque<std::wstring> names;
+  for (int i = 0; i < 10; ++i) {
+    names.push_back(L"n" + std::to_wstring(i) + L".jpg");
+  }
+  return names;
+}
+
+Paths InFolder(const std::wstring& folder, std::initializer_list<const wchar_t*> names) {
+  Paths paths;
+  for (const wchar_t* name : names) {
+    paths.push_back(folder + L"\\" + name);
+  }
+  return paths;
+}
+
+class SystemCacheTest : public ::testing::Test {
+ protected:
+  void TearDown() override { CAppConfig::GetInstance()->preload_enable = 1; }
+
+  // The cache's first preload in a folder always starts without direction.
+  void EnterFolder(const std::wstring& folder, int32_t direction) {
+    cache_.Preload(folder, -1, {});
+    cache_.set_direction(direction);
+  }
+
+  CSystemCache cache_;
+};
+
+TEST_F(SystemCacheTest, OffsetsFollowTheDirection) {
+  struct Case {
+    int32_t direction;
+    int32_t index;
+    Paths expected;
+  };
+  const Case cases[] = {
+      {kPreloadForward, 5, InFolder(kFolder, {L"n6.jpg", L"n7.jpg", L"n8.jpg"})},
+      {kPreloadBackward, 5, InFolder(kFolder, {L"n4.jpg", L"n3.jpg", L"n2.jpg"})},
+      {kPreloadNone, 5, InFolder(kFolder, {L"n6.jpg", L"n4.jpg", L"n7.jpg", L"n8.jpg"})},
+      {kPreloadNone, 0, InFolder(kFolder, {L"n1.jpg", L"n2.jpg", L"n3.jpg"})},
+      {kPreloadForward, 8, InFolder(kFolder, {L"n9.jpg"})},
+      {kPreloadBackward, 1, InFolder(kFolder, {L"n0.jpg"})},
+      {kPreloadNone, 9, InFolder(kFolder, {L"n8.jpg"})},
+  };
+  for (const Case& c : cases) {
+    EnterFolder(kFolder, c.direction);
+    cache_.Preload(kFolder, c.index, TenJpegs());
+    EXPECT_EQ(c.expected, cache_.QueuedPaths()) << c.direction << " at " << c.index;
+    // Not resumed: nothing has started.
+    EXPECT_EQ(0u, cache_.running_count());
+  }
+}
+
+TEST_F(SystemCacheTest, OnlyFormatsTheCacheKnowsArePreloaded) {
+  const std::deque<std::wstring> names = {L"a.jpg", L"b.psd", L"c.cr2", L"d.webp",
+                                          L"e.png", L"f.BMP", L"g.ico", L"h.tif",
+                                          L"i.gif", L"j.nef", L"k.jpeg"};
+  EnterFolder(kFolder, kPreloadForward);
+  cache_.Preload(kFolder, 0, names);
+  EXPECT_TRUE(cache_.QueuedPaths().empty());
+
+  EnterFolder(kFolder, kPreloadNone);
+  cache_.Preload(kFolder, 3, names);
+  EXPECT_EQ(InFolder(kFolder, {L"e.png", L"f.BMP"}), cache_.QueuedPaths());
+
+  EnterFolder(kFolder, kPreloadForward);
+  cache_.Preload(kFolder, 6, names);
+  EXPECT_EQ(InFolder(kFolder, {L"h.tif", L"i.gif"}), cache_.QueuedPaths());
+}
+
+TEST_F(SystemCacheTest, AnotherFolderForgetsTheDirection) {
+  EnterFolder(kFolder, kPreloadBackward);
+  cache_.Preload(kOtherFolder, 5, TenJpegs());
+  EXPECT_EQ(kPreloadNone, cache_.direction());
+  EXPECT_EQ(InFolder(kOtherFolder, {L"n6.jpg", L"n4.jpg", L"n7.jpg", L"n8.jpg"}),
+            cache_.QueuedPaths());
+}
+
+TEST_F(SystemCacheTest, NothingStartsBeforeResumeOrWhileDisabled) {
+  CAppConfig::GetInstance()->preload_enable = 0;
+  cache_.Preload(kFolder, 5, TenJpegs());
+  cache_.Resume();
+  PumpFor(100);
+  EXPECT_EQ(0u, cache_.running_count());
+  EXPECT_EQ(4u, cache_.pending_count());
+  EXPECT_TRUE(cache_.cached_names().empty());
+}
+
+TEST_F(SystemCacheTest, EachFileIsPreloadedOnceWhileInTheFolder) {
+  cache_.Preload(kFolder, 5, TenJpegs());
+  EXPECT_EQ(0u, cache_.running_count());
+  cache_.Resume();
+  EXPECT_EQ(1u, cache_.running_count());  // one at a time
+  ASSERT_TRUE(PumpUntil([&] { return cache_.QueuedPaths().empty(); }));
+  EXPECT_EQ(std::set<std::wstring>({L"n4.jpg", L"n6.jpg", L"n7.jpg", L"n8.jpg"}),
+            cache_.cached_names());
+
+  // One step on and one back: only the picture not yet seen is asked for.
+  cache_.set_direction(kPreloadForward);
+  cache_.Preload(kFolder, 6, TenJpegs());
+  EXPECT_EQ(InFolder(kFolder, {L"n9.jpg"}), cache_.QueuedPaths());
+  ASSERT_TRUE(PumpUntil([&] { return cache_.QueuedPaths().empty(); }));
+  cache_.set_direction(kPreloadBackward);
+  cache_.Preload(kFolder, 5, TenJpegs());
+  EXPECT_EQ(InFolder(kFolder, {L"n3.jpg", L"n2.jpg"}), cache_.QueuedPaths());
+  ASSERT_TRUE(PumpUntil([&] { return cache_.QueuedPaths().empty(); }));
+
+  // Coming back from another folder preloads again.
+  cache_.Preload(kOtherFolder, 0, TenJpegs());
+  ASSERT_TRUE(PumpUntil([&] { return cache_.QueuedPaths().empty(); }));
+  cache_.Preload(kFolder, 5, TenJpegs());
+  EXPECT_EQ(4u, cache_.QueuedPaths().size());
+}
+
+TEST_F(SystemCacheTest, WatchingARunningPreloadReportsItsEnd) {
+  CountingWindow view(UM_SYSTEM_CACHE_READY);
+  cache_.Resume();
+  cache_.Preload(kFolder, 5, TenJpegs());
+  // The first preload has started; its completion waits for this thread.
+  ASSERT_EQ(1u, cache_.running_count());
+  EXPECT_FALSE(cache_.WatchPreload(view.hwnd, kFolder + L"\\n4.jpg"));  // still pending
+  EXPECT_FALSE(cache_.WatchPreload(view.hwnd, kFolder + L"\\N6.jpg"));  // case matters
+  EXPECT_TRUE(cache_.WatchPreload(view.hwnd, kFolder + L"\\n6.jpg"));
+  ASSERT_TRUE(PumpUntil([&] { return view.count == 1; }));
+  ASSERT_TRUE(PumpUntil([&] { return cache_.QueuedPaths().empty(); }));
+  EXPECT_EQ(1, view.count);
+  EXPECT_FALSE(cache_.WatchPreload(view.hwnd, kFolder + L"\\n6.jpg"));
+}
+
+TEST_F(SystemCacheTest, PreloadForAClosedViewCompletesQuietly) {
+  auto view = std::make_unique<CountingWindow>(UM_SYSTEM_CACHE_READY);
+  cache_.Resume();
+  cache_.Preload(kFolder, 0, TenJpegs());
+  ASSERT_TRUE(cache_.WatchPreload(view->hwnd, kFolder + L"\\n1.jpg"));
+  view.reset();
+  ASSERT_TRUE(PumpUntil([&] { return cache_.QueuedPaths().empty(); }));
+  EXPECT_EQ(0u, cache_.running_count());
+}
+
+// A solid width x height picture in memory.
+ComPtr<IWICBitmapSource> SolidBitmap(UINT width, UINT height, uint8_t b, uint8_t g, uint8_t r) {
+  std::vector<uint8_t> pixels(size_t{width} * height * 4);
+  for (size_t i = 0; i < pixels.size(); i += 4) {
+    pixels[i] = b;
+    pixels[i + 1] = g;
+    pixels[i + 2] = r;
+    pixels[i + 3] = 255;
+  }
+  ComPtr<IWICBitmap> bitmap;
+  CWICFactory::Get()->CreateBitmapFromMemory(width, height, GUID_WICPixelFormat32bppBGRA, width * 4,
+                                             static_cast<UINT>(pixels.size()), pixels.data(),
+                                             bitmap.Receive());
+  return bitmap;
+}
+
+struct BitmapPixels {
+  LONG width = 0;
+  LONG height = 0;
+  std::vector<uint8_t> bgrx;
+};
+
+BitmapPixels ReadBitmap(HBITMAP bitmap) {
+  BitmapPixels result;
+  BITMAP info = {};
+  if (!GetObjectW(bitmap, sizeof(info), &info)) {
+    return result;
+  }
+  result.width = info.bmWidth;
+  result.height = info.bmHeight;
+  BITMAPINFO header = {};
+  header.bmiHeader.biSize = sizeof(header.bmiHeader);
+  header.bmiHeader.biWidth = info.bmWidth;
+  header.bmiHeader.biHeight = -info.bmHeight;
+  header.bmiHeader.biPlanes = 1;
+  header.bmiHeader.biBitCount = 32;
+  result.bgrx.resize(size_t{static_cast<size_t>(info.bmWidth)} * info.bmHeight * 4);
+  HDC screen = GetDC(nullptr);
+  GetDIBits(screen, bitmap, 0, info.bmHeight, result.bgrx.data(), &header, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  return result;
+}
+
+TEST(CachedFitBitmap, DisplayBitmapIsRenderedAndJudgedByItsWidth) {
+  ComPtr<IWICBitmapSource> display = SolidBitmap(200, 100, 10, 20, 230);
+  ASSERT_TRUE(display);
+  CFitBitmapSource picture;
+  picture.path = L"C:\\does not matter.jpg";
+  picture.use_display_bitmap = true;
+  picture.display_bitmap = display.Get();
+
+  HBITMAP out = nullptr;
+  EXPECT_TRUE(CSystemCache::GetCachedFitBitmap(picture, 100, 50, out));
+  ASSERT_NE(nullptr, out);
+  BitmapPixels pixels = ReadBitmap(out);
+  EXPECT_EQ(100, pixels.width);
+  EXPECT_EQ(50, pixels.height);
+  ASSERT_FALSE(pixels.bgrx.empty());
+  const size_t middle = (size_t{25} * 100 + 50) * 4;
+  EXPECT_NEAR(10, pixels.bgrx[middle], 2);
+  EXPECT_NEAR(20, pixels.bgrx[middle + 1], 2);
+  EXPECT_NEAR(230, pixels.bgrx[middle + 2], 2);
+
+  // Wider than the display bitmap: a preview, not the final bitmap.
+  EXPECT_FALSE(CSystemCache::GetCachedFitBitmap(picture, 400, 200, out));
+  ASSERT_NE(nullptr, out);
+  EXPECT_EQ(400, ReadBitmap(out).width);
+  DeleteObject(out);
+
+  picture.display_bitmap = nullptr;
+  out = nullptr;
+  EXPECT_FALSE(CSystemCache::GetCachedFitBitmap(picture, 100, 50, out));
+  EXPECT_EQ(nullptr, out);
+}
+
+TEST(CachedFitBitmap, WithoutAThumbnailCacheTheFileMustBeDecoded) {
+  test_support::ScratchFolder folder(L"fit");
+  const std::wstring path = folder.File(L"photo.jpg");
+  ASSERT_TRUE(test_support::WriteFileBytes(path, "not really a picture"));
+  for (const std::wstring& name : {path, folder.File(L"layers.psd")}) {
+    CFitBitmapSource picture;
+    picture.path = name;
+    HBITMAP out = nullptr;
+    EXPECT_FALSE(CSystemCache::GetCachedFitBitmap(picture, 64, 64, out)) << name.c_str();
+    EXPECT_EQ(nullptr, out);
+  }
+}
+
+}  // namespace
