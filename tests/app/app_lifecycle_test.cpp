@@ -14,6 +14,7 @@
 #include "app/app_test_support.h"
 #include "support/app_driver.h"
 #include "support/test_paths.h"
+#include "version.h"
 
 namespace {
 
@@ -417,7 +418,9 @@ TEST_F(Lifecycle, ACrashStartsTheUploaderWhichLeavesADump) {
     }
   }
   ASSERT_EQ(added.size(), 1u);
+  // Named after the source tag and the version the filter passed on.
   EXPECT_TRUE(Contains(*added.begin(), L"lumoramain")) << *added.begin();
+  EXPECT_TRUE(Contains(*added.begin(), LUMORA_VERSION_WTEXT)) << *added.begin();
   for (const std::wstring& name : added) {
     DeleteFileW((crash + name).c_str());
   }
