@@ -5,7 +5,6 @@
 #include <shellapi.h>
 
 #include <algorithm>
-#include <cwctype>
 #include <vector>
 
 #include "app/ipc/channel_names.h"

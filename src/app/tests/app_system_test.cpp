@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "app/hand_over.h"
 #include "app/orvane_app.h"
 #include "app/start_decision.h"
+#include "config/app_config.h"
 #include "integration/companion_entry_points.h"
 #include "support/test_paths.h"
 #include "version.h"
@@ -254,6 +256,35 @@ TEST(HandOverRecord, CarriesTheTaggedTextWithItsTerminatingZero) {
   EXPECT_EQ(SendHandOverRecord(receiver.hwnd, L""), 0);
   EXPECT_EQ(receiver.bytes, std::string(2, '\0'));
   EXPECT_EQ(SendHandOverRecord(nullptr, L"x"), 0);
+}
+
+TEST(AppReceivers, TheInstanceWindowFollowsTheSettingAndTheAlwaysWindowStays) {
+  const auto receiver = [](const wchar_t* name) {
+    return FindWindowExW(HWND_MESSAGE, nullptr, nullptr, name);
+  };
+  ASSERT_EQ(receiver(kAlwaysWindowName), nullptr) << "a viewer runs";
+  CAppConfig* config = CAppConfig::GetInstance();
+  const int32_t saved = config->only_one_instance;
+  {
+    COrvaneApp app;
+    config->only_one_instance = 1;
+    app.RefreshReceivers();
+    EXPECT_TRUE(app.HasInstanceReceiver());
+    HWND instance = receiver(kInstanceWindowName);
+    HWND always = receiver(kAlwaysWindowName);
+    EXPECT_NE(instance, nullptr);
+    EXPECT_NE(always, nullptr);
+    app.RefreshReceivers();
+    EXPECT_EQ(receiver(kInstanceWindowName), instance);
+
+    config->only_one_instance = 0;
+    app.RefreshReceivers();
+    EXPECT_FALSE(app.HasInstanceReceiver());
+    EXPECT_EQ(receiver(kInstanceWindowName), nullptr);
+    EXPECT_EQ(receiver(kAlwaysWindowName), always);
+  }
+  EXPECT_EQ(receiver(kAlwaysWindowName), nullptr);
+  config->only_one_instance = saved;
 }
 
 TEST(StartDecision, OwnMainWindowsAreNotOthers) {
