@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "app/app_names.h"
 #include "app/auto_init_gdiplus.h"
 #include "app/command_line.h"
 #include "app/ipc/ipc_message_mgr.h"
