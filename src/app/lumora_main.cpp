@@ -1,34 +1,11 @@
 #include <windows.h>
-#include <gdiplus.h>
 
-#include "app/command_line.h"
-#include "app/orvanedlg.h"
-#include "config/app_config.h"
-#include "framework/wnd.h"
-#include "image/wic_factory.h"
-#include "log/my_log.h"
+#include "app/orvane_app.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR command_line, int) {
-  CMyLog::GetInstance()->Open();
-  CAppConfig::GetInstance();
-  SetUiThread();
-  CoInitialize(nullptr);
-  Gdiplus::GdiplusStartupInput gdiplus_input;
-  ULONG_PTR gdiplus_token = 0;
-  Gdiplus::GdiplusStartup(&gdiplus_token, &gdiplus_input, nullptr);
-  CWICFactory::Create();
+// The application object: its construction is the process's static
+// initialisation (log, settings, language, data folders).
+COrvaneApp the_app;
 
-  CCommandLine::GetInstance()->Parse(command_line ? command_line : L"");
-  {
-    COrvaneDlg main_window;
-    main_window.DoModal();
-  }
-
-  CWICFactory::Release();
-  Gdiplus::GdiplusShutdown(gdiplus_token);
-  CoUninitialize();
-  CCommandLine::DestroyInstance();
-  CAppConfig::DestroyInstance();
-  CMyLog::DestroyInstance();
-  return 0;
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR command_line, int) {
+  return CWinApp::RunApplication(instance, command_line);
 }

@@ -5,8 +5,13 @@
 
 #include "app/app_names.h"
 #include "app/command_line.h"
+#include "app/ipc/channel_names.h"
+#include "app/ipc/ipc_message_mgr.h"
+#include "app/orvane_app.h"
 #include "config/app_config.h"
 #include "image/image_format.h"
+#include "integration/companion_lib_wrapper.h"
+#include "integration/stat_reporter.h"
 #include "log/my_log.h"
 #include "resource_ids.h"
 #include "widgets/window_title.h"
@@ -61,6 +66,9 @@ BOOL COrvaneDlg::OnInitDialog() {
   logo_.Create(hwnd_, 103, {9, 6, 103, 30}, kChildStyle);
   menu_bar_.Create(hwnd_, 103, {0, 1, 30, 31}, kChildStyle);
 
+  // The first statistic loads common.dll; without it the process ends here.
+  CStatReporter::Send(L"main", L"open");
+
   PostMessageW(hwnd_, UM_STARTUP_OPEN, 0, 0);
   DragAcceptFiles(hwnd_, TRUE);
   quit_message_ = RegisterWindowMessageW(L"Lumora_quit_broadcast_msg");
@@ -92,9 +100,17 @@ BOOL COrvaneDlg::OnInitDialog() {
   CWindowTitle::GetInstance()->SetMainWindow(hwnd_);
   CWindowTitle::GetInstance()->Refresh();
 
+  CIPCMessageMgr* channel = CIPCMessageMgr::GetInstance();
+  channel->Connect();
+  channel->AddListener(this);
+
   SetForegroundWindow(hwnd_);
   SetTimer(hwnd_, kTrayTimer, 1000, nullptr);
   SetTimer(hwnd_, kStartStatTimer, 1000, nullptr);
+
+  CAppConfig* config = CAppConfig::GetInstance();
+  config->quick_index_value =
+      CCompanionLibWrapper::GetInstance()->GetQuickIndexState(config->quick_index_value);
   return TRUE;
 }
 
@@ -146,11 +162,55 @@ void COrvaneDlg::OnTimer(UINT_PTR id) {
     case kExitTimer:
       ExitProcess(0);
     case kTrayTimer:
+      KillTimer(hwnd_, id);
+      COrvaneApp::LaunchTrayProgram(L"");
+      break;
     case kStartStatTimer:
       KillTimer(hwnd_, id);
+      SendStartStatistic();
       break;
     default:
       break;
+  }
+}
+
+void COrvaneDlg::SendStartStatistic() {
+  std::wstring from;
+  CCommandLine::GetInstance()->GetSwitchValue(L"from", from);
+  CStatReporter::Send(L"main", L"open_" + CCommandLine::StartSourceTag(from));
+}
+
+void COrvaneDlg::OnClose() {
+  // Outside an orderly close, full screen only leaves full screen: the
+  // window stays, and so must the tray program.
+  const bool stays_open = IsFullScreen() && !closing_;
+  CDialog::WindowProc(WM_CLOSE, 0, 0);
+  if (!stays_open && CAppConfig::GetInstance()->completely_exit) {
+    COrvaneApp::CompleteExit();
+  }
+}
+
+void COrvaneDlg::OnQuickIndexChanged(LPARAM state) {
+  CCompanionLibWrapper::GetInstance()->SetQuickIndexState(static_cast<int>(state));
+  IPC::Message message = CIPCMessageMgr::TrayMessage(IPC::kTrayQuickIndex);
+  message.WriteInt(state != 0 ? 1 : 0);
+  CIPCMessageMgr::GetInstance()->Send(message);
+}
+
+void COrvaneDlg::OnMessageReceived(const IPC::Message& message) {
+  if (message.type() == IPC::kTrayQuit) {
+    StartOrderlyClose();
+  }
+}
+
+int32_t COrvaneDlg::GetRoutingId() { return IPC::kMainWindowRoutingId; }
+
+void COrvaneDlg::OnPeerGone(bool) {}
+
+void COrvaneDlg::CloseChannel() {
+  if (CIPCMessageMgr* channel = CIPCMessageMgr::GetInstance()) {
+    channel->RemoveListener(this);
+    channel->Close();
   }
 }
 
@@ -353,12 +413,19 @@ LRESULT COrvaneDlg::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
           break;
       }
       return 0;
+    case WM_CLOSE:
+      OnClose();
+      return 0;
+    case UM_QUICK_INDEX_CHANGED:
+      OnQuickIndexChanged(lparam);
+      return 0;
     case UM_TITLE_WIDTH:
       OnTitleWidth(static_cast<int>(wparam), static_cast<int>(lparam));
       return 0;
     case WM_DESTROY:
       CAppConfig::GetInstance()->SaveWindowPlacement(hwnd_);
       CAppConfig::GetInstance()->Save();
+      CloseChannel();
       break;
     default:
       break;

@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "app/app_names.h"
+#include "app/ipc/channel_listener.h"
 #include "framework/dialog.h"
 #include "framework/gdi_objects.h"
 #include "widgets/png_button.h"
@@ -23,13 +25,10 @@ constexpr UINT UM_RESIZE_DONE = 0x8205;
 constexpr UINT UM_SETTINGS_PAGE4 = 0x8206;
 constexpr UINT UM_TITLE_WIDTH = 0x5220;
 
-// The tag of the hand-over record another process sends with WM_COPYDATA.
-constexpr ULONG_PTR kHandOverTag = 0x22678201;
-
 // The one main window: a frameless dialog run modally, owning the widget
 // windows of the title strip, the toolbar and the picture view, and turning
 // keys, menu choices and messages of other processes into operations.
-class COrvaneDlg : public CDialog {
+class COrvaneDlg : public CDialog, public IChannelListener2 {
  public:
   COrvaneDlg();
   ~COrvaneDlg() override;
@@ -38,6 +37,11 @@ class COrvaneDlg : public CDialog {
   BOOL PreTranslateMessage(MSG* msg) override;
   void OnCancel() override;
   LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+  // The tray channel (routing id 2): type 2 closes the window.
+  void OnMessageReceived(const IPC::Message& message) override;
+  int32_t GetRoutingId() override;
+  void OnPeerGone(bool session_ending) override;
 
   // Frame.
   void LayoutChildren();
@@ -69,6 +73,10 @@ class COrvaneDlg : public CDialog {
   void OnTitleWidth(int width, int height);
   void OnStartupOpen();
   void OnOpenHandedOver(const wchar_t* path);
+  void OnClose();
+  void OnQuickIndexChanged(LPARAM state);
+  void SendStartStatistic();
+  void CloseChannel();
 
   // Commands.
   void StartOrderlyClose();

@@ -61,12 +61,15 @@ INT_PTR CDialog::DoModal() {
   MSG msg;
   while (!ended_ && ::IsWindow(hwnd)) {
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-    if (got <= 0) {
+    if (got == 0) {
       // WM_QUIT belongs to the outer loop.
-      if (got == 0) {
-        PostQuitMessage(static_cast<int>(msg.wParam));
-      }
+      PostQuitMessage(static_cast<int>(msg.wParam));
       break;
+    }
+    if (got < 0) {
+      // A message could not be received, such as a too large WM_COPYDATA
+      // from another process under Wine; it is lost, the dialog goes on.
+      continue;
     }
     if (!WalkPreTranslateTree(hwnd, &msg)) {
       TranslateMessage(&msg);

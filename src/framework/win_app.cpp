@@ -18,7 +18,13 @@ CWinApp* CWinApp::GetApp() { return g_app; }
 
 int CWinApp::Run() {
   MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+  BOOL got;
+  // A negative result is a message that could not be received; the loop
+  // goes on.
+  while ((got = GetMessageW(&msg, nullptr, 0, 0)) != 0) {
+    if (got < 0) {
+      continue;
+    }
     HWND main = main_window ? main_window->GetSafeHwnd() : nullptr;
     if (!main || !CWnd::WalkPreTranslateTree(main, &msg)) {
       TranslateMessage(&msg);

@@ -1,5 +1,7 @@
 #include "support/app_driver.h"
 
+#include <psapi.h>
+
 #include "app/app_names.h"
 #include "support/test_paths.h"
 
@@ -31,6 +33,7 @@ BOOL CALLBACK FindMainWindowProc(HWND hwnd, LPARAM lparam) {
 LumoraProcess::~LumoraProcess() { Close(); }
 
 bool LumoraProcess::Start(const std::wstring& arguments, const std::wstring& exe_path) {
+  tray_was_running_ = TrayProgramRuns();
   const std::wstring exe = exe_path.empty() ? DistFolder() + L"\\Lumora.exe" : exe_path;
   std::wstring command = L"\"" + exe + L"\" " + arguments;
   STARTUPINFOW startup = {};
@@ -91,6 +94,89 @@ void LumoraProcess::Close() {
   CloseHandle(info_.hThread);
   info_ = {};
   main_window_ = nullptr;
+  if (!tray_was_running_) {
+    EndTrayPrograms();
+  }
+  tray_was_running_ = true;
+}
+
+bool WaitUntil(const std::function<bool()>& done, DWORD timeout_ms) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start >= timeout_ms) {
+      return false;
+    }
+    PumpFor(20);
+  }
+  return true;
+}
+
+namespace {
+
+bool MutexOpens(const wchar_t* name) {
+  HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, name);
+  if (mutex) {
+    CloseHandle(mutex);
+    return true;
+  }
+  return GetLastError() == ERROR_ACCESS_DENIED;
+}
+
+std::wstring Upper(std::wstring text) {
+  CharUpperBuffW(&text[0], static_cast<DWORD>(text.size()));
+  return text;
+}
+
+std::wstring FullPath(const std::wstring& path) {
+  wchar_t full[MAX_PATH * 2] = {};
+  const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH * 2, full, nullptr);
+  return length > 0 && length < MAX_PATH * 2 ? std::wstring(full, length) : path;
+}
+
+}  // namespace
+
+bool TrayProgramRuns() {
+  return MutexOpens(L"Global\\LmTray-95745a12eeaa410d") ||
+         MutexOpens(L"LmTrayUpgradePrivilegeName-d7a77ee6517af62d");
+}
+
+std::vector<DWORD> ProcessesOf(const std::wstring& path) {
+  std::vector<DWORD> found;
+  DWORD ids[1024] = {};
+  DWORD bytes = 0;
+  if (!EnumProcesses(ids, sizeof(ids), &bytes)) {
+    return found;
+  }
+  const std::wstring wanted = Upper(FullPath(path));
+  for (DWORD i = 0; i < bytes / sizeof(DWORD); ++i) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, ids[i]);
+    if (!process) {
+      continue;
+    }
+    wchar_t image[MAX_PATH * 2] = {};
+    DWORD length = MAX_PATH * 2;
+    if (QueryFullProcessImageNameW(process, 0, image, &length) &&
+        Upper(std::wstring(image, length)) == wanted) {
+      found.push_back(ids[i]);
+    }
+    CloseHandle(process);
+  }
+  return found;
+}
+
+void EndTrayPrograms() {
+  for (DWORD id : ProcessesOf(DistFolder() + L"\\LumoraTray.exe")) {
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+    if (process) {
+      TerminateProcess(process, 1);
+      WaitForSingleObject(process, 5000);
+      CloseHandle(process);
+    }
+  }
+}
+
+HWND FindMessageWindow(const wchar_t* name) {
+  return FindWindowExW(HWND_MESSAGE, nullptr, nullptr, name);
 }
 
 std::wstring WindowCaption(HWND hwnd) {

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace test_support {
 
@@ -24,7 +26,11 @@ class LumoraProcess {
   // Waits for the process to end; false on timeout.
   bool WaitForExit(DWORD timeout_ms, DWORD* exit_code = nullptr);
   // Asks the main window to close, then ends the process if it lingers.
+  // A tray program that was not running when this viewer started (the
+  // viewer starts it) is ended as well.
   void Close();
+  // Leaves the tray program running when this viewer closes.
+  void KeepTrayProgram() { tray_was_running_ = true; }
 
   HWND main_window() const { return main_window_; }
   DWORD pid() const { return info_.dwProcessId; }
@@ -33,7 +39,20 @@ class LumoraProcess {
  private:
   PROCESS_INFORMATION info_ = {};
   HWND main_window_ = nullptr;
+  bool tray_was_running_ = true;
 };
+
+// Polls done (pumping this thread's messages) until it holds; false on timeout.
+bool WaitUntil(const std::function<bool()>& done, DWORD timeout_ms = 10000);
+// The tray program runs: one of its named mutexes exists.
+bool TrayProgramRuns();
+// Ends every LumoraTray.exe of the program folder and waits for it.
+void EndTrayPrograms();
+// The process id of every running process whose program file is path
+// (compared ignoring case).
+std::vector<DWORD> ProcessesOf(const std::wstring& path);
+// A message-only window by its window name, of any class.
+HWND FindMessageWindow(const wchar_t* name);
 
 std::wstring WindowCaption(HWND hwnd);
 // Every visible top-level main window of the program, in any process.

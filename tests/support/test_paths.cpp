@@ -2,7 +2,9 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
+#include <utility>
 #include <vector>
 
 namespace test_support {
@@ -49,6 +51,23 @@ ScratchFolder::ScratchFolder(const std::wstring& name) {
 }
 
 ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
+
+std::wstring DataFolder() {
+  wchar_t app_data[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, app_data);
+  return std::wstring(app_data) + L"\\Lumora\\";
+}
+
+FileRestorer::FileRestorer(std::wstring path)
+    : path_(std::move(path)), existed_(FileExists(path_)), bytes_(ReadFileBytes(path_)) {}
+
+FileRestorer::~FileRestorer() {
+  if (existed_) {
+    WriteFileBytes(path_, bytes_);
+  } else {
+    DeleteFileW(path_.c_str());
+  }
+}
 
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);

@@ -25,6 +25,24 @@ class ScratchFolder {
   std::wstring path_;
 };
 
+// The viewer's per-user data folder, "<roaming application data>\Lumora\".
+std::wstring DataFolder();
+
+// Puts a file back as it was, or removes it when it did not exist, when the
+// object goes away.
+class FileRestorer {
+ public:
+  explicit FileRestorer(std::wstring path);
+  ~FileRestorer();
+  FileRestorer(const FileRestorer&) = delete;
+  FileRestorer& operator=(const FileRestorer&) = delete;
+
+ private:
+  std::wstring path_;
+  bool existed_;
+  std::string bytes_;
+};
+
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);
 bool FileExists(const std::wstring& path);

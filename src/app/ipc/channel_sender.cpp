@@ -5,6 +5,7 @@
 #include <optional>
 #include <utility>
 
+#include "app/ipc/channel_log.h"
 #include "app/ipc/channel_names.h"
 
 CChannelSender::CChannelSender(std::wstring peer_name) : peer_name_(std::move(peer_name)) {}
@@ -27,6 +28,24 @@ HWND CChannelSender::LookUpPeer() {
   return found;
 }
 
+namespace {
+
+// The lines other tools look for in the log: the record could not be handed
+// to the peer (303) or to this side's own window (315).
+constexpr const char* kLogSource = "channelimpl.cpp";
+constexpr int kPeerFailureLine = 303;
+constexpr int kOwnFailureLine = 315;
+
+void LogSendFailure(int line, DWORD error) {
+  if (IPC::ChannelLogEnabled()) {
+    IPC::ChannelLog(
+        kLogSource, line,
+        L"CChannelImpl::SendImpl, SendMessageTimeout failed, error=" + std::to_wstring(error));
+  }
+}
+
+}  // namespace
+
 bool CChannelSender::SendRecord(HWND target, const IPC::Message& message, int delivery) {
   COPYDATASTRUCT record = {};
   record.dwData = delivery == 0 ? IPC::kDeliverAfterReturn : IPC::kDeliverBeforeReturn;
@@ -46,12 +65,13 @@ bool CChannelSender::SendNow(const IPC::Message& message, int delivery) {
   if (!IsWindow(peer)) {
     peer = LookUpPeer();
   }
-  if (IsWindow(peer)) {
-    SendRecord(peer, message, delivery);
+  if (IsWindow(peer) && !SendRecord(peer, message, delivery)) {
+    LogSendFailure(kPeerFailureLine, GetLastError());
   }
   // Broadcasts reach this side's own listeners too.
-  if (message.routing_id() == 0 && IsWindow(own_window_)) {
-    SendRecord(own_window_, message, delivery);
+  if (message.routing_id() == 0 && IsWindow(own_window_) &&
+      !SendRecord(own_window_, message, delivery)) {
+    LogSendFailure(kOwnFailureLine, GetLastError());
   }
   return peer != nullptr;
 }

@@ -10,6 +10,7 @@
 
 #include "config/app_config.h"
 #include "resource_ids.h"
+#include "support/test_paths.h"
 #include "widgets/window_title.h"
 
 namespace {
@@ -35,6 +36,9 @@ void RunWithMainWindow(const std::function<void(COrvaneDlg&)>& body) {
 class MainWindowTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
+    // The window's start-up statistic needs the statistics module, found
+    // already loaded; without it the process would end.
+    LoadLibraryW((test_support::DistFolder() + L"\\common.dll").c_str());
     Gdiplus::GdiplusStartupInput input;
     Gdiplus::GdiplusStartup(&gdiplus_token_, &input, nullptr);
   }

@@ -1,0 +1,182 @@
+#include "app/start_decision.h"
+
+#include <shellapi.h>
+
+#include "app/app_names.h"
+#include "app/command_line.h"
+#include "app/hand_over.h"
+#include "config/app_config.h"
+#include "integration/companion_entry_points.h"
+#include "log/my_log.h"
+
+namespace {
+
+// Serialises every process that changes the file association.
+constexpr const char* kAssociationMutexName = "LmMainSetFileAssociation-9c1a7e1574578709";
+constexpr int kCurrentUserRoot = static_cast<int>(0x80000001u);
+
+struct MainWindowSearch {
+  DWORD own_process;
+  bool first_only;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectMainWindow(HWND hwnd, LPARAM lparam) {
+  auto* search = reinterpret_cast<MainWindowSearch*>(lparam);
+  DWORD process = 0;
+  GetWindowThreadProcessId(hwnd, &process);
+  if (process == 0 || process == search->own_process) {
+    return TRUE;
+  }
+  wchar_t class_name[256] = {};
+  const int length = GetClassNameW(hwnd, class_name, 256);
+  if (length <= 0 || std::wstring(class_name, length) != kMainFrameClassName) {
+    return TRUE;
+  }
+  search->found.push_back(hwnd);
+  return search->first_only ? FALSE : TRUE;
+}
+
+std::wstring WindowText(HWND hwnd) {
+  wchar_t text[256] = {};
+  const int length = GetWindowTextW(hwnd, text, 256);
+  return std::wstring(text, length > 0 ? length : 0);
+}
+
+void MakeDefaultViewer() {
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, kAssociationMutexName);
+  const DWORD waited = mutex ? WaitForSingleObject(mutex, INFINITE) : WAIT_FAILED;
+  CAppConfig* config = CAppConfig::GetInstance();
+  config->user_set_default_viewer = 1;
+  config->Save();
+  {
+    const CAssocFunction set_default = LoadAssocFunction("SetDefaultImageViewer");
+    if (auto call = set_default.get<SetDefaultImageViewerFn>()) {
+      call(0);
+    }
+  }
+  if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
+    ReleaseMutex(mutex);
+  }
+  if (mutex) {
+    CloseHandle(mutex);
+  }
+}
+
+void DeleteDataFolder() {
+  std::wstring folder = CAppConfig::GetDataFolder();
+  while (!folder.empty() && folder.back() == L'\\') {
+    folder.pop_back();
+  }
+  if (folder.empty()) {
+    return;
+  }
+  // The log may hold a file in the folder open.
+  LOG_INFO << "Deleting the data folder " << folder;
+  CMyLog::DestroyInstance();
+  folder.push_back(L'\0');  // the list ends with two zeros
+  SHFILEOPSTRUCTW operation = {};
+  operation.wFunc = FO_DELETE;
+  operation.pFrom = folder.c_str();
+  operation.fFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+  SHFileOperationW(&operation);
+}
+
+void Uninstall() {
+  {
+    const CAssocFunction uninstall = LoadAssocFunction("UnInstall");
+    if (auto call = uninstall.get<UnInstallFn>()) {
+      call(kCurrentUserRoot);
+    }
+  }
+  DeleteDataFolder();
+}
+
+// True when a running viewer took the text.
+bool HandOverTo(const wchar_t* receiver_name, const std::wstring& text) {
+  HWND receiver = FindHandOverReceiver(receiver_name);
+  return receiver && SendHandOverRecord(receiver, text) != 0;
+}
+
+}  // namespace
+
+CAssocFunction::~CAssocFunction() {
+  if (module_) {
+    FreeLibrary(module_);
+  }
+}
+
+CAssocFunction::CAssocFunction(CAssocFunction&& other) noexcept
+    : module_(other.module_), function_(other.function_) {
+  other.module_ = nullptr;
+  other.function_ = nullptr;
+}
+
+CAssocFunction& CAssocFunction::operator=(CAssocFunction&& other) noexcept {
+  if (this != &other) {
+    if (module_) {
+      FreeLibrary(module_);
+    }
+    module_ = other.module_;
+    function_ = other.function_;
+    other.module_ = nullptr;
+    other.function_ = nullptr;
+  }
+  return *this;
+}
+
+CAssocFunction LoadAssocFunction(const char* export_name) {
+  const std::wstring path = CAppConfig::GetProgramFolder() + kAssociationModuleName;
+  HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  if (!module) {
+    LOG_INFO << "The association module is missing: " << path;
+    return CAssocFunction();
+  }
+  FARPROC function = GetProcAddress(module, export_name);
+  if (!function) {
+    LOG_INFO << "The association module has no " << export_name;
+  }
+  return CAssocFunction(module, function);
+}
+
+std::vector<HWND> FindMainWindows(bool first_only) {
+  MainWindowSearch search = {GetCurrentProcessId(), first_only, {}};
+  EnumWindows(CollectMainWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+bool DispatchStartArguments() {
+  const CCommandLine* command_line = CCommandLine::GetInstance();
+  if (command_line->HasSwitch(L"/install")) {
+    MakeDefaultViewer();
+    return false;
+  }
+  if (command_line->HasSwitch(L"/uninstall")) {
+    Uninstall();
+    return false;
+  }
+  if (command_line->HasSwitch(L"--setting") && HandOverTo(kAlwaysWindowName, L"--setting")) {
+    return false;
+  }
+  if (command_line->HasSwitch(L"--show-existing") &&
+      HandOverTo(kAlwaysWindowName, command_line->GetRawCommandLine())) {
+    return false;
+  }
+  if (command_line->HasSwitch(L"--LockscreenSet") &&
+      HandOverTo(kAlwaysWindowName, command_line->GetRawCommandLine())) {
+    return false;
+  }
+  if (CAppConfig::GetInstance()->only_one_instance &&
+      HandOverTo(kInstanceWindowName, command_line->GetImagePath())) {
+    return false;
+  }
+  // An idle viewer (one that shows no picture) takes the request even when
+  // only_one_instance is off.
+  for (HWND main_window : FindMainWindows()) {
+    if (WindowText(main_window) == kIdleMainWindowText &&
+        SendHandOverRecord(main_window, command_line->GetImagePath()) != 0) {
+      return false;
+    }
+  }
+  return true;
+}

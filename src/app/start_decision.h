@@ -1,0 +1,42 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// What a new process does before it builds any window: a one-shot
+// maintenance action ("/install", "/uninstall"), a hand-over of its request
+// to a viewer that already runs, or a normal start. Reads the process-wide
+// command line and settings. True: go on starting; false: stop now.
+bool DispatchStartArguments();
+
+// The main windows of other running viewers (class
+// "LumoraMainFrameClass-b1f78b3cc4bd764c", another process), in enumeration
+// order; only the first one found when first_only is set.
+std::vector<HWND> FindMainWindows(bool first_only = false);
+
+// One export of the association module "ZidizOdera.dll" of the program
+// folder, loaded for a single call and unloaded with this object.
+class CAssocFunction {
+ public:
+  CAssocFunction() = default;
+  CAssocFunction(HMODULE module, FARPROC function) : module_(module), function_(function) {}
+  ~CAssocFunction();
+  CAssocFunction(CAssocFunction&& other) noexcept;
+  CAssocFunction& operator=(CAssocFunction&& other) noexcept;
+  CAssocFunction(const CAssocFunction&) = delete;
+  CAssocFunction& operator=(const CAssocFunction&) = delete;
+
+  // Null when the module or the export is missing.
+  template <class Fn>
+  Fn get() const {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(function_));
+  }
+
+ private:
+  HMODULE module_ = nullptr;
+  FARPROC function_ = nullptr;
+};
+
+CAssocFunction LoadAssocFunction(const char* export_name);
