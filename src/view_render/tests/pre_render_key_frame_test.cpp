@@ -330,5 +330,38 @@ TEST_F(KeyFrameTest, ResultsForAReplacedRendererAreDropped) {
   EXPECT_EQ(300, info.bmWidth) << "the bitmap for the current size, not the old one";
 }
 
+TEST_F(KeyFrameTest, LargeJpegFileIsDecodedInTheBackgroundWhereNoThumbnailCacheAnswers) {
+  CTestDocument document(view_test::FixturePath(L"large_quadrants.jpg"));
+  ASSERT_NE(nullptr, document.GetLoader());
+  bool loading = false;
+  auto view = CViewRender::Create(document, nullptr, host_.hwnd, 350, 300, &loading);
+  CPreRenderKeyFrame& renderer = RendererOf(*view);
+  EXPECT_TRUE(loading);
+  ASSERT_TRUE(PumpUntil([&] { return renderer.fit_final(); }));
+  // 1400 x 1200 at 0.25: 350 x 300, quadrants of 175 x 150.
+  HDC buffer = *view->buffer();
+  EXPECT_TRUE(Near(0xFF0000, PixelAt(buffer, 80, 70), 12));
+  EXPECT_TRUE(Near(0x00FF00, PixelAt(buffer, 260, 70), 12));
+  EXPECT_TRUE(Near(0x0000FF, PixelAt(buffer, 80, 230), 12));
+  EXPECT_TRUE(Near(0xFFFF00, PixelAt(buffer, 260, 230), 12));
+}
+
+TEST_F(KeyFrameTest, DisplayEnhancementOfKeyFramesLeavesTheDocumentsPixelsAlone) {
+  // A picture decoded by a fallback: the loader hands out its own bitmap.
+  ComPtr<IWICBitmap> picture = MakeSolidPicture(400, 200, 0xFF404040);
+  CTestDocument document(picture.Get());
+  config_->current_effect = 1;  // brighter
+  auto view = CViewRender::Create(document, nullptr, host_.hwnd, 100, 50, nullptr);
+  ASSERT_TRUE(view->ZoomTo(1.0f, 50, 25));
+  ASSERT_NE(nullptr, RendererOf(*view).frame_full());
+  const uint32_t shown = PixelAt(*view->buffer(), 50, 25);
+  EXPECT_GT(shown & 0xFF, 0x40u) << "the key frame is enhanced";
+
+  const imaging_test::Pixels pixels = imaging_test::ReadPixels(picture.Get());
+  ASSERT_EQ(400u, pixels.width);
+  EXPECT_EQ(0x40, pixels.At(10, 10)[0]) << "the document's picture is not";
+  EXPECT_EQ(0x40, pixels.At(10, 10)[2]);
+}
+
 }  // namespace
 }  // namespace view_render
