@@ -2,11 +2,17 @@
 
 #include <d2d1_1.h>
 
+#include <algorithm>
 #include <mutex>
+#include <vector>
 
 namespace view_render {
 
 namespace {
+
+constexpr UINT kBandBytes = 4u << 20;
+// Rows of more pixels would overflow a band's byte count.
+constexpr UINT kMaxRowPixels = 1u << 28;
 
 using D2D1CreateFactoryFunction = HRESULT(WINAPI*)(D2D1_FACTORY_TYPE, REFIID,
                                                    const D2D1_FACTORY_OPTIONS*, void**);
@@ -73,11 +79,12 @@ ComPtr<ID2D1DCRenderTarget> CreateZoomRenderTarget(bool hardware_first) {
 }
 
 ComPtr<ID2D1Bitmap> CreateD2DBitmap(ID2D1RenderTarget* target, IWICBitmapSource* source) {
-  if (!target || !source) {
-    return nullptr;
-  }
+  UINT width = 0;
+  UINT height = 0;
   ComPtr<IWICBitmapSource> premultiplied;
-  if (FAILED(
+  if (!target || !source || FAILED(source->GetSize(&width, &height)) || width == 0 || height == 0 ||
+      width > kMaxRowPixels ||
+      FAILED(
           WICConvertBitmapSource(GUID_WICPixelFormat32bppPBGRA, source, premultiplied.Receive()))) {
     return nullptr;
   }
@@ -85,9 +92,27 @@ ComPtr<ID2D1Bitmap> CreateD2DBitmap(ID2D1RenderTarget* target, IWICBitmapSource*
   properties.pixelFormat.format = DXGI_FORMAT_B8G8R8A8_UNORM;
   properties.pixelFormat.alphaMode = D2D1_ALPHA_MODE_PREMULTIPLIED;
   ComPtr<ID2D1Bitmap> bitmap;
-  if (FAILED(
-          target->CreateBitmapFromWicBitmap(premultiplied.Get(), &properties, bitmap.Receive()))) {
-    bitmap.Reset();
+  if (FAILED(target->CreateBitmap(D2D1_SIZE_U{width, height}, nullptr, 0, &properties,
+                                  bitmap.Receive()))) {
+    return nullptr;
+  }
+  // The source is decoded, scaled and converted band by band here, outside
+  // Direct2D: the factory's lock is held only while a band is copied in, so
+  // the user-interface thread keeps drawing meanwhile.
+  const UINT stride = width * 4;
+  const UINT band_rows = std::max(1u, kBandBytes / stride);
+  std::vector<BYTE> band(static_cast<size_t>(stride) * std::min(band_rows, height));
+  for (UINT top = 0; top < height; top += band_rows) {
+    const UINT rows = std::min(band_rows, height - top);
+    const WICRect rect = {0, static_cast<INT>(top), static_cast<INT>(width),
+                          static_cast<INT>(rows)};
+    if (FAILED(premultiplied->CopyPixels(&rect, stride, stride * rows, band.data()))) {
+      return nullptr;
+    }
+    const D2D1_RECT_U dest = {0, top, width, top + rows};
+    if (FAILED(bitmap->CopyFromMemory(&dest, band.data(), stride))) {
+      return nullptr;
+    }
   }
   return bitmap;
 }

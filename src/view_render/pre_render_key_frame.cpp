@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "config/app_config.h"
+#include "framework/gdi_objects.h"
 #include "view_render/async_create_fit_view.h"
 #include "view_render/async_create_zoom_context.h"
 #include "view_render/d2d_support.h"
@@ -32,6 +33,33 @@ std::vector<KeyFrameSlot> ChooseKeyFrames(float ratio, const CZoomKeyFrame* fram
     return {KeyFrameSlot::kFrame2x};
   }
   return {KeyFrameSlot::kFrameFull};
+}
+
+std::vector<RECT> DrawingBands(HDC dc) {
+  BITMAP target_bitmap = {};
+  if (!GetObjectW(GetCurrentObject(dc, OBJ_BITMAP), sizeof(target_bitmap), &target_bitmap)) {
+    return {};
+  }
+  const RECT whole = {0, 0, target_bitmap.bmWidth, target_bitmap.bmHeight};
+  CRgn clip(CreateRectRgn(0, 0, 0, 0));
+  if (GetClipRgn(dc, clip) != 1) {
+    return {whole};
+  }
+  const DWORD size = GetRegionData(clip, 0, nullptr);
+  std::vector<BYTE> storage(size);
+  auto* data = reinterpret_cast<RGNDATA*>(storage.data());
+  if (size < sizeof(RGNDATAHEADER) || GetRegionData(clip, size, data) != size) {
+    return {whole};
+  }
+  const RECT* rects = reinterpret_cast<const RECT*>(data->Buffer);
+  std::vector<RECT> bands;
+  for (DWORD i = 0; i < data->rdh.nCount; ++i) {
+    RECT band;
+    if (IntersectRect(&band, &rects[i], &whole)) {
+      bands.push_back(band);
+    }
+  }
+  return bands;
 }
 
 CPreRenderKeyFrame::CPreRenderKeyFrame(CViewRender& view)
@@ -194,37 +222,36 @@ void CPreRenderKeyFrame::DrawKeyFrames(HDC dc, float ratio, int left, int top, i
     return;
   }
 
-  BITMAP target_bitmap = {};
-  if (!GetObjectW(GetCurrentObject(dc, OBJ_BITMAP), sizeof(target_bitmap), &target_bitmap)) {
-    return;
-  }
-  const RECT bind = {0, 0, target_bitmap.bmWidth, target_bitmap.bmHeight};
-  if (FAILED(render_target_->BindDC(dc, &bind))) {
-    return;
-  }
-  render_target_->BeginDraw();
-  const D2D1_MATRIX_3X2_F identity = {1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f};
-  render_target_->SetTransform(&identity);
   // Direct2D does not start from the DC's contents: the canvas is laid again.
   const CAppConfig* config = CAppConfig::GetInstance();
   const COLORREF canvas = config ? config->canvas_back_color : RGB(39, 39, 39);
   const D2D1_COLOR_F canvas_colour = {GetRValue(canvas) / 255.0f, GetGValue(canvas) / 255.0f,
                                       GetBValue(canvas) / 255.0f, 1.0f};
-  render_target_->Clear(&canvas_colour);
-  bool drawn = false;
-  for (KeyFrameSlot slot : candidates) {
-    CZoomKeyFrame* frame = frame_of(slot);
-    if (frame && frame->Draw(render_target_.Get(), left, top, right, bottom)) {
-      last_drawn_ratio_ = frame->ratio();
-      drawn = true;
-      break;
+  for (const RECT& band : DrawingBands(dc)) {
+    if (FAILED(render_target_->BindDC(dc, &band))) {
+      return;
     }
-  }
-  if (!drawn && fit_frame_.Draw(render_target_.Get(), left, top, right, bottom)) {
-    last_drawn_ratio_ = fit_frame_.ratio;
-  }
-  if (render_target_->EndDraw(nullptr, nullptr) == static_cast<HRESULT>(D2DERR_RECREATE_TARGET)) {
-    ResetZoomState();
+    render_target_->BeginDraw();
+    const D2D1_MATRIX_3X2_F to_band = {
+        1.0f, 0.0f, 0.0f, 1.0f, static_cast<float>(-band.left), static_cast<float>(-band.top)};
+    render_target_->SetTransform(&to_band);
+    render_target_->Clear(&canvas_colour);
+    bool drawn = false;
+    for (KeyFrameSlot slot : candidates) {
+      CZoomKeyFrame* frame = frame_of(slot);
+      if (frame && frame->Draw(render_target_.Get(), left, top, right, bottom)) {
+        last_drawn_ratio_ = frame->ratio();
+        drawn = true;
+        break;
+      }
+    }
+    if (!drawn && fit_frame_.Draw(render_target_.Get(), left, top, right, bottom)) {
+      last_drawn_ratio_ = fit_frame_.ratio;
+    }
+    if (render_target_->EndDraw(nullptr, nullptr) == static_cast<HRESULT>(D2DERR_RECREATE_TARGET)) {
+      ResetZoomState();
+      return;
+    }
   }
 }
 

@@ -25,6 +25,11 @@ enum class KeyFrameSlot { kFrame2x, kFrame4x, kFrameFull };
 std::vector<KeyFrameSlot> ChooseKeyFrames(float ratio, const CZoomKeyFrame* frame_2x,
                                           const CZoomKeyFrame* frame_4x);
 
+// The parts of dc's bitmap that drawing can change: the rectangles of its
+// clip region (the exposed strips while panning), else the whole bitmap.
+// Direct2D is bound to each in turn, so it copies back only those.
+std::vector<RECT> DrawingBands(HDC dc);
+
 // Fewer pixels than 1281 x 1281 are prepared at once on the user-interface
 // thread; more in the background.
 inline bool IsLargePicture(int32_t width, int32_t height) {

@@ -269,6 +269,23 @@ TEST_F(ViewRenderTest, PanIsClampedAndRendersTheSameAsAFullRender) {
   EXPECT_EQ(600, view->geometry().source_rect.top);
 }
 
+TEST_F(ViewRenderTest, PanScrollsTheBufferAndRendersOnlyTheExposedStrips) {
+  CTestDocument document(MakeQuadrants(1200, 900).Get());
+  auto view = Open(document, 400, 300);
+  ASSERT_TRUE(view->ZoomTo(1.0f, 200, 150));
+  HDC buffer = *view->buffer();
+  // A mark no render would paint: it travels with the scrolled contents.
+  SetPixel(buffer, 100, 100, RGB(1, 2, 3));
+  ASSERT_TRUE(view->Pan(10, 5));
+  EXPECT_EQ(0x010203u, PixelAt(buffer, 110, 105));
+  EXPECT_NE(0x010203u, PixelAt(buffer, 100, 100));
+  ASSERT_TRUE(view->Pan(-30, 0));
+  EXPECT_EQ(0x010203u, PixelAt(buffer, 80, 105));
+  // The clip region of the scroll is gone afterwards: a full render reaches everywhere.
+  view->RenderToBuffer();
+  EXPECT_NE(0x010203u, PixelAt(buffer, 80, 105));
+}
+
 TEST_F(ViewRenderTest, DraggingAFittingPictureMovesAndRedrawsNothing) {
   CTestDocument document(MakeQuadrants(200, 100).Get());
   auto view = Open(document, 800, 600);
