@@ -330,6 +330,28 @@ TEST_F(KeyFrameTest, ResultsForAReplacedRendererAreDropped) {
   EXPECT_EQ(300, info.bmWidth) << "the bitmap for the current size, not the old one";
 }
 
+TEST_F(KeyFrameTest, ShrinkingBelowHalfDrawsThroughTheDeviceContext) {
+  ComPtr<ID2D1DCRenderTarget> target = CreateZoomRenderTarget(false);
+  ASSERT_TRUE(target);
+  ComPtr<ID2D1Bitmap> bitmap =
+      CreateD2DBitmap(target.Get(), MakeSolidPicture(400, 40, kBlue).Get());
+  ASSERT_TRUE(bitmap);
+  ASSERT_TRUE(UsesMultiSample(100.0f, 400));
+
+  HDC screen = GetDC(nullptr);
+  CMemoryDC dc(screen);
+  CBitmap pixels(CreateCompatibleBitmap(screen, 100, 10));
+  ReleaseDC(nullptr, screen);
+  CSelectObject select(dc, pixels);
+  const RECT bind = {0, 0, 100, 10};
+  ASSERT_HRESULT_SUCCEEDED(target->BindDC(dc, &bind));
+  target->BeginDraw();
+  EXPECT_TRUE(DrawScaledBitmap(target.Get(), bitmap.Get(), 0.0f, 0.0f, 100.0f, 10.0f));
+  ASSERT_HRESULT_SUCCEEDED(target->EndDraw(nullptr, nullptr));
+  EXPECT_TRUE(Near(0x0000FF, PixelAt(dc, 50, 5)));
+  EXPECT_TRUE(Near(0x0000FF, PixelAt(dc, 99, 9)));
+}
+
 TEST_F(KeyFrameTest, LargeJpegFileIsDecodedInTheBackgroundWhereNoThumbnailCacheAnswers) {
   CTestDocument document(view_test::FixturePath(L"large_quadrants.jpg"));
   ASSERT_NE(nullptr, document.GetLoader());
