@@ -1,0 +1,140 @@
+#include "view_render/d2d_support.h"
+
+#include <d2d1_1.h>
+
+#include <algorithm>
+#include <mutex>
+#include <vector>
+
+namespace view_render {
+
+namespace {
+
+constexpr UINT kBandBytes = 4u << 20;
+// Rows of more pixels would overflow a band's byte count.
+constexpr UINT kMaxRowPixels = 1u << 28;
+
+using D2D1CreateFactoryFunction = HRESULT(WINAPI*)(D2D1_FACTORY_TYPE, REFIID,
+                                                   const D2D1_FACTORY_OPTIONS*, void**);
+
+std::mutex g_factory_mutex;
+ID2D1Factory* g_factory = nullptr;
+bool g_factory_tried = false;
+
+ComPtr<ID2D1DCRenderTarget> CreateTarget(ID2D1Factory* factory, D2D1_RENDER_TARGET_TYPE type) {
+  D2D1_RENDER_TARGET_PROPERTIES properties = {};
+  properties.type = type;
+  properties.pixelFormat.format = DXGI_FORMAT_B8G8R8A8_UNORM;
+  properties.pixelFormat.alphaMode = D2D1_ALPHA_MODE_PREMULTIPLIED;
+  properties.usage = D2D1_RENDER_TARGET_USAGE_NONE;
+  properties.minLevel = D2D1_FEATURE_LEVEL_DEFAULT;
+  ComPtr<ID2D1DCRenderTarget> target;
+  if (FAILED(factory->CreateDCRenderTarget(&properties, target.Receive()))) {
+    target.Reset();
+  }
+  return target;
+}
+
+}  // namespace
+
+ID2D1Factory* CD2DFactory::Get() {
+  std::lock_guard<std::mutex> lock(g_factory_mutex);
+  if (!g_factory_tried) {
+    g_factory_tried = true;
+    // Kept loaded for the rest of the process: the factory's code lives there.
+    HMODULE module = LoadLibraryW(L"d2d1.dll");
+    auto create = module ? reinterpret_cast<D2D1CreateFactoryFunction>(
+                               GetProcAddress(module, "D2D1CreateFactory"))
+                         : nullptr;
+    D2D1_FACTORY_OPTIONS options = {};
+    if (create && FAILED(create(D2D1_FACTORY_TYPE_MULTI_THREADED, __uuidof(ID2D1Factory), &options,
+                                reinterpret_cast<void**>(&g_factory)))) {
+      g_factory = nullptr;
+    }
+  }
+  return g_factory;
+}
+
+void CD2DFactory::Release() {
+  std::lock_guard<std::mutex> lock(g_factory_mutex);
+  if (g_factory) {
+    g_factory->Release();
+    g_factory = nullptr;
+  }
+}
+
+ComPtr<ID2D1DCRenderTarget> CreateZoomRenderTarget(bool hardware_first) {
+  ID2D1Factory* factory = CD2DFactory::Get();
+  if (!factory) {
+    return nullptr;
+  }
+  ComPtr<ID2D1DCRenderTarget> target;
+  if (hardware_first) {
+    target = CreateTarget(factory, D2D1_RENDER_TARGET_TYPE_DEFAULT);
+  }
+  if (!target) {
+    target = CreateTarget(factory, D2D1_RENDER_TARGET_TYPE_SOFTWARE);
+  }
+  return target;
+}
+
+ComPtr<ID2D1Bitmap> CreateD2DBitmap(ID2D1RenderTarget* target, IWICBitmapSource* source) {
+  UINT width = 0;
+  UINT height = 0;
+  ComPtr<IWICBitmapSource> premultiplied;
+  if (!target || !source || FAILED(source->GetSize(&width, &height)) || width == 0 || height == 0 ||
+      width > kMaxRowPixels ||
+      FAILED(
+          WICConvertBitmapSource(GUID_WICPixelFormat32bppPBGRA, source, premultiplied.Receive()))) {
+    return nullptr;
+  }
+  D2D1_BITMAP_PROPERTIES properties = {};
+  properties.pixelFormat.format = DXGI_FORMAT_B8G8R8A8_UNORM;
+  properties.pixelFormat.alphaMode = D2D1_ALPHA_MODE_PREMULTIPLIED;
+  ComPtr<ID2D1Bitmap> bitmap;
+  if (FAILED(target->CreateBitmap(D2D1_SIZE_U{width, height}, nullptr, 0, &properties,
+                                  bitmap.Receive()))) {
+    return nullptr;
+  }
+  // The source is decoded, scaled and converted band by band here, outside
+  // Direct2D: the factory's lock is held only while a band is copied in, so
+  // the user-interface thread keeps drawing meanwhile.
+  const UINT stride = width * 4;
+  const UINT band_rows = std::max(1u, kBandBytes / stride);
+  std::vector<BYTE> band(static_cast<size_t>(stride) * std::min(band_rows, height));
+  for (UINT top = 0; top < height; top += band_rows) {
+    const UINT rows = std::min(band_rows, height - top);
+    const WICRect rect = {0, static_cast<INT>(top), static_cast<INT>(width),
+                          static_cast<INT>(rows)};
+    if (FAILED(premultiplied->CopyPixels(&rect, stride, stride * rows, band.data()))) {
+      return nullptr;
+    }
+    const D2D1_RECT_U dest = {0, top, width, top + rows};
+    if (FAILED(bitmap->CopyFromMemory(&dest, band.data(), stride))) {
+      return nullptr;
+    }
+  }
+  return bitmap;
+}
+
+bool DrawScaledBitmap(ID2D1RenderTarget* target, ID2D1Bitmap* bitmap, float left, float top,
+                      float right, float bottom) {
+  if (!target || !bitmap) {
+    return false;
+  }
+  const D2D1_RECT_F dest = {left, top, right, bottom};
+  if (UsesMultiSample(right - left, bitmap->GetPixelSize().width)) {
+    ComPtr<ID2D1DeviceContext> context;
+    target->QueryInterface(__uuidof(ID2D1DeviceContext),
+                           reinterpret_cast<void**>(context.Receive()));
+    if (context) {
+      context->DrawBitmap(bitmap, &dest, 1.0f, D2D1_INTERPOLATION_MODE_MULTI_SAMPLE_LINEAR, nullptr,
+                          nullptr);
+      return true;
+    }
+  }
+  target->DrawBitmap(bitmap, &dest, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_LINEAR, nullptr);
+  return true;
+}
+
+}  // namespace view_render

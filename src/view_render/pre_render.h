@@ -1,0 +1,20 @@
+#pragma once
+
+#include <windows.h>
+
+namespace view_render {
+
+// The content renderer of a view model: draws the whole zoomed picture.
+class CPreRender {
+ public:
+  virtual ~CPreRender() = default;
+
+  // The picture rendered at the fit size; with final_only only once it is
+  // of final quality. Owned by the renderer; null when there is none yet.
+  virtual HBITMAP GetFitBitmap(bool final_only) = 0;
+  // Draws the whole zoomed picture into (left, top, right, bottom) of dc; the
+  // rectangle may reach beyond the DC's bitmap.
+  virtual void Draw(HDC dc, int left, int top, int right, int bottom) = 0;
+};
+
+}  // namespace view_render

@@ -1,0 +1,389 @@
+#include "view_render/pre_render_key_frame.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "framework/gdi_objects.h"
+#include "view_render/d2d_support.h"
+#include "view_render/tests/view_test_support.h"
+#include "view_render/view_render.h"
+
+namespace view_render {
+namespace {
+
+using view_test::CConfigGuard;
+using view_test::CHostWindow;
+using view_test::CTestDocument;
+using view_test::MakePicture;
+using view_test::MakeSolidPicture;
+using view_test::Near;
+using view_test::PixelAt;
+using view_test::PumpUntil;
+
+constexpr uint32_t kRed = 0xFFFF0000;
+constexpr uint32_t kBlue = 0xFF0000FF;
+
+// A neighbour cache whose answers the test chooses.
+class CTestPreload : public IPreloadCache {
+ public:
+  void Resume() override { ++resumed; }
+  bool WatchPreload(HWND window) override {
+    if (!preload_running) {
+      return false;
+    }
+    watched = window;
+    return true;
+  }
+  bool GetCachedFitBitmap(int width, int height, HBITMAP& out) override {
+    ++asked;
+    if (!colour) {
+      return false;
+    }
+    ComPtr<IWICBitmap> picture =
+        MakeSolidPicture(static_cast<UINT>(width), static_cast<UINT>(height), colour);
+    CWICImageLoader loader(picture.Get(), nullptr);
+    loader.RenderToBitmap(static_cast<UINT>(width), static_cast<UINT>(height), out);
+    return full_quality;
+  }
+
+  uint32_t colour = 0;  // 0: nothing in the cache
+  bool full_quality = false;
+  bool preload_running = false;
+  HWND watched = nullptr;
+  int resumed = 0;
+  int asked = 0;
+};
+
+class KeyFrameTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    config_->hardware_zoom = 0;
+    config_->current_effect = 0;
+    config_->max_zoom_ratio = 8;
+    config_->long_image_mode = 0;
+    config_.SetCanvas(RGB(39, 39, 39));
+  }
+
+  static CPreRenderKeyFrame& RendererOf(const CViewRender& view) {
+    auto* renderer = dynamic_cast<CPreRenderKeyFrame*>(view.renderer());
+    EXPECT_NE(nullptr, renderer);
+    return *renderer;
+  }
+
+  static SIZE PixelSize(const std::shared_ptr<CZoomKeyFrame>& frame) {
+    if (!frame || !frame->d2d_bitmap()) {
+      return SIZE{0, 0};
+    }
+    const D2D1_SIZE_U size = frame->d2d_bitmap()->GetPixelSize();
+    return SIZE{static_cast<LONG>(size.width), static_cast<LONG>(size.height)};
+  }
+
+  CConfigGuard config_;
+  CHostWindow host_;
+};
+
+TEST_F(KeyFrameTest, FitOfPointSixGetsOnlyTheFullSizeFrame) {
+  CTestDocument document(MakeSolidPicture(1000, 500, kRed).Get());
+  auto view = CViewRender::Create(document, nullptr, host_.hwnd, 600, 300, nullptr);
+  ASSERT_EQ(0.6f, view->fit_ratio());
+  CPreRenderKeyFrame& renderer = RendererOf(*view);
+  EXPECT_FALSE(renderer.zoom_requested()) << "nothing before the first zoom beyond fit";
+
+  ASSERT_TRUE(view->ZoomTo(0.8f, 300, 150));
+  EXPECT_TRUE(renderer.zoom_requested());
+  EXPECT_EQ(nullptr, renderer.frame_2x());
+  EXPECT_EQ(nullptr, renderer.frame_4x());
+  ASSERT_NE(nullptr, renderer.frame_full());
+  EXPECT_EQ(1.0f, renderer.frame_full()->ratio());
+  const SIZE full = PixelSize(renderer.frame_full());
+  EXPECT_EQ(1000, full.cx);
+  EXPECT_EQ(500, full.cy);
+  EXPECT_EQ(1.0f, renderer.last_drawn_ratio());
+  EXPECT_TRUE(Near(0xFF0000, PixelAt(*view->buffer(), 300, 150)));
+
+  view->ZoomTo(0.6f, 300, 150);
+  EXPECT_EQ(0.6f, renderer.last_drawn_ratio()) << "at fit the fit frame draws";
+}
+
+TEST_F(KeyFrameTest, FitOfPointTwoGetsThreeFramesAndDrawsTheSmallestLargeEnough) {
+  CTestDocument document(MakeSolidPicture(1000, 500, kRed).Get());
+  auto view = CViewRender::Create(document, nullptr, host_.hwnd, 200, 100, nullptr);
+  ASSERT_EQ(0.2f, view->fit_ratio());
+  CPreRenderKeyFrame& renderer = RendererOf(*view);
+
+  ASSERT_TRUE(view->ZoomTo(0.5f, 100, 50));
+  ASSERT_NE(nullptr, renderer.frame_2x());
+  ASSERT_NE(nullptr, renderer.frame_4x());
+  ASSERT_NE(nullptr, renderer.frame_full());
+  EXPECT_EQ(0.4f, renderer.frame_2x()->ratio());
+  EXPECT_EQ(0.8f, renderer.frame_4x()->ratio());
+  EXPECT_EQ(400, PixelSize(renderer.frame_2x()).cx);
+  EXPECT_EQ(200, PixelSize(renderer.frame_2x()).cy);
+  EXPECT_EQ(800, PixelSize(renderer.frame_4x()).cx);
+  EXPECT_EQ(1000, PixelSize(renderer.frame_full()).cx);
+  EXPECT_EQ(0.8f, renderer.last_drawn_ratio());
+
+  struct Step {
+    float ratio;
+    float drawn;
+  };
+  for (const Step& step : {Step{0.9f, 1.0f}, Step{0.3f, 0.4f}, Step{0.4f, 0.4f}, Step{0.41f, 0.8f},
+                           Step{3.0f, 1.0f}, Step{0.2f, 0.2f}}) {
+    view->ZoomTo(step.ratio, 100, 50);
+    EXPECT_EQ(step.drawn, renderer.last_drawn_ratio()) << "at " << step.ratio;
+  }
+}
+
+TEST_F(KeyFrameTest, PictureOf1281By1281IsPreparedInTheBackground) {
+  CTestDocument document(MakeSolidPicture(1281, 1281, kRed).Get());
+  bool loading = false;
+  auto view = CViewRender::Create(document, nullptr, host_.hwnd, 400, 300, &loading);
+  CPreRenderKeyFrame& renderer = RendererOf(*view);
+  EXPECT_TRUE(loading);
+  EXPECT_FALSE(renderer.fit_final());
+  EXPECT_EQ(nullptr, view->GetFitBitmap(false));
+  EXPECT_TRUE(document.HasWork());
+  EXPECT_EQ(0x272727u, PixelAt(*view->buffer(), 200, 150)) << "only the canvas meanwhile";
+
+  ASSERT_TRUE(PumpUntil([&] { return renderer.fit_final() && host_.fit_arrived > 0; }));
+  EXPECT_EQ(1, host_.fit_arrived);
+  EXPECT_NE(nullptr, view->GetFitBitmap(true));
+  BITMAP info = {};
+  GetObjectW(view->GetFitBitmap(true), sizeof(info), &info);
+  EXPECT_EQ(view->fit_size().cx, info.bmWidth);
+  EXPECT_EQ(view->fit_size().cy, info.bmHeight);
+  EXPECT_TRUE(Near(0xFF0000, PixelAt(*view->buffer(), 200, 150))) << "refreshed";
+}
+
+TEST_F(KeyFrameTest, PictureOf1280By1281IsPreparedAtOnce) {
+  CTestDocument document(MakeSolidPicture(1280, 1281, kRed).Get());
+  CTestPreload preload;
+  bool loading = true;
+  auto view = CViewRender::Create(document, &preload, host_.hwnd, 400, 300, &loading);
+  CPreRenderKeyFrame& renderer = RendererOf(*view);
+  EXPECT_FALSE(loading);
+  EXPECT_TRUE(renderer.fit_final());
+  EXPECT_NE(nullptr, view->GetFitBitmap(true));
+  EXPECT_FALSE(document.HasWork());
+  EXPECT_EQ(0, preload.asked) << "small pictures never ask the thumbnail cache";
+  EXPECT_GE(preload.resumed, 1);
+  EXPECT_TRUE(Near(0xFF0000, PixelAt(*view->buffer(), 200, 150)));
+
+  // Zooming a small picture makes its key frames at once too.
+  view->ZoomStep(3, 200, 150);
+  EXPECT_NE(nullptr, renderer.frame_full());
+  EXPECT_FALSE(document.HasWork());
+}
+
+TEST_F(KeyFrameTest, LargePictureShowsTheCachedPreviewUntilTheFinalBitmapArrives) {
+  CTestDocument document(MakeSolidPicture(1400, 1200, kRed).Get());
+  CTestPreload preload;
+  preload.colour = kBlue;  // a low-quality preview
+  bool loading = true;
+  auto view = CViewRender::Create(document, &preload, host_.hwnd, 400, 300, &loading);
+  CPreRenderKeyFrame& renderer = RendererOf(*view);
+  EXPECT_FALSE(loading);
+  EXPECT_FALSE(renderer.fit_final());
+  EXPECT_EQ(nullptr, view->GetFitBitmap(true));
+  EXPECT_EQ(0, preload.resumed) << "not before the fit bitmap is known";
+  EXPECT_TRUE(Near(0x0000FF, PixelAt(*view->buffer(), 200, 150)));
+
+  ASSERT_TRUE(PumpUntil([&] { return renderer.fit_final(); }));
+  EXPECT_TRUE(Near(0xFF0000, PixelAt(*view->buffer(), 200, 150)));
+  EXPECT_GE(preload.resumed, 1);
+  EXPECT_EQ(0, host_.fit_arrived) << "the preview was the first fit bitmap";
+}
+
+TEST_F(KeyFrameTest, FullQualityCachedBitmapNeedsNoDecoding) {
+  CTestDocument document(MakeSolidPicture(1400, 1200, kRed).Get());
+  CTestPreload preload;
+  preload.colour = kBlue;
+  preload.full_quality = true;
+  auto view = CViewRender::Create(document, &preload, host_.hwnd, 400, 300, nullptr);
+  EXPECT_TRUE(RendererOf(*view).fit_final());
+  EXPECT_FALSE(document.HasWork());
+  EXPECT_EQ(1, preload.resumed);
+  EXPECT_TRUE(Near(0x0000FF, PixelAt(*view->buffer(), 200, 150)));
+}
+
+TEST_F(KeyFrameTest, RunningPreloadOfThePictureIsAwaitedInsteadOfDecoding) {
+  CTestDocument document(MakeSolidPicture(1400, 1200, kRed).Get());
+  CTestPreload preload;
+  preload.preload_running = true;
+  bool loading = false;
+  auto view = CViewRender::Create(document, &preload, host_.hwnd, 400, 300, &loading);
+  CPreRenderKeyFrame& renderer = RendererOf(*view);
+  EXPECT_TRUE(loading);
+  EXPECT_EQ(renderer.hwnd, preload.watched);
+  EXPECT_FALSE(document.HasWork());
+
+  // The preload finished and the cache now holds the picture.
+  preload.colour = kBlue;
+  preload.full_quality = true;
+  SendMessageW(preload.watched, UM_SYSTEM_CACHE_READY, 0, 0);
+  EXPECT_TRUE(renderer.fit_final());
+  EXPECT_FALSE(document.HasWork());
+  EXPECT_TRUE(Near(0x0000FF, PixelAt(*view->buffer(), 200, 150)));
+  ASSERT_TRUE(PumpUntil([&] { return host_.fit_arrived > 0; }));
+}
+
+TEST_F(KeyFrameTest, AwaitedPreloadWithoutAFullBitmapFallsBackToDecoding) {
+  CTestDocument document(MakeSolidPicture(1400, 1200, kRed).Get());
+  CTestPreload preload;
+  preload.preload_running = true;
+  auto view = CViewRender::Create(document, &preload, host_.hwnd, 400, 300, nullptr);
+  CPreRenderKeyFrame& renderer = RendererOf(*view);
+  SendMessageW(preload.watched, UM_SYSTEM_CACHE_READY, 0, 0);
+  EXPECT_FALSE(renderer.fit_final());
+  EXPECT_TRUE(document.HasWork());
+  ASSERT_TRUE(PumpUntil([&] { return renderer.fit_final(); }));
+  EXPECT_TRUE(Near(0xFF0000, PixelAt(*view->buffer(), 200, 150)));
+}
+
+TEST_F(KeyFrameTest, LargePictureZoomsFromTheFitBitmapUntilItsKeyFramesArrive) {
+  CTestDocument document(MakeSolidPicture(1600, 1600, kRed).Get());
+  auto view = CViewRender::Create(document, nullptr, host_.hwnd, 400, 400, nullptr);
+  CPreRenderKeyFrame& renderer = RendererOf(*view);
+  ASSERT_TRUE(PumpUntil([&] { return renderer.fit_final(); }));
+
+  ASSERT_TRUE(view->ZoomTo(0.9f, 200, 200));  // fit 0.25: frames 0.5 and full
+  EXPECT_EQ(0.25f, renderer.last_drawn_ratio()) << "the magnified fit bitmap first";
+  EXPECT_TRUE(Near(0xFF0000, PixelAt(*view->buffer(), 200, 200)));
+  EXPECT_TRUE(document.HasWork());
+
+  ASSERT_TRUE(PumpUntil([&] { return renderer.frame_full() != nullptr; }));
+  EXPECT_EQ(0.5f, renderer.frame_2x()->ratio());
+  EXPECT_EQ(nullptr, renderer.frame_4x()) << "4 x 0.25 is not below 1";
+  EXPECT_EQ(1.0f, renderer.last_drawn_ratio()) << "refreshed from the full frame";
+}
+
+TEST_F(KeyFrameTest, FullFrameTooLargeForDirect2DFallsBackToGdiplus) {
+  ComPtr<ID2D1DCRenderTarget> probe = CreateZoomRenderTarget(false);
+  ASSERT_TRUE(probe);
+  const UINT too_wide = probe->GetMaximumBitmapSize() + 1;
+  probe.Reset();
+  CTestDocument document(MakePicture(too_wide, 20, [too_wide](UINT x, UINT) {
+                           return x < too_wide / 2 ? kRed : kBlue;
+                         }).Get());
+  auto view = CViewRender::Create(document, nullptr, host_.hwnd, 400, 300, nullptr);
+  CPreRenderKeyFrame& renderer = RendererOf(*view);
+
+  // The view's centre is over the picture's middle column.
+  ASSERT_TRUE(view->ZoomTo(1.0f, 200, 150));
+  ASSERT_NE(nullptr, renderer.frame_full());
+  EXPECT_EQ(nullptr, renderer.frame_full()->d2d_bitmap());
+  EXPECT_NE(nullptr, renderer.frame_full()->gdiplus_bitmap());
+  EXPECT_EQ(1.0f, renderer.last_drawn_ratio());
+  // At full size the colours change at the picture's middle column.
+  HDC buffer = *view->buffer();
+  const int middle = view->image_left() + static_cast<int>(too_wide / 2);
+  ASSERT_GT(middle, 5);
+  ASSERT_LT(middle, 395);
+  EXPECT_TRUE(Near(0xFF0000, PixelAt(buffer, middle - 3, view->image_top() + 10)));
+  EXPECT_TRUE(Near(0x0000FF, PixelAt(buffer, middle + 3, view->image_top() + 10)));
+}
+
+TEST_F(KeyFrameTest, ZoomingWorksAgainAfterTheRenderTargetIsLost) {
+  CTestDocument document(MakeSolidPicture(1000, 500, kRed).Get());
+  auto view = CViewRender::Create(document, nullptr, host_.hwnd, 200, 100, nullptr);
+  CPreRenderKeyFrame& renderer = RendererOf(*view);
+  ASSERT_TRUE(view->ZoomTo(0.5f, 100, 50));
+  const HWND old_window = renderer.hwnd;
+
+  renderer.ResetZoomState();
+  EXPECT_FALSE(renderer.zoom_requested());
+  EXPECT_EQ(nullptr, renderer.render_target());
+  EXPECT_EQ(nullptr, renderer.frame_full());
+  EXPECT_EQ(nullptr, renderer.fit_frame().d2d_bitmap());
+  EXPECT_NE(old_window, renderer.hwnd) << "late results for the old target are dropped";
+  EXPECT_FALSE(IsWindow(old_window));
+
+  ASSERT_TRUE(view->ZoomTo(0.7f, 100, 50));
+  EXPECT_NE(nullptr, renderer.render_target());
+  EXPECT_NE(nullptr, renderer.frame_4x());
+  EXPECT_EQ(0.8f, renderer.last_drawn_ratio());
+  EXPECT_TRUE(Near(0xFF0000, PixelAt(*view->buffer(), 100, 50)));
+}
+
+TEST_F(KeyFrameTest, KeyFramesLeaveTheCanvasAroundThePicture) {
+  config_.SetCanvas(RGB(200, 10, 90));
+  CTestDocument document(MakeSolidPicture(300, 100, kBlue).Get());
+  auto view = CViewRender::Create(document, nullptr, host_.hwnd, 200, 200, nullptr);
+  ASSERT_TRUE(view->ZoomTo(1.0f, 100, 100));  // 300 x 100: margins above and below
+  HDC buffer = *view->buffer();
+  EXPECT_EQ(0xC80A5Au, PixelAt(buffer, 100, 10));
+  EXPECT_EQ(0xC80A5Au, PixelAt(buffer, 100, 190));
+  EXPECT_TRUE(Near(0x0000FF, PixelAt(buffer, 100, 100)));
+}
+
+TEST_F(KeyFrameTest, ResultsForAReplacedRendererAreDropped) {
+  CTestDocument document(MakeSolidPicture(1400, 1200, kRed).Get());
+  auto view = CViewRender::Create(document, nullptr, host_.hwnd, 400, 300, nullptr);
+  view->Resize(300, 300);  // a new renderer; the first one's task was cancelled
+  CPreRenderKeyFrame& renderer = RendererOf(*view);
+  ASSERT_TRUE(PumpUntil([&] { return renderer.fit_final() && !document.HasWork(); }));
+  BITMAP info = {};
+  GetObjectW(view->GetFitBitmap(true), sizeof(info), &info);
+  EXPECT_EQ(300, info.bmWidth) << "the bitmap for the current size, not the old one";
+}
+
+TEST_F(KeyFrameTest, ShrinkingBelowHalfDrawsThroughTheDeviceContext) {
+  ComPtr<ID2D1DCRenderTarget> target = CreateZoomRenderTarget(false);
+  ASSERT_TRUE(target);
+  ComPtr<ID2D1Bitmap> bitmap =
+      CreateD2DBitmap(target.Get(), MakeSolidPicture(400, 40, kBlue).Get());
+  ASSERT_TRUE(bitmap);
+  ASSERT_TRUE(UsesMultiSample(100.0f, 400));
+
+  HDC screen = GetDC(nullptr);
+  CMemoryDC dc(screen);
+  CBitmap pixels(CreateCompatibleBitmap(screen, 100, 10));
+  ReleaseDC(nullptr, screen);
+  CSelectObject select(dc, pixels);
+  const RECT bind = {0, 0, 100, 10};
+  ASSERT_HRESULT_SUCCEEDED(target->BindDC(dc, &bind));
+  target->BeginDraw();
+  EXPECT_TRUE(DrawScaledBitmap(target.Get(), bitmap.Get(), 0.0f, 0.0f, 100.0f, 10.0f));
+  ASSERT_HRESULT_SUCCEEDED(target->EndDraw(nullptr, nullptr));
+  EXPECT_TRUE(Near(0x0000FF, PixelAt(dc, 50, 5)));
+  EXPECT_TRUE(Near(0x0000FF, PixelAt(dc, 99, 9)));
+}
+
+TEST_F(KeyFrameTest, LargeJpegFileIsDecodedInTheBackgroundWhereNoThumbnailCacheAnswers) {
+  CTestDocument document(view_test::FixturePath(L"large_quadrants.jpg"));
+  ASSERT_NE(nullptr, document.GetLoader());
+  bool loading = false;
+  auto view = CViewRender::Create(document, nullptr, host_.hwnd, 350, 300, &loading);
+  CPreRenderKeyFrame& renderer = RendererOf(*view);
+  EXPECT_TRUE(loading);
+  ASSERT_TRUE(PumpUntil([&] { return renderer.fit_final(); }));
+  // 1400 x 1200 at 0.25: 350 x 300, quadrants of 175 x 150.
+  HDC buffer = *view->buffer();
+  EXPECT_TRUE(Near(0xFF0000, PixelAt(buffer, 80, 70), 12));
+  EXPECT_TRUE(Near(0x00FF00, PixelAt(buffer, 260, 70), 12));
+  EXPECT_TRUE(Near(0x0000FF, PixelAt(buffer, 80, 230), 12));
+  EXPECT_TRUE(Near(0xFFFF00, PixelAt(buffer, 260, 230), 12));
+}
+
+TEST_F(KeyFrameTest, DisplayEnhancementOfKeyFramesLeavesTheDocumentsPixelsAlone) {
+  // A picture decoded by a fallback: the loader hands out its own bitmap.
+  ComPtr<IWICBitmap> picture = MakeSolidPicture(400, 200, 0xFF404040);
+  CTestDocument document(picture.Get());
+  config_->current_effect = 1;  // brighter
+  auto view = CViewRender::Create(document, nullptr, host_.hwnd, 100, 50, nullptr);
+  ASSERT_TRUE(view->ZoomTo(1.0f, 50, 25));
+  ASSERT_NE(nullptr, RendererOf(*view).frame_full());
+  const uint32_t shown = PixelAt(*view->buffer(), 50, 25);
+  EXPECT_GT(shown & 0xFF, 0x40u) << "the key frame is enhanced";
+
+  const imaging_test::Pixels pixels = imaging_test::ReadPixels(picture.Get());
+  ASSERT_EQ(400u, pixels.width);
+  EXPECT_EQ(0x40, pixels.At(10, 10)[0]) << "the document's picture is not";
+  EXPECT_EQ(0x40, pixels.At(10, 10)[2]);
+}
+
+}  // namespace
+}  // namespace view_render

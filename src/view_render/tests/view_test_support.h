@@ -1,0 +1,241 @@
+#pragma once
+
+#include <windows.h>
+#include <wincodec.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "config/app_config.h"
+#include "image/com_ptr.h"
+#include "image/image_file_opener.h"
+#include "image/tests/imaging_test_support.h"
+#include "image/wic_factory.h"
+#include "image/wic_image_loader.h"
+#include "view_render/async_task_queue.h"
+#include "view_render/preload_cache.h"
+#include "view_render/view_document.h"
+#include "view_render/view_messages.h"
+#include "widgets/ui_event.h"
+
+namespace view_test {
+
+// COM, GDI+ and the imaging factory, once for the whole test program.
+inline const auto* const g_imaging_environment =
+    ::testing::AddGlobalTestEnvironment(new imaging_test::ImagingEnvironment);
+
+// An in-memory 32bppBGRA picture; pixel (x, y) gets colour(x, y) as 0xAARRGGBB.
+template <class Colour>
+ComPtr<IWICBitmap> MakePicture(UINT width, UINT height, Colour colour) {
+  ComPtr<IWICBitmap> bitmap;
+  if (FAILED(CWICFactory::Get()->CreateBitmap(width, height, GUID_WICPixelFormat32bppBGRA,
+                                              WICBitmapCacheOnLoad, bitmap.Receive()))) {
+    ADD_FAILURE() << "cannot create a " << width << " x " << height << " picture";
+    return nullptr;
+  }
+  const WICRect all = {0, 0, static_cast<INT>(width), static_cast<INT>(height)};
+  ComPtr<IWICBitmapLock> lock;
+  UINT stride = 0;
+  UINT size = 0;
+  BYTE* memory = nullptr;
+  if (FAILED(bitmap->Lock(&all, WICBitmapLockWrite, lock.Receive())) ||
+      FAILED(lock->GetStride(&stride)) || FAILED(lock->GetDataPointer(&size, &memory))) {
+    ADD_FAILURE() << "cannot lock the picture";
+    return nullptr;
+  }
+  for (UINT y = 0; y < height; ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(memory + static_cast<size_t>(y) * stride);
+    for (UINT x = 0; x < width; ++x) {
+      row[x] = colour(x, y);
+    }
+  }
+  return bitmap;
+}
+
+inline ComPtr<IWICBitmap> MakeSolidPicture(UINT width, UINT height, uint32_t argb) {
+  return MakePicture(width, height, [argb](UINT, UINT) { return argb; });
+}
+
+// The current picture for the view model: a loader, a path and the queue
+// that renders it, as the current image document holds them.
+class CTestDocument : public view_render::IViewDocument {
+ public:
+  CTestDocument() = default;
+  explicit CTestDocument(IWICBitmapSource* picture)
+      : loader_(std::make_shared<CWICImageLoader>(picture, nullptr)) {}
+  explicit CTestDocument(const std::wstring& path) : path_(path), loader_(OpenImageFile(path)) {}
+
+  CWICImageLoaderPtr GetLoader() const override { return loader_; }
+  std::wstring GetPath() const override { return path_; }
+  SIZE GetOrientedSize() const override {
+    return loader_ ? loader_->GetOrientedSize() : SIZE{0, 0};
+  }
+  bool IsLongImage() const override {
+    const SIZE size = GetOrientedSize();
+    return size.cx < 1280 && 4 * size.cx < size.cy;
+  }
+  bool UseDisplayBitmap() const override { return false; }
+  CAsyncTaskQueue& GetQueue() override {
+    if (!queue_) {
+      queue_ = std::make_unique<CAsyncTaskQueue>();
+    }
+    return *queue_;
+  }
+  void CancelPending() override {
+    ++cancel_count;
+    GetQueue().CancelPending();
+  }
+  bool HasWork() const {
+    return queue_ && (queue_->running_count() > 0 || queue_->pending_count() > 0);
+  }
+
+  int cancel_count = 0;
+
+ private:
+  std::wstring path_;
+  CWICImageLoaderPtr loader_;
+  std::unique_ptr<CAsyncTaskQueue> queue_;
+};
+
+// The picture view's stand-in: a real window that counts what the view
+// model sends it.
+class CHostWindow {
+ public:
+  CHostWindow() {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"LumoraViewTestHost";
+    RegisterClassExW(&wc);
+    hwnd = CreateWindowExW(0, wc.lpszClassName, L"view test", WS_POPUP, 0, 0, 400, 300, nullptr,
+                           nullptr, wc.hInstance, nullptr);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  }
+  ~CHostWindow() { DestroyWindow(hwnd); }
+  CHostWindow(const CHostWindow&) = delete;
+  CHostWindow& operator=(const CHostWindow&) = delete;
+
+  HWND hwnd = nullptr;
+  int fit_arrived = 0;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto* self = reinterpret_cast<CHostWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self && message == view_render::UM_FIT_BITMAP_ARRIVED) {
+      ++self->fit_arrived;
+      return 0;
+    }
+    return DefWindowProcW(window, message, wparam, lparam);
+  }
+};
+
+// Pumps this thread's messages until done() or the time runs out.
+template <class Done>
+bool PumpUntil(Done done, DWORD timeout_ms = 20000) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > timeout_ms) {
+      return false;
+    }
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      DispatchMessageW(&msg);
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  }
+  return true;
+}
+
+// Every zoom event broadcast while it lives.
+class CZoomEvents : public CUIEventObserver {
+ public:
+  void OnUIEvent(const CUIEventParam& event) override {
+    if (event.TypeId() == CUIEventViewZoomChanged::Type()) {
+      const auto& zoom = static_cast<const CUIEventViewZoomChanged&>(event);
+      ratios.push_back(zoom.ratio);
+      fit_ratios.push_back(zoom.fit_ratio);
+    }
+  }
+  std::vector<float> ratios;
+  std::vector<float> fit_ratios;
+};
+
+// The settings the view reads, put back after each test.
+class CConfigGuard {
+ public:
+  CConfigGuard() : config_(CAppConfig::GetInstance()), saved_(Snapshot(config_)) {}
+  ~CConfigGuard() {
+    config_->max_zoom_ratio = saved_.max_zoom_ratio;
+    config_->double_click_action = saved_.double_click_action;
+    config_->long_image_mode = saved_.long_image_mode;
+    config_->toolbar_dock = saved_.toolbar_dock;
+    config_->view_margin = saved_.view_margin;
+    config_->hardware_zoom = saved_.hardware_zoom;
+    config_->current_effect = saved_.current_effect;
+    SetCanvas(saved_.canvas_back_color);
+  }
+  CConfigGuard(const CConfigGuard&) = delete;
+  CConfigGuard& operator=(const CConfigGuard&) = delete;
+
+  CAppConfig* operator->() const { return config_; }
+
+  // As the settings dialog does: the colour and its brush together.
+  void SetCanvas(COLORREF colour) {
+    config_->canvas_back_color = colour;
+    if (config_->canvas_brush) {
+      DeleteObject(config_->canvas_brush);
+    }
+    config_->canvas_brush = CreateSolidBrush(colour);
+  }
+
+ private:
+  struct Saved {
+    int32_t max_zoom_ratio;
+    int32_t double_click_action;
+    int32_t long_image_mode;
+    int32_t toolbar_dock;
+    int32_t view_margin;
+    int32_t hardware_zoom;
+    int32_t current_effect;
+    COLORREF canvas_back_color;
+  };
+  static Saved Snapshot(const CAppConfig* c) {
+    return {c->max_zoom_ratio, c->double_click_action, c->long_image_mode, c->toolbar_dock,
+            c->view_margin,    c->hardware_zoom,       c->current_effect,  c->canvas_back_color};
+  }
+
+  CAppConfig* config_;
+  Saved saved_;
+};
+
+// The colour at (x, y) of the bitmap selected in dc, as 0xRRGGBB.
+inline uint32_t PixelAt(HDC dc, int x, int y) {
+  const COLORREF c = GetPixel(dc, x, y);
+  return (static_cast<uint32_t>(GetRValue(c)) << 16) | (static_cast<uint32_t>(GetGValue(c)) << 8) |
+         GetBValue(c);
+}
+
+// Whether two colours differ by at most tolerance in every channel.
+inline bool Near(uint32_t a, uint32_t b, int tolerance = 3) {
+  for (int shift = 0; shift <= 16; shift += 8) {
+    const int ca = static_cast<int>((a >> shift) & 0xFF);
+    const int cb = static_cast<int>((b >> shift) & 0xFF);
+    if (ca - cb > tolerance || cb - ca > tolerance) {
+      return false;
+    }
+  }
+  return true;
+}
+
+inline std::wstring FixturePath(const wchar_t* name) {
+  wchar_t folder[MAX_PATH] = {};
+  GetEnvironmentVariableW(L"LUMORA_VIEW_FIXTURES", folder, MAX_PATH);
+  return std::wstring(folder) + L"\\" + name;
+}
+
+}  // namespace view_test
