@@ -5,10 +5,7 @@
 #include <string>
 
 #include "view_render/async_task.h"
-
-// Sent to a task's notify window when its preload finished (wParam 0,
-// lParam 0): the system thumbnail cache may now hold the picture.
-constexpr UINT UM_SYSTEM_CACHE_READY = 33272;
+#include "view_render/view_messages.h"
 
 // Has the system thumbnail cache extract and keep the large preview of one
 // neighbouring picture; the preview itself is dropped.

@@ -1,4 +1,4 @@
-#include "widgets/main_view_items.h"
+#include "widgets/main_view/main_view_items.h"
 
 #include <objidl.h>
 #include <gdiplus.h>
@@ -21,7 +21,8 @@ constexpr int kArrowBand = 5;
 
 }  // namespace
 
-CTurnPageItem::CTurnPageItem(int32_t item_id, HWND owner, const FCObjImage& source, bool mirrored)
+CTurnPageItem::CTurnPageItem(int32_t item_id, const CWnd* owner, const FCObjImage& source,
+                             bool mirrored)
     : owner_(owner), source_(source) {
   id = item_id;
   if (mirrored && source_.IsValid()) {
@@ -49,8 +50,8 @@ void CTurnPageItem::OnTimer() {
     CEffectFillCurrentAlpha fade(alpha_);
     RunEffect(fade, display_, nullptr);
   }
-  if (owner_ && IsWindow(owner_)) {
-    InvalidateRect(owner_, &rect, FALSE);
+  if (owner_ && owner_->IsWindow()) {
+    owner_->InvalidateRect(rect);
   }
 }
 
@@ -74,7 +75,7 @@ void CTurnPageItem::Draw(HDC dc) {
   display_.DrawTo(dc, {0, middle_top + middle, w, h}, &bottom_src);
 }
 
-CLoadingGifItem::CLoadingGifItem(HWND owner, const FCObjImage& strip)
+CLoadingGifItem::CLoadingGifItem(const CWnd* owner, const FCObjImage& strip)
     : owner_(owner), strip_(strip) {
   id = kLoading;
   SetFlag(kEnabled, false);
@@ -91,8 +92,8 @@ void CLoadingGifItem::OnTimer() {
   if (frame_.right > strip_.Width()) {
     frame_ = {0, 0, side, side};
   }
-  if (owner_ && IsWindow(owner_)) {
-    InvalidateRect(owner_, &rect, FALSE);
+  if (owner_ && owner_->IsWindow()) {
+    owner_->InvalidateRect(rect);
   }
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "framework/gdi_objects.h"
+#include "framework/wnd.h"
 #include "image/obj_image.h"
 #include "widgets/timer_notify.h"
 #include "widgets/widget_item.h"
@@ -28,7 +29,7 @@ enum ItemId : int32_t {
 class CTurnPageItem : public CWidgetItem, public FCTimerNotify {
  public:
   // source has straight alpha; mirrored makes the next-picture arrow.
-  CTurnPageItem(int32_t item_id, HWND owner, const FCObjImage& source, bool mirrored);
+  CTurnPageItem(int32_t item_id, const CWnd* owner, const FCObjImage& source, bool mirrored);
 
   void OnHoverEnter() override;
   void OnHoverLeave() override;
@@ -41,7 +42,7 @@ class CTurnPageItem : public CWidgetItem, public FCTimerNotify {
  private:
   void StartFade(int step);
 
-  HWND owner_;
+  const CWnd* owner_;
   FCObjImage source_;
   FCObjImage display_;
   int alpha_ = 0;
@@ -51,13 +52,13 @@ class CTurnPageItem : public CWidgetItem, public FCTimerNotify {
 // The loading animation: square frames of a horizontal strip in turn.
 class CLoadingGifItem : public CWidgetItem, public FCTimerNotify {
  public:
-  CLoadingGifItem(HWND owner, const FCObjImage& strip);
+  CLoadingGifItem(const CWnd* owner, const FCObjImage& strip);
   void OnTimer() override;
   void Draw(HDC dc) override;
   const RECT& frame() const { return frame_; }
 
  private:
-  HWND owner_;
+  const CWnd* owner_;
   FCObjImage strip_;
   RECT frame_ = {};
 };

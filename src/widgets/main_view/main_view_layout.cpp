@@ -1,6 +1,6 @@
-#include "widgets/main_view_layout.h"
+#include "widgets/main_view/main_view_layout.h"
 
-#include "widgets/main_view_items.h"
+#include "widgets/main_view/main_view_items.h"
 
 namespace main_view {
 

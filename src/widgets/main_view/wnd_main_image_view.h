@@ -1,0 +1,57 @@
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "view_render/view_render.h"
+#include "widgets/main_view/document_view.h"
+#include "widgets/widget_window.h"
+
+// The picture area of the main window: the view model of the shown picture,
+// the page-turn arrows, the welcome, loading, error and tip items, and the
+// mouse: wheel zoom or page turn, drag to pan, double-click zoom.
+class WndMainImageView : public CWidgetWindow {
+ public:
+  WndMainImageView();
+  ~WndMainImageView() override;
+
+  // Rebuilds everything for the current image document's picture.
+  void OnImageChanged();
+  void OnEnterSizeMove() { live_resize = 1; }
+  void OnExitSizeMove();
+  void OnSize();
+  void ZoomStepCentre(int steps);
+  void ToggleActualSize();
+  void ScrollScreen(UINT command);
+  void Rotate(bool clockwise);
+  void ShowSavingTip();
+  void HideSavingTip();
+  void RemoveTransientItems();
+  // The context menu arrives with the skinned menus; nothing to close yet.
+  void CloseContextMenu() {}
+
+  void DrawBackground(HDC dc, const RECT& paint_rect) override;
+  void OnLButtonDown(int x, int y) override;
+  void OnLButtonDblClk(int x, int y) override;
+  LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+  view_render::CViewRender* view_model() const { return view.get(); }
+  // The view area in client coordinates.
+  RECT ViewArea() const;
+
+  int32_t live_resize = 0;
+
+ private:
+  void OnMouseWheel(WPARAM wparam, LPARAM lparam);
+  void OnFolderListReady();
+  void ShowNeighbourArrows();
+  bool PressItem(CWidgetItem* item);
+  void DragLoop(int x, int y);
+  void RepaintNow();
+  HWND MainWindow() const { return GetParent(hwnd_); }
+
+  std::unique_ptr<view_render::CViewRender> view;
+  CDocumentView document_;
+  CDocumentPreloadCache preload_;
+};
