@@ -12,6 +12,6 @@ void CAsyncCreateSystemCache::Run() {
 void CAsyncCreateSystemCache::OnComplete() {
   finished = true;
   if (notify_hwnd && IsWindow(notify_hwnd)) {
-    SendMessageW(notify_hwnd, UM_SYSTEM_CACHE_READY, 0, 0);
+    SendMessageW(notify_hwnd, view_render::UM_SYSTEM_CACHE_READY, 0, 0);
   }
 }

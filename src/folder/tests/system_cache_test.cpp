@@ -146,7 +146,7 @@ TEST_F(SystemCacheTest, EachFileIsPreloadedOnceWhileInTheFolder) {
 }
 
 TEST_F(SystemCacheTest, WatchingARunningPreloadReportsItsEnd) {
-  CountingWindow view(UM_SYSTEM_CACHE_READY);
+  CountingWindow view(view_render::UM_SYSTEM_CACHE_READY);
   cache_.Resume();
   cache_.Preload(kFolder, 5, TenJpegs());
   // The first preload has started; its completion waits for this thread.
@@ -161,7 +161,7 @@ TEST_F(SystemCacheTest, WatchingARunningPreloadReportsItsEnd) {
 }
 
 TEST_F(SystemCacheTest, PreloadForAClosedViewCompletesQuietly) {
-  auto view = std::make_unique<CountingWindow>(UM_SYSTEM_CACHE_READY);
+  auto view = std::make_unique<CountingWindow>(view_render::UM_SYSTEM_CACHE_READY);
   cache_.Resume();
   cache_.Preload(kFolder, 0, TenJpegs());
   ASSERT_TRUE(cache_.WatchPreload(view->hwnd, kFolder + L"\\n1.jpg"));
