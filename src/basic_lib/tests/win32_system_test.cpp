@@ -1,0 +1,65 @@
+#include "basic_lib/win32_system.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "support/test_paths.h"
+
+namespace {
+
+using test_support::FileExists;
+using test_support::ScratchFolder;
+using test_support::WriteFileBytes;
+
+TEST(ShellOperations, DeleteMovesTheFileAwayAndReportsMissingFiles) {
+  ScratchFolder folder(L"shell");
+  const std::wstring file = folder.File(L"a b.jpg");
+  ASSERT_TRUE(WriteFileBytes(file, "picture"));
+  const std::wstring neighbour = folder.File(L"c.jpg");
+  ASSERT_TRUE(WriteFileBytes(neighbour, "picture"));
+
+  EXPECT_TRUE(win32_system::DeleteCurrentFile(file));
+  EXPECT_FALSE(FileExists(file));
+  EXPECT_TRUE(FileExists(neighbour));
+  EXPECT_FALSE(win32_system::DeleteToRecycleBin(file, FOF_SILENT | FOF_NOCONFIRMATION));
+  EXPECT_FALSE(win32_system::DeleteToRecycleBin(L"", FOF_SILENT | FOF_NOCONFIRMATION));
+}
+
+TEST(ShellOperations, SilentDeletionRemovesWholeFolders) {
+  ScratchFolder folder(L"shell-tree");
+  const std::wstring inner = folder.File(L"inner");
+  ASSERT_TRUE(CreateDirectoryW(inner.c_str(), nullptr));
+  ASSERT_TRUE(WriteFileBytes(inner + L"\\x.txt", "x"));
+  EXPECT_TRUE(win32_system::DeleteSilently(inner));
+  EXPECT_FALSE(FileExists(inner));
+  EXPECT_FALSE(win32_system::DeleteSilently(L""));
+}
+
+TEST(ShellOperations, FileVersionText) {
+  wchar_t system[MAX_PATH];
+  GetSystemDirectoryW(system, MAX_PATH);
+  const std::wstring version =
+      win32_system::GetFileVersionText(std::wstring(system) + L"\\kernel32.dll");
+  int parts[4] = {};
+  EXPECT_EQ(swscanf(version.c_str(), L"%d.%d.%d.%d", &parts[0], &parts[1], &parts[2], &parts[3]), 4)
+      << std::string(version.begin(), version.end());
+  ScratchFolder folder(L"version");
+  ASSERT_TRUE(WriteFileBytes(folder.File(L"plain.txt"), "no version"));
+  EXPECT_EQ(win32_system::GetFileVersionText(folder.File(L"plain.txt")), L"");
+  EXPECT_EQ(win32_system::GetFileVersionText(folder.File(L"missing.dll")), L"");
+}
+
+TEST(ShellOperations, PrintingWithoutTheWizardEndsQuietly) {
+  // The printing wizard's automation objects are not registered here: the
+  // thread must give up without touching anything.
+  ScratchFolder folder(L"print");
+  const std::wstring file = folder.File(L"p.png");
+  ASSERT_TRUE(WriteFileBytes(file, "p"));
+  win32_system::PrintFile(file);
+  win32_system::PrintFile(L"");
+  Sleep(500);
+  EXPECT_TRUE(FileExists(file));
+}
+
+}  // namespace
