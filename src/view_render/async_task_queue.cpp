@@ -80,6 +80,26 @@ void CAsyncTaskQueue::WaitAll() {
   }
 }
 
+void CAsyncTaskQueue::WaitAllFromAnyThread() {
+  // WaitAll on the owning thread may replace the window meanwhile; a send
+  // to the old one fails at once and is tried again on the new one.
+  for (;;) {
+    HWND window = hwnd;
+    if (!window) {
+      return;
+    }
+    if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) {
+      WaitAll();
+      return;
+    }
+    DWORD_PTR result = 0;
+    if (SendMessageTimeoutW(window, UM_TASK_WAIT_ALL, 0, 0, SMTO_BLOCK, INFINITE, &result) ||
+        hwnd == window) {
+      return;
+    }
+  }
+}
+
 void CAsyncTaskQueue::CancelPending() {
   pending_.clear();
   for (auto& entry : running_) {
@@ -110,6 +130,9 @@ LRESULT CAsyncTaskQueue::HandleMessage(UINT message, WPARAM wparam, LPARAM lpara
       }
       return 0;
     }
+    case UM_TASK_WAIT_ALL:
+      WaitAll();
+      return 0;
     default:
       return FCMessageWindow::HandleMessage(message, wparam, lparam);
   }
