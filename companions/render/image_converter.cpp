@@ -63,9 +63,8 @@ bool DecodeWithPlatformCodecs(const std::wstring& path, CDecoded* decoded) {
   try {
     IWICImagingFactory* factory = CWICFactory::Get();
     ComPtr<IWICBitmapDecoder> decoder;
-    ThrowIfFailed(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
-                                                     WICDecodeMetadataCacheOnDemand,
-                                                     decoder.Receive()));
+    ThrowIfFailed(factory->CreateDecoderFromFilename(
+        path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand, decoder.Receive()));
     ComPtr<IWICBitmapFrameDecode> frame;
     ThrowIfFailed(decoder->GetFrame(0, frame.Receive()));
     UINT contexts = 0;
@@ -132,8 +131,9 @@ bool ConvertImage(const std::wstring& source, const std::wstring& target, int qu
       return false;
     }
     CWICImageLoader loader(decoded.pixels.Get(), decoded.colour_context.Get());
-    loader.exif().orientation =
-        orientation == -1 ? decoded.orientation : (orientation >= 1 && orientation <= 8 ? orientation : 0);
+    loader.exif().orientation = orientation == -1
+                                    ? decoded.orientation
+                                    : (orientation >= 1 && orientation <= 8 ? orientation : 0);
     saved = loader.SaveTo(save_target.working(), std::clamp(quality, 0, 100));
   }
   if (!saved) {

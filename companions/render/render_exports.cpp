@@ -6,8 +6,8 @@
 // Converts source into target, in the format of target's extension. 1 on
 // success, 0 otherwise (the viewer does not look at the result).
 extern "C" __declspec(dllexport) int __stdcall ConvertImg(const wchar_t* source,
-                                                         const wchar_t* target, int quality,
-                                                         int orientation) {
+                                                          const wchar_t* target, int quality,
+                                                          int orientation) {
   if (!source || !target) {
     return 0;
   }

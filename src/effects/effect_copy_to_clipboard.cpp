@@ -93,8 +93,7 @@ void PutFileList(const std::wstring& path) {
 
 void ShowTooLarge(DWORD error) {
   wchar_t caption[64] = {};
-  std::swprintf(caption, 64, FCEffectCopyToClipboard::kErrorCaptionFormat,
-                static_cast<int>(error));
+  std::swprintf(caption, 64, FCEffectCopyToClipboard::kErrorCaptionFormat, static_cast<int>(error));
   MessageBoxW(nullptr, FCEffectCopyToClipboard::kTooLargeText, caption, MB_ICONERROR);
 }
 
@@ -103,10 +102,10 @@ void ShowTooLarge(DWORD error) {
 void FCEffectCopyToClipboard::ApplyToImage(FCObjImage& image, FCProgressObserver* /*observer*/) {
   // Sizes are worked out wide: a huge picture must fail the allocation, not
   // wrap around to a small one.
-  const uint64_t stride = (uint64_t{static_cast<uint32_t>(image.ColorBits())} *
-                               static_cast<uint32_t>(image.Width()) +
-                           31) /
-                          32 * 4;
+  const uint64_t stride =
+      (uint64_t{static_cast<uint32_t>(image.ColorBits())} * static_cast<uint32_t>(image.Width()) +
+       31) /
+      32 * 4;
   const uint64_t pixel_bytes = stride * static_cast<uint32_t>(image.Height());
   const uint64_t total = sizeof(BITMAPINFOHEADER) + pixel_bytes;
   if (total > SIZE_MAX / 2) {

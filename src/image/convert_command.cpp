@@ -59,9 +59,7 @@ std::wstring ExtensionOfLabel(const std::wstring& label) {
   return label.substr(dot, close == std::wstring::npos ? std::wstring::npos : close - dot);
 }
 
-std::wstring GetRenderModulePath() {
-  return CAppConfig::GetProgramFolder() + L"graph\\Render.dll";
-}
+std::wstring GetRenderModulePath() { return CAppConfig::GetProgramFolder() + L"graph\\Render.dll"; }
 
 bool ConvertCommand(HWND owner, IConvertFormatChooser& chooser, const std::wstring& module_path) {
   CImageDocument* document = CImageDocument::Instance();

@@ -123,8 +123,9 @@ void CImageDocument::Rotate(bool clockwise) {
   }
   if (display_bitmap_) {
     try {
-      display_bitmap_ = wic_pipeline::FlipRotate(
-          display_bitmap_.Get(), clockwise ? WICBitmapTransformRotate90 : WICBitmapTransformRotate270);
+      display_bitmap_ =
+          wic_pipeline::FlipRotate(display_bitmap_.Get(), clockwise ? WICBitmapTransformRotate90
+                                                                    : WICBitmapTransformRotate270);
     } catch (const CComError&) {
       LOG_INFO << "cannot turn the display bitmap";
     }
@@ -204,8 +205,7 @@ bool CImageDocument::SaveResized(const std::wstring& path, UINT width, UINT heig
   }
   CSaveTarget target(path);
   CWICImageLoader resized(scaled.Get(), colour_context.Get());
-  if (target.working().empty() ||
-      !resized.SaveTo(target.working(), ConfiguredJpegQuality())) {
+  if (target.working().empty() || !resized.SaveTo(target.working(), ConfiguredJpegQuality())) {
     target.Discard();
     return false;
   }

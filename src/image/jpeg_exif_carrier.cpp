@@ -44,9 +44,9 @@ bool WriteWholeFile(const std::wstring& path, const std::vector<uint8_t>& data) 
     return false;
   }
   DWORD written = 0;
-  const bool ok = WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written,
-                            nullptr) &&
-                  written == data.size() && SetEndOfFile(file);
+  const bool ok =
+      WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr) &&
+      written == data.size() && SetEndOfFile(file);
   CloseHandle(file);
   return ok;
 }
@@ -133,7 +133,8 @@ void CJpegExifCarrier::MarkPixelsTurnedUpright(bool axes_swapped) {
   }
 }
 
-bool CJpegExifCarrier::InsertSegment(std::vector<uint8_t>* jpeg, const std::vector<uint8_t>& block) {
+bool CJpegExifCarrier::InsertSegment(std::vector<uint8_t>* jpeg,
+                                     const std::vector<uint8_t>& block) {
   const size_t length = 2 + sizeof(kExifSignature) + block.size();
   if (!jpeg || jpeg->size() < 4 || (*jpeg)[0] != 0xFF || (*jpeg)[1] != 0xD8 ||
       length > kMaxSegmentLength || block.empty()) {

@@ -33,9 +33,8 @@ bool WriteOrientationInPlace(const std::wstring& path, int orientation) {
     ThrowIfFailed(SHCreateStreamOnFileEx(path.c_str(), STGM_READWRITE | STGM_SHARE_DENY_WRITE,
                                          FILE_ATTRIBUTE_NORMAL, FALSE, nullptr, stream.Receive()));
     ComPtr<IWICBitmapDecoder> decoder;
-    ThrowIfFailed(factory->CreateDecoderFromStream(stream.Get(), nullptr,
-                                                   WICDecodeMetadataCacheOnDemand,
-                                                   decoder.Receive()));
+    ThrowIfFailed(factory->CreateDecoderFromStream(
+        stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.Receive()));
     ComPtr<IWICBitmapFrameDecode> frame;
     ThrowIfFailed(decoder->GetFrame(0, frame.Receive()));
     ComPtr<IWICFastMetadataEncoder> encoder;

@@ -79,6 +79,11 @@ class CWICImageLoader {
 
  private:
   void LoadFrame(IWICBitmapFrameDecode* frame, const std::wstring& path, bool is_jpeg);
+  // The pixels a JPEG is written from: stored, or turned upright where the
+  // orientation tag could not be written.
+  ComPtr<IWICBitmapSource> JpegPixels(bool tag_written, bool* turned_upright) const;
+  bool EncodeWithPlatform(const std::wstring& path, int quality, bool* turned_upright) const;
+  bool EncodeJpegOurselves(const std::wstring& path, int quality, bool* turned_upright) const;
 
   std::wstring path_;
   ComPtr<IWICBitmapDecoder> decoder_;

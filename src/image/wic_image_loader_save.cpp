@@ -3,9 +3,12 @@
 #include <wincodec.h>
 #include <wincodecsdk.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "image/image_format.h"
+#include "image/jpeg_encoder.h"
 #include "image/jpeg_exif_carrier.h"
 #include "image/metadata_reader.h"
 #include "image/wic_factory.h"
@@ -104,16 +107,34 @@ bool WriteOrientationTag(IWICBitmapFrameEncode* frame, int orientation) {
   return SUCCEEDED(writer->SetMetadataByName(PrimaryTagQuery(kOrientationTag).c_str(), &value));
 }
 
+// The embedded profile's bytes; empty when there is none to embed.
+std::vector<uint8_t> ProfileBytes(IWICColorContext* context) {
+  WICColorContextType type = WICColorContextUninitialized;
+  UINT size = 0;
+  if (!context || FAILED(context->GetType(&type)) || type != WICColorContextProfile ||
+      FAILED(context->GetProfileBytes(0, nullptr, &size)) || size == 0) {
+    return {};
+  }
+  std::vector<uint8_t> bytes(size);
+  if (FAILED(context->GetProfileBytes(size, bytes.data(), &size))) {
+    return {};
+  }
+  bytes.resize(size);
+  return bytes;
+}
+
 }  // namespace
 
-bool CWICImageLoader::SaveTo(const std::wstring& path, int quality) const {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-    SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+ComPtr<IWICBitmapSource> CWICImageLoader::JpegPixels(bool tag_written, bool* turned_upright) const {
+  if (!tag_written && GetTransform() != WICBitmapTransformRotate0) {
+    *turned_upright = true;
+    return GetBitmap(false);
   }
-  const WICBitmapTransformOptions transform = GetTransform();
-  bool turned_upright = false;
-  bool is_jpeg = false;
+  return source_;
+}
+
+bool CWICImageLoader::EncodeWithPlatform(const std::wstring& path, int quality,
+                                         bool* turned_upright) const {
   try {
     CEncoderState state;
     SetUpEncoder(state, path, quality, decoder_.Get());
@@ -121,18 +142,10 @@ bool CWICImageLoader::SaveTo(const std::wstring& path, int quality) const {
       IWICColorContext* context = colour_context_.Get();
       state.frame->SetColorContexts(1, &context);
     }
-
     ComPtr<IWICBitmapSource> pixels;
-    is_jpeg = IsEqualGUID(state.container, GUID_ContainerFormatJpeg) != FALSE;
-    if (is_jpeg) {
-      if (WriteOrientationTag(state.frame.Get(), exif_.orientation)) {
-        pixels = source_;
-      } else if (transform != WICBitmapTransformRotate0) {
-        pixels = GetBitmap(false);
-        turned_upright = true;
-      } else {
-        pixels = source_;
-      }
+    if (IsEqualGUID(state.container, GUID_ContainerFormatJpeg)) {
+      pixels =
+          JpegPixels(WriteOrientationTag(state.frame.Get(), exif_.orientation), turned_upright);
     } else {
       // PNG and TIFF keep the profile beside untouched pixels; the others
       // get the profile applied.
@@ -146,17 +159,54 @@ bool CWICImageLoader::SaveTo(const std::wstring& path, int quality) const {
     ThrowIfFailed(state.frame->WriteSource(pixels.Get(), nullptr));
     ThrowIfFailed(state.frame->Commit());
     ThrowIfFailed(state.encoder->Commit());
+    return true;
   } catch (const CComError&) {
     return false;
   }
+}
 
-  // The state above is gone, so the file is closed. Where the platform did
-  // not copy the source's EXIF segment, it is carried over here.
+bool CWICImageLoader::EncodeJpegOurselves(const std::wstring& path, int quality,
+                                          bool* turned_upright) const {
+  try {
+    // Our encoder has no metadata writer: the orientation tag cannot be
+    // written, so the pixels are turned as on a platform without one.
+    ComPtr<IWICBitmapSource> pixels = JpegPixels(false, turned_upright);
+    if (!pixels) {
+      return false;
+    }
+    ComPtr<IWICStream> stream;
+    ThrowIfFailed(Factory()->CreateStream(stream.Receive()));
+    ThrowIfFailed(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE));
+    return CJpegEncoder::Encode(pixels.Get(), quality, ProfileBytes(colour_context_.Get()),
+                                stream.Get());
+  } catch (const CComError&) {
+    return false;
+  }
+}
+
+bool CWICImageLoader::SaveTo(const std::wstring& path, int quality) const {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+  }
+  const bool is_jpeg = IsEqualGUID(ContainerOf(path), GUID_ContainerFormatJpeg) != FALSE;
+  bool turned_upright = false;
+  // Where the platform's JPEG encoder ignores the quality, ours writes the
+  // file, so the user's setting is what decides.
+  const bool written = is_jpeg && source_ && !CJpegEncoder::PlatformHonoursQuality()
+                           ? EncodeJpegOurselves(path, quality, &turned_upright)
+                           : EncodeWithPlatform(path, quality, &turned_upright);
+  if (!written) {
+    return false;
+  }
+
+  // The encoder has closed the file. Where the platform did not copy the
+  // source's EXIF segment, it is carried over here.
   if (is_jpeg && decoder_ && !path_.empty()) {
     CJpegExifCarrier carrier;
     if (carrier.ReadFrom(path_)) {
       if (turned_upright) {
-        carrier.MarkPixelsTurnedUpright(wic_pipeline::SwapsAxes(transform));
+        carrier.MarkPixelsTurnedUpright(wic_pipeline::SwapsAxes(GetTransform()));
       } else if (exif_.orientation >= 1 && exif_.orientation <= 8) {
         carrier.SetOrientation(exif_.orientation);
       }

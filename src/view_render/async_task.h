@@ -18,8 +18,8 @@ class CAsyncTask {
   virtual void OnComplete() {}
   virtual void Cancel() { alive = 0; }
 
-  HWND hwnd = nullptr;      // the queue's message window, set at start
-  PTP_WORK work = nullptr;  // the work object while running
-  int32_t id = 0;           // unique, from a counter bumped on the UI thread
+  HWND hwnd = nullptr;            // the queue's message window, set at start
+  PTP_WORK work = nullptr;        // the work object while running
+  int32_t id = 0;                 // unique, from a counter bumped on the UI thread
   std::atomic<int32_t> alive{1};  // 0 once cancelled; read by effects mid-run
 };

@@ -55,11 +55,11 @@ TEST_F(RenderModule, WritesTheFormatOfTheTargetsExtension) {
   ASSERT_TRUE(saving_test::WriteBlocks(source, GUID_ContainerFormatPng));
   for (const auto& target : targets) {
     const std::wstring path = scratch_.File(target.name);
-    ASSERT_EQ(Convert(source, path, 80, 0), 1);
+    ASSERT_EQ(Convert(source, path, 90, 0), 1);
     EXPECT_TRUE(IsEqualGUID(saving_test::ContainerOfFile(path), target.container));
     EXPECT_TRUE(saving_test::ShowsBlocksUpright(saving_test::DecodedPixels(path), 1));
   }
-  EXPECT_EQ(saving_test::JpegQuality(ReadFileBytes(scratch_.File(L"out.jpg"))), 80);
+  EXPECT_EQ(saving_test::JpegQuality(ReadFileBytes(scratch_.File(L"out.jpg"))), 90);
   ASSERT_EQ(Convert(source, scratch_.File(L"q50.jpg"), 50, 0), 1);
   EXPECT_EQ(saving_test::JpegQuality(ReadFileBytes(scratch_.File(L"q50.jpg"))), 50);
 }
@@ -93,8 +93,8 @@ TEST_F(RenderModule, ExistingTargetIsReplacedOnlyByACompleteFile) {
   EXPECT_EQ(ReadFileBytes(target), "old target");
 
   // A target another program holds stays whole, and no temporary is left.
-  HANDLE held = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE held = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   EXPECT_EQ(Convert(source, target, 80, 0), 0);
   CloseHandle(held);

@@ -85,8 +85,7 @@ class MessageBoxWatcher {
         seen_.push_back(box.first);
       }
       if (box.second) {
-        PostMessageW(found.box, WM_COMMAND,
-                     MAKEWPARAM(GetDlgCtrlID(box.second), BN_CLICKED),
+        PostMessageW(found.box, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(box.second), BN_CLICKED),
                      reinterpret_cast<LPARAM>(box.second));
       }
       while (!stop_ && IsWindow(found.box)) {
