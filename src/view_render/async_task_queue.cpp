@@ -1,5 +1,6 @@
 #include "view_render/async_task_queue.h"
 
+#include <atomic>
 #include <vector>
 
 CAsyncTaskQueue::CAsyncTaskQueue() { CreateMessageWindow(nullptr); }
@@ -80,24 +81,46 @@ void CAsyncTaskQueue::WaitAll() {
   }
 }
 
+namespace {
+
+// A wait asked for by another thread. The owner's WaitAll destroys the
+// window the request arrived through, which may release the asking thread
+// from its send early, so the end of the wait is told by an event.
+struct CWaitRequest {
+  std::atomic<bool> started{false};
+  HANDLE done = nullptr;
+};
+
+}  // namespace
+
 void CAsyncTaskQueue::WaitAllFromAnyThread() {
-  // WaitAll on the owning thread may replace the window meanwhile; a send
-  // to the old one fails at once and is tried again on the new one.
+  CWaitRequest request;
+  request.done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (!request.done) {
+    return;
+  }
   for (;;) {
     HWND window = hwnd;
     if (!window) {
-      return;
+      break;
     }
     if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) {
       WaitAll();
-      return;
+      break;
     }
     DWORD_PTR result = 0;
-    if (SendMessageTimeoutW(window, UM_TASK_WAIT_ALL, 0, 0, SMTO_BLOCK, INFINITE, &result) ||
-        hwnd == window) {
-      return;
+    SendMessageTimeoutW(window, UM_TASK_WAIT_ALL, reinterpret_cast<WPARAM>(&request), 0, SMTO_BLOCK,
+                        INFINITE, &result);
+    if (request.started) {
+      WaitForSingleObject(request.done, INFINITE);
+      break;
+    }
+    // Not delivered: the window was replaced meanwhile; ask the new one.
+    if (hwnd == window) {
+      break;
     }
   }
+  CloseHandle(request.done);
 }
 
 void CAsyncTaskQueue::CancelPending() {
@@ -130,9 +153,13 @@ LRESULT CAsyncTaskQueue::HandleMessage(UINT message, WPARAM wparam, LPARAM lpara
       }
       return 0;
     }
-    case UM_TASK_WAIT_ALL:
+    case UM_TASK_WAIT_ALL: {
+      auto* request = reinterpret_cast<CWaitRequest*>(wparam);
+      request->started = true;
       WaitAll();
+      SetEvent(request->done);
       return 0;
+    }
     default:
       return FCMessageWindow::HandleMessage(message, wparam, lparam);
   }

@@ -12,7 +12,7 @@
 
 constexpr UINT UM_TASK_DONE = 32897;      // wParam task id, lParam sender thread id
 constexpr UINT UM_TASK_RELAY = 32898;     // wParam CTaskRelayRecord*
-constexpr UINT UM_TASK_WAIT_ALL = 32899;  // WaitAll on the owning thread, for another thread
+constexpr UINT UM_TASK_WAIT_ALL = 32899;  // wParam: another thread's wait request
 
 // What a worker asks the UI thread to send for it while it keeps running.
 struct CTaskRelayRecord {

@@ -106,6 +106,23 @@ inline bool WriteBlocks(const std::wstring& path, const GUID& container) {
          SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
 }
 
+// Encodes source into path with the platform's encoder for container.
+inline bool WriteSource(const std::wstring& path, const GUID& container, IWICBitmapSource* source) {
+  IWICImagingFactory* factory = CWICFactory::Get();
+  ComPtr<IWICStream> stream;
+  ComPtr<IWICBitmapEncoder> encoder;
+  ComPtr<IWICBitmapFrameEncode> frame;
+  ComPtr<IPropertyBag2> options;
+  return SUCCEEDED(factory->CreateStream(stream.Receive())) &&
+         SUCCEEDED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
+         SUCCEEDED(factory->CreateEncoder(container, nullptr, encoder.Receive())) &&
+         SUCCEEDED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)) &&
+         SUCCEEDED(encoder->CreateNewFrame(frame.Receive(), options.Receive())) &&
+         SUCCEEDED(frame->Initialize(options.Get())) &&
+         SUCCEEDED(frame->WriteSource(source, nullptr)) && SUCCEEDED(frame->Commit()) &&
+         SUCCEEDED(encoder->Commit());
+}
+
 // Every block of a decoded 16 x 24 or 24 x 16 picture shows the colour the
 // blocks picture with this orientation shows upright.
 // Colour subsampled 2 x 2 blurs the block edges, so lower qualities need a

@@ -14,6 +14,7 @@ namespace popup_test {
 struct SeenBox {
   std::wstring text;
   std::wstring button;
+  std::wstring caption;
   RECT rect = {};
   HWND owner = nullptr;
 };
@@ -78,6 +79,9 @@ class MessageBoxWatcher {
       Sleep(100);
       std::pair<SeenBox, HWND> box;
       GetWindowRect(found.box, &box.first.rect);
+      wchar_t caption[256] = {};
+      GetWindowTextW(found.box, caption, 256);
+      box.first.caption = caption;
       box.first.owner = GetWindow(found.box, GW_OWNER);
       EnumChildWindows(found.box, ReadChild, reinterpret_cast<LPARAM>(&box));
       {
