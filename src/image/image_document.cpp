@@ -163,11 +163,14 @@ bool CImageDocument::SaveAs(const std::wstring& path, int quality) {
   bool saved = loader_ && !target.working().empty() && loader_->SaveTo(target.working(), quality);
   if (saved) {
     const int orientation = loader_->exif().orientation;
-    if (same) {
+    // Only a decoder holds the file; a picture the fallbacks decoded lives
+    // in memory and stays as it is.
+    const bool reopen = same && loader_->decoder();
+    if (reopen) {
       loader_->Reset();
     }
     saved = target.Commit(same);
-    if (same) {
+    if (reopen) {
       loader_->Open(path_);
       // The file kept its old content: the picture stays turned as shown.
       if (!saved) {
