@@ -35,16 +35,16 @@ const uint8_t kZigzag[64] = {0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18,
 
 // The Huffman tables of the standard's annex K: code counts per length,
 // then the symbols in code order.
-struct CHuffmanSpec {
+struct CHuffmanTable {
   uint8_t counts[16];
   std::vector<uint8_t> symbols;
 };
 
-const CHuffmanSpec kDcLuminance = {{0, 1, 5, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0},
-                                   {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}};
-const CHuffmanSpec kDcChrominance = {{0, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0},
-                                     {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}};
-const CHuffmanSpec kAcLuminance = {
+const CHuffmanTable kDcLuminance = {{0, 1, 5, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0},
+                                    {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}};
+const CHuffmanTable kDcChrominance = {{0, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0},
+                                      {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}};
+const CHuffmanTable kAcLuminance = {
     {0, 2, 1, 3, 3, 2, 4, 3, 5, 5, 4, 4, 0, 0, 1, 0x7d},
     {0x01, 0x02, 0x03, 0x00, 0x04, 0x11, 0x05, 0x12, 0x21, 0x31, 0x41, 0x06, 0x13, 0x51, 0x61,
      0x07, 0x22, 0x71, 0x14, 0x32, 0x81, 0x91, 0xa1, 0x08, 0x23, 0x42, 0xb1, 0xc1, 0x15, 0x52,
@@ -57,7 +57,7 @@ const CHuffmanSpec kAcLuminance = {
      0xb7, 0xb8, 0xb9, 0xba, 0xc2, 0xc3, 0xc4, 0xc5, 0xc6, 0xc7, 0xc8, 0xc9, 0xca, 0xd2, 0xd3,
      0xd4, 0xd5, 0xd6, 0xd7, 0xd8, 0xd9, 0xda, 0xe1, 0xe2, 0xe3, 0xe4, 0xe5, 0xe6, 0xe7, 0xe8,
      0xe9, 0xea, 0xf1, 0xf2, 0xf3, 0xf4, 0xf5, 0xf6, 0xf7, 0xf8, 0xf9, 0xfa}};
-const CHuffmanSpec kAcChrominance = {
+const CHuffmanTable kAcChrominance = {
     {0, 2, 1, 2, 4, 4, 3, 4, 7, 5, 4, 4, 0, 1, 2, 0x77},
     {0x00, 0x01, 0x02, 0x03, 0x11, 0x04, 0x05, 0x21, 0x31, 0x06, 0x12, 0x41, 0x51, 0x07, 0x61,
      0x71, 0x13, 0x22, 0x32, 0x81, 0x08, 0x14, 0x42, 0x91, 0xa1, 0xb1, 0xc1, 0x09, 0x23, 0x33,
@@ -76,13 +76,13 @@ struct CHuffmanCodes {
   uint16_t code[256] = {};
   uint8_t length[256] = {};
 
-  explicit CHuffmanCodes(const CHuffmanSpec& spec) {
+  explicit CHuffmanCodes(const CHuffmanTable& table) {
     uint16_t next = 0;
     size_t k = 0;
     for (int bits = 1; bits <= 16; ++bits) {
-      for (int i = 0; i < spec.counts[bits - 1] && k < spec.symbols.size(); ++i, ++k) {
-        code[spec.symbols[k]] = next++;
-        length[spec.symbols[k]] = static_cast<uint8_t>(bits);
+      for (int i = 0; i < table.counts[bits - 1] && k < table.symbols.size(); ++i, ++k) {
+        code[table.symbols[k]] = next++;
+        length[table.symbols[k]] = static_cast<uint8_t>(bits);
       }
       next = static_cast<uint16_t>(next << 1);
     }
@@ -313,21 +313,21 @@ void WriteHeaders(CByteSink& sink, UINT width, UINT height, bool subsampled,
 
   const struct {
     uint8_t id;
-    const CHuffmanSpec* spec;
+    const CHuffmanTable* definition;
   } tables[] = {{0x00, &kDcLuminance},
                 {0x10, &kAcLuminance},
                 {0x01, &kDcChrominance},
                 {0x11, &kAcChrominance}};
   size_t length = 2;
   for (const auto& table : tables) {
-    length += 1 + 16 + table.spec->symbols.size();
+    length += 1 + 16 + table.definition->symbols.size();
   }
   sink.Word(0xFFC4);
   sink.Word(static_cast<uint16_t>(length));
   for (const auto& table : tables) {
     sink.Byte(table.id);
-    sink.Bytes(table.spec->counts, 16);
-    sink.Bytes(table.spec->symbols.data(), table.spec->symbols.size());
+    sink.Bytes(table.definition->counts, 16);
+    sink.Bytes(table.definition->symbols.data(), table.definition->symbols.size());
   }
 
   sink.Word(0xFFDA);
@@ -410,13 +410,13 @@ void CJpegEncoder::ScaledTable(bool chrominance, int quality, uint8_t table[64])
 }
 
 bool CJpegEncoder::HuffmanTablesAreComplete() {
-  auto complete = [](const CHuffmanSpec& spec, bool ac) {
+  auto complete = [](const CHuffmanTable& table, bool ac) {
     size_t total = 0;
-    for (uint8_t count : spec.counts) {
+    for (uint8_t count : table.counts) {
       total += count;
     }
-    std::set<uint8_t> symbols(spec.symbols.begin(), spec.symbols.end());
-    if (total != spec.symbols.size() || symbols.size() != spec.symbols.size()) {
+    std::set<uint8_t> symbols(table.symbols.begin(), table.symbols.end());
+    if (total != table.symbols.size() || symbols.size() != table.symbols.size()) {
       return false;
     }
     if (!ac) {
