@@ -65,7 +65,7 @@ BOOL COrvaneApp::InitInstance() {
   InitCommonControlsEx(&controls);
 
   if (!FindSkinResources()) {
-    ShowMessageBox(nullptr, kSkinsMissingText, MB_OK | MB_ICONERROR);
+    ShowMessageBox(nullptr, kSkinsMissingText);
     ExitProcess(static_cast<UINT>(-1));
   }
 

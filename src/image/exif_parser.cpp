@@ -130,6 +130,7 @@ void CExifParser::ReadDirectory(Directory directory, uint32_t offset) {
       data = block_ + value_offset;
     }
     field.bytes.assign(data, data + static_cast<size_t>(byte_count));
+    field.value_offset = static_cast<uint32_t>(data - block_);
     fields_.emplace(std::make_pair(static_cast<int>(directory), tag), std::move(field));
   }
 }

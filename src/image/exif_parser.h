@@ -37,6 +37,7 @@ class CExifParser {
     uint16_t type = 0;
     uint32_t count = 0;
     std::vector<uint8_t> bytes;  // count values in the block's byte order
+    uint32_t value_offset = 0;   // where those bytes start in the block
   };
 
   // block starts at the TIFF header ("II*\0" or "MM\0*"). False when the

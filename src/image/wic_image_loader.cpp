@@ -3,9 +3,12 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
 
 #include "config/app_config.h"
+#include "effects/effect_copy_to_clipboard.h"
+#include "image/obj_image.h"
 #include "image/display_bitmap.h"
 #include "image/metadata_reader.h"
 #include "image/wic_factory.h"
@@ -61,6 +64,7 @@ void CWICImageLoader::Reset() {
   exif_ = CExifInfo();
   source_.Reset();
   decoder_.Reset();
+  path_.clear();
 }
 
 void CWICImageLoader::Open(const std::wstring& path) {
@@ -82,6 +86,7 @@ void CWICImageLoader::Open(const std::wstring& path) {
     ComPtr<IWICBitmapFrameDecode> frame;
     ThrowIfFailed(decoder->GetFrame(index, frame.Receive()));
     decoder_ = decoder;
+    path_ = path;
     LoadFrame(frame.Get(), path, IsEqualGUID(container, GUID_ContainerFormatJpeg));
   } catch (const CComError&) {
     Reset();
@@ -105,9 +110,11 @@ void CWICImageLoader::LoadFrame(IWICBitmapFrameDecode* frame, const std::wstring
   source_ = frame;
 
   ReadFrameMetadata(exif_, frame, is_jpeg ? path.c_str() : nullptr);
-  const CAppConfig* config = CAppConfig::GetInstance();
-  if (!CWindowsVersion::IsWindows8OrLater() && !(config && config->orientation_by_tag)) {
-    exif_.orientation = 0;
+  if (!CWindowsVersion::IsWindows8OrLater()) {
+    const CAppConfig* config = CAppConfig::GetInstance();
+    if (!(config && config->orientation_by_tag)) {
+      exif_.orientation = 0;
+    }
   }
 }
 
@@ -230,6 +237,38 @@ bool CWICImageLoader::RenderToBitmap(UINT width, UINT height, HBITMAP& out) cons
       pipeline = wic_pipeline::FlipRotate(upright.Get(), transform);
     }
     return ComposeDisplayBitmap(pipeline.Get(), out);
+  } catch (const CComError&) {
+    return false;
+  }
+}
+
+bool CWICImageLoader::CopyToClipboard(const std::wstring& path) const {
+  try {
+    ComPtr<IWICBitmap> bitmap = GetBitmap(true);
+    if (!bitmap) {
+      return false;
+    }
+    UINT width = 0;
+    UINT height = 0;
+    ThrowIfFailed(bitmap->GetSize(&width, &height));
+    const WICRect whole = {0, 0, static_cast<INT>(width), static_cast<INT>(height)};
+    ComPtr<IWICBitmapLock> lock;
+    ThrowIfFailed(bitmap->Lock(&whole, WICBitmapLockRead, lock.Receive()));
+    UINT stride = 0;
+    UINT size = 0;
+    BYTE* pixels = nullptr;
+    ThrowIfFailed(lock->GetStride(&stride));
+    ThrowIfFailed(lock->GetDataPointer(&size, &pixels));
+    // The buffer can only be described as it is when its rows are packed.
+    if (uint64_t{stride} != uint64_t{width} * 4 || uint64_t{size} != uint64_t{stride} * height) {
+      return false;
+    }
+    FCObjImage image;
+    image.WrapExternal(static_cast<int>(width), static_cast<int>(height), pixels);
+    FCEffectCopyToClipboard effect(path);
+    RunEffect(effect, image, nullptr);
+    image.Unwrap();
+    return true;
   } catch (const CComError&) {
     return false;
   }

@@ -52,9 +52,23 @@ class CWICImageLoader {
 
   bool IsAnimatedGif() const;
 
+  // Encodes the picture into path in the format its extension names (BMP,
+  // JPEG, GIF, TIFF, PNG), carrying over the source file's metadata and
+  // colour profile. JPEG keeps its stored pixels where the orientation tag
+  // can be written, and is turned upright otherwise; other formats are
+  // always written upright. quality (0 to 100) applies to JPEG. False when
+  // anything failed; a partly written file is then left for the caller.
+  bool SaveTo(const std::wstring& path, int quality) const;
+
+  // Puts the colour-managed picture (and the file at path, when there is
+  // one) on the clipboard. False when there was nothing to copy.
+  bool CopyToClipboard(const std::wstring& path) const;
+
   IWICBitmapDecoder* decoder() const { return decoder_.Get(); }
   IWICBitmapSource* source() const { return source_.Get(); }
   IWICColorContext* colour_context() const { return colour_context_.Get(); }
+  // The file Open read; empty for a wrapped bitmap and after Reset.
+  const std::wstring& path() const { return path_; }
   const CExifInfo& exif() const { return exif_; }
   CExifInfo& exif() { return exif_; }
 
@@ -65,7 +79,13 @@ class CWICImageLoader {
 
  private:
   void LoadFrame(IWICBitmapFrameDecode* frame, const std::wstring& path, bool is_jpeg);
+  // The pixels a JPEG is written from: stored, or turned upright where the
+  // orientation tag could not be written.
+  ComPtr<IWICBitmapSource> JpegPixels(bool tag_written, bool* turned_upright) const;
+  bool EncodeWithPlatform(const std::wstring& path, int quality, bool* turned_upright) const;
+  bool EncodeJpegOurselves(const std::wstring& path, int quality, bool* turned_upright) const;
 
+  std::wstring path_;
   ComPtr<IWICBitmapDecoder> decoder_;
   ComPtr<IWICBitmapSource> source_;
   CExifInfo exif_;

@@ -4,7 +4,8 @@
 
 #include <string>
 
-// The one place message boxes are shown from, captioned with the
-// application's name. platform_flags are MessageBoxW's MB_* flags; the
-// result is MessageBoxW's (IDOK, IDCANCEL, ...).
-int ShowMessageBox(HWND owner, const std::wstring& text, UINT platform_flags);
+// The viewer's one message box for texts the user must see (a failed save,
+// a refused conversion). Modal, centred on owner (on the screen without
+// one), a single button whose text is button_text, or the platform's "OK"
+// when that is empty. Returns the button's result, IDOK.
+int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& button_text = L"");

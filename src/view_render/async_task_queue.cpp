@@ -1,5 +1,6 @@
 #include "view_render/async_task_queue.h"
 
+#include <atomic>
 #include <vector>
 
 CAsyncTaskQueue::CAsyncTaskQueue() { CreateMessageWindow(nullptr); }
@@ -80,6 +81,48 @@ void CAsyncTaskQueue::WaitAll() {
   }
 }
 
+namespace {
+
+// A wait asked for by another thread. The owner's WaitAll destroys the
+// window the request arrived through, which may release the asking thread
+// from its send early, so the end of the wait is told by an event.
+struct CWaitRequest {
+  std::atomic<bool> started{false};
+  HANDLE done = nullptr;
+};
+
+}  // namespace
+
+void CAsyncTaskQueue::WaitAllFromAnyThread() {
+  CWaitRequest request;
+  request.done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (!request.done) {
+    return;
+  }
+  for (;;) {
+    HWND window = hwnd;
+    if (!window) {
+      break;
+    }
+    if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) {
+      WaitAll();
+      break;
+    }
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, UM_TASK_WAIT_ALL, reinterpret_cast<WPARAM>(&request), 0, SMTO_BLOCK,
+                        INFINITE, &result);
+    if (request.started) {
+      WaitForSingleObject(request.done, INFINITE);
+      break;
+    }
+    // Not delivered: the window was replaced meanwhile; ask the new one.
+    if (hwnd == window) {
+      break;
+    }
+  }
+  CloseHandle(request.done);
+}
+
 void CAsyncTaskQueue::CancelPending() {
   pending_.clear();
   for (auto& entry : running_) {
@@ -108,6 +151,13 @@ LRESULT CAsyncTaskQueue::HandleMessage(UINT message, WPARAM wparam, LPARAM lpara
       if (record) {
         SendMessageW(record->target, record->message, record->wparam, record->lparam);
       }
+      return 0;
+    }
+    case UM_TASK_WAIT_ALL: {
+      auto* request = reinterpret_cast<CWaitRequest*>(wparam);
+      request->started = true;
+      WaitAll();
+      SetEvent(request->done);
       return 0;
     }
     default:

@@ -10,8 +10,9 @@
 #include "view_render/async_task.h"
 #include "view_render/message_window.h"
 
-constexpr UINT UM_TASK_DONE = 32897;   // wParam task id, lParam sender thread id
-constexpr UINT UM_TASK_RELAY = 32898;  // wParam CTaskRelayRecord*
+constexpr UINT UM_TASK_DONE = 32897;      // wParam task id, lParam sender thread id
+constexpr UINT UM_TASK_RELAY = 32898;     // wParam CTaskRelayRecord*
+constexpr UINT UM_TASK_WAIT_ALL = 32899;  // wParam: another thread's wait request
 
 // What a worker asks the UI thread to send for it while it keeps running.
 struct CTaskRelayRecord {
@@ -36,6 +37,9 @@ class CAsyncTaskQueue : public FCMessageWindow {
   // Returns once no task of this queue executes; their completions are
   // processed later through the message window, as usual.
   void WaitAll();
+  // WaitAll from any thread: off the owning thread the owner is asked to do
+  // it, so the message window stays on the thread that pumps it.
+  void WaitAllFromAnyThread();
   void CancelPending();
 
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;

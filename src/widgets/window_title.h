@@ -23,6 +23,8 @@ class CWindowTitle : public CSingletonT<CWindowTitle> {
   std::wstring TitleLine() const;
   bool HasFileName() const { return !file_name_.empty(); }
   const std::wstring& file_name() const { return file_name_; }
+  int width() const { return width_; }
+  int height() const { return height_; }
   int zoom_percent() const { return zoom_percent_; }
   const std::wstring& position_text() const { return position_text_; }
 

@@ -6,7 +6,10 @@
 
 #include <memory>
 #include <mutex>
+#include <algorithm>
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -127,6 +130,53 @@ TEST(TaskQueue, WaitAllWhileTheWorkerIsBlockedSendingToThisThread) {
   queue.WaitAll();
   ASSERT_TRUE(PumpUntil([&] { return log.Get().size() == 3; }));
   EXPECT_EQ(log.Get().back(), "complete a");
+}
+
+TEST(TaskQueue, WaitAllFromAnotherThreadWaitsThroughTheOwner) {
+  // The resize job waits for the document's tasks from its own thread; the
+  // queue's window must stay with the thread that pumps it.
+  EventLog log;
+  CAsyncTaskQueue queue;
+  HANDLE gate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  auto task = std::make_shared<RecordingTask>(&log, "a", gate);
+  queue.Submit(task);
+  ASSERT_TRUE(PumpUntil([&] { return !log.Get().empty(); }));
+  std::atomic<bool> returned{false};
+  std::thread waiter([&] {
+    queue.WaitAllFromAnyThread();
+    log.Add("waited");
+    returned = true;
+  });
+  // The owner ends up waiting for the worker, so the task is let go from
+  // a third thread.
+  std::thread releaser([&] {
+    Sleep(300);
+    log.Add("released");
+    SetEvent(gate);
+  });
+  ASSERT_TRUE(PumpUntil([&] { return returned.load(); }));
+  waiter.join();
+  releaser.join();
+  ASSERT_TRUE(PumpUntil([&] { return log.Get().size() == 5; }));
+  const auto events = log.Get();
+  const auto at = [&](const char* event) {
+    return std::find(events.begin(), events.end(), event) - events.begin();
+  };
+  EXPECT_LT(at("released"), at("end a"));
+  EXPECT_LT(at("end a"), at("waited"));
+  EXPECT_LT(at("end a"), at("complete a"));
+  EXPECT_EQ(task->complete_thread, GetCurrentThreadId());
+  EXPECT_EQ(GetWindowThreadProcessId(queue.hwnd, nullptr), GetCurrentThreadId());
+  CloseHandle(gate);
+
+  // With nothing running the owner answers at once.
+  std::atomic<bool> idle_returned{false};
+  std::thread idle([&] {
+    queue.WaitAllFromAnyThread();
+    idle_returned = true;
+  });
+  EXPECT_TRUE(PumpUntil([&] { return idle_returned.load(); }, 2000));
+  idle.join();
 }
 
 // Completes by telling its target window, the way view tasks do.

@@ -1,0 +1,28 @@
+#include "image/default_save_name.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <cwchar>
+
+namespace {
+
+constexpr int kLastNumber = 99;
+
+}  // namespace
+
+std::wstring MakeDefaultSaveName(const std::wstring& current_path) {
+  const wchar_t* extension = PathFindExtensionW(current_path.c_str());
+  const std::wstring stem =
+      current_path.substr(0, static_cast<size_t>(extension - current_path.c_str()));
+  std::wstring name;
+  for (int n = 1; n <= kLastNumber; ++n) {
+    wchar_t suffix[16] = {};
+    std::swprintf(suffix, 16, L"(%d).jpg", n);
+    name = stem + suffix;
+    if (GetFileAttributesW(name.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      break;
+    }
+  }
+  return name;
+}

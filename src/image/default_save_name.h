@@ -1,0 +1,8 @@
+#pragma once
+
+#include <string>
+
+// The name the save dialog proposes for the picture at current_path: the
+// path without its extension followed by "(n).jpg", the first n from 1 to
+// 99 whose file does not exist, or 99 when they all do.
+std::wstring MakeDefaultSaveName(const std::wstring& current_path);

@@ -1,0 +1,220 @@
+#include "image/image_document.h"
+
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "config/app_config.h"
+#include "image/image_file_opener.h"
+#include "image/image_format.h"
+#include "image/orientation_writer.h"
+#include "image/save_target.h"
+#include "image/wic_factory.h"
+#include "image/wic_pipeline.h"
+#include "image/windows_version.h"
+#include "l10n/lang_string.h"
+#include "log/my_log.h"
+#include "popup_dialog/message_box.h"
+#include "widgets/window_title.h"
+
+namespace {
+
+constexpr int kRotationSaveQuality = 95;
+constexpr LONG kLongImageMaxWidth = 1280;
+
+bool FileExists(const std::wstring& path) {
+  return !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+int ConfiguredJpegQuality() {
+  const CAppConfig* config = CAppConfig::GetInstance();
+  return config ? config->save_jpeg_quality : 80;
+}
+
+}  // namespace
+
+CImageDocument::CImageDocument() = default;
+
+CImageDocument::~CImageDocument() { Close(); }
+
+CAsyncTaskQueue& CImageDocument::GetQueue() {
+  if (!queue_) {
+    queue_ = std::make_unique<CAsyncTaskQueue>();
+  }
+  return *queue_;
+}
+
+void CImageDocument::CancelPending() { GetQueue().CancelPending(); }
+
+void CImageDocument::WaitForTasks() {
+  // Off the user-interface thread (the resize job) a missing queue has
+  // nothing to wait for, and must not be made there.
+  if (queue_) {
+    queue_->WaitAllFromAnyThread();
+  }
+}
+
+void CImageDocument::Open(const std::wstring& path) {
+  CancelPending();
+  path_ = path;
+  loader_.reset();
+  use_display_bitmap_ = false;
+  display_bitmap_.Reset();
+  if (FileExists(path_)) {
+    std::vector<wchar_t> canonical(std::max<size_t>(MAX_PATH, path_.size() + 1), L'\0');
+    if (path_.size() < MAX_PATH && PathCanonicalizeW(canonical.data(), path_.c_str())) {
+      path_ = canonical.data();
+    }
+    loader_ = OpenImageFile(path_);
+  }
+  const SIZE size = GetOrientedSize();
+  CWindowTitle::GetInstance()->SetPicture(path_, size.cx, size.cy,
+                                          loader_ ? loader_->exif().date_taken : std::wstring());
+}
+
+void CImageDocument::Close() {
+  if (queue_) {
+    queue_->CancelPending();
+  }
+  use_display_bitmap_ = false;
+  display_bitmap_.Reset();
+  loader_.reset();
+  queue_.reset();
+}
+
+SIZE CImageDocument::GetOrientedSize() const {
+  return loader_ ? loader_->GetOrientedSize() : SIZE{0, 0};
+}
+
+bool CImageDocument::IsLongImageSize(SIZE size) {
+  return size.cx < kLongImageMaxWidth && int64_t{size.cx} * 4 < size.cy;
+}
+
+bool CImageDocument::IsLongImage() const { return IsLongImageSize(GetOrientedSize()); }
+
+void CImageDocument::SetDisplayBitmap(HBITMAP bitmap) {
+  use_display_bitmap_ = true;
+  if (!bitmap) {
+    return;
+  }
+  BITMAP info = {};
+  if (!GetObjectW(bitmap, sizeof(info), &info)) {
+    return;
+  }
+  UINT kept_width = 0;
+  UINT kept_height = 0;
+  if (display_bitmap_ && SUCCEEDED(display_bitmap_.Get()->GetSize(&kept_width, &kept_height)) &&
+      static_cast<LONG>(kept_width) >= info.bmWidth) {
+    return;
+  }
+  IWICImagingFactory* factory = CWICFactory::Get();
+  ComPtr<IWICBitmap> copy;
+  if (factory && SUCCEEDED(factory->CreateBitmapFromHBITMAP(bitmap, nullptr, WICBitmapIgnoreAlpha,
+                                                            copy.Receive()))) {
+    display_bitmap_ = copy;
+  }
+}
+
+void CImageDocument::Rotate(bool clockwise) {
+  if (!loader_) {
+    return;
+  }
+  if (display_bitmap_) {
+    try {
+      display_bitmap_ =
+          wic_pipeline::FlipRotate(display_bitmap_.Get(), clockwise ? WICBitmapTransformRotate90
+                                                                    : WICBitmapTransformRotate270);
+    } catch (const CComError&) {
+      LOG_INFO << "cannot turn the display bitmap";
+    }
+  }
+  const int orientation = loader_->RotateOrientation(clockwise);
+  const CAppConfig* config = CAppConfig::GetInstance();
+  if (config && config->rotate_auto_save && IsNativeEncodableClass(GetImageFormatClass(path_))) {
+    SaveRotation(orientation);
+  }
+  const SIZE size = GetOrientedSize();
+  CWindowTitle::GetInstance()->SetSize(size.cx, size.cy);
+}
+
+void CImageDocument::SaveRotation(int orientation) {
+  WaitForTasks();
+  if (CWindowsVersion::IsWindows8OrLater() && GetImageFormatClass(path_) == kFormatJpeg &&
+      WriteOrientationInPlace(path_, orientation)) {
+    return;
+  }
+  SaveAs(path_, kRotationSaveQuality);
+}
+
+void CImageDocument::CopyToClipboard() {
+  if (!loader_) {
+    return;
+  }
+  WaitForTasks();
+  loader_->CopyToClipboard(path_);
+}
+
+bool CImageDocument::SaveAs(const std::wstring& path, int quality) {
+  GetQueue().WaitAll();
+  const bool same = !path_.empty() && StrCmpIW(path.c_str(), path_.c_str()) == 0;
+  CSaveTarget target(path);
+  bool saved = loader_ && !target.working().empty() && loader_->SaveTo(target.working(), quality);
+  if (saved) {
+    const int orientation = loader_->exif().orientation;
+    // Only a decoder holds the file; a picture the fallbacks decoded lives
+    // in memory and stays as it is.
+    const bool reopen = same && loader_->decoder();
+    if (reopen) {
+      loader_->Reset();
+    }
+    saved = target.Commit(same);
+    if (reopen) {
+      loader_->Open(path_);
+      // The file kept its old content: the picture stays turned as shown.
+      if (!saved) {
+        loader_->exif().orientation = orientation;
+      }
+    }
+  } else if (!target.working().empty()) {
+    target.Discard();
+  }
+  if (!saved) {
+    LOG_INFO << "saving failed";
+    ShowSaveError();
+  }
+  return saved;
+}
+
+bool CImageDocument::SaveResized(const std::wstring& path, UINT width, UINT height,
+                                 bool& same_file) {
+  same_file = false;
+  CWICImageLoaderPtr loader = loader_;
+  if (!loader) {
+    return false;
+  }
+  WaitForTasks();
+  ComPtr<IWICColorContext> colour_context;
+  ComPtr<IWICBitmapSource> scaled = loader->GetScaledBitmap(width, height, &colour_context);
+  if (!scaled) {
+    return false;
+  }
+  // The scaler reads from the loader's decoded copy, not from the file, so
+  // the loader can let go of the file now.
+  if (StrCmpIW(path.c_str(), path_.c_str()) == 0) {
+    loader->Reset();
+    same_file = true;
+  }
+  CSaveTarget target(path);
+  CWICImageLoader resized(scaled.Get(), colour_context.Get());
+  if (target.working().empty() || !resized.SaveTo(target.working(), ConfiguredJpegQuality())) {
+    target.Discard();
+    return false;
+  }
+  return target.Commit(same_file);
+}
+
+void CImageDocument::ShowSaveError() const {
+  ShowMessageBox(main_window_, GetLangString(L"FILE", L"SAVE_ERROR"));
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <windows.h>
+#include <wincodec.h>
+
+#include <memory>
+#include <string>
+
+#include "basic_lib/singleton.h"
+#include "image/com_ptr.h"
+#include "image/wic_image_loader.h"
+#include "view_render/async_task_queue.h"
+
+// The picture on show: its path, its decoder, the background queue that
+// renders it and a small upright copy used to show rotations at once. Every
+// command on the current picture is an operation of this object. Used from
+// the user-interface thread, except SaveResized.
+class CImageDocument : public CSingletonT<CImageDocument> {
+ public:
+  CImageDocument();
+  ~CImageDocument();
+  CImageDocument(const CImageDocument&) = delete;
+  CImageDocument& operator=(const CImageDocument&) = delete;
+
+  static CImageDocument* Instance() { return GetInstance(); }
+
+  // The window that owns the document's message boxes (the main window).
+  void SetMainWindow(HWND main_window) { main_window_ = main_window; }
+
+  // Created on first use; one running task at a time.
+  CAsyncTaskQueue& GetQueue();
+  // Drops the pending tasks and cancels the running ones.
+  void CancelPending();
+
+  // Makes path the current picture and decodes it; a missing or unreadable
+  // file leaves the document open without a loader. Tells the title.
+  void Open(const std::wstring& path);
+  // Lets go of the picture, the display bitmap and the queue.
+  void Close();
+
+  CWICImageLoaderPtr GetLoader() const { return loader_; }
+  const std::wstring& GetPath() const { return path_; }
+  // The picture's size upright; (0, 0) without a loader.
+  SIZE GetOrientedSize() const;
+  // A tall, narrow picture for the view's long-image mode.
+  bool IsLongImage() const;
+  static bool IsLongImageSize(SIZE size);
+
+  // Offers the view's rendering of the picture, kept when it is the widest
+  // seen; from now on the fit view renders from it. bitmap stays the
+  // caller's.
+  void SetDisplayBitmap(HBITMAP bitmap);
+  bool use_display_bitmap() const { return use_display_bitmap_; }
+  // The kept rendering, upright; null when none was offered.
+  ComPtr<IWICBitmap> display_bitmap() const { return display_bitmap_; }
+
+  // A quarter turn; saved back into the file when rotate_auto_save is on
+  // and the program encodes the file's format itself.
+  void Rotate(bool clockwise);
+
+  void CopyToClipboard();
+
+  // Saves the picture as path; the user is told when it fails. Saving over
+  // the picture on show re-opens it afterwards.
+  bool SaveAs(const std::wstring& path, int quality);
+  // The picture scaled to width x height, saved as path with the configured
+  // JPEG quality, without metadata. Runs on the resize job's thread; when
+  // path is the picture on show (same_file) the loader is left reset and
+  // the main window re-opens the picture. False on failure, told by caller.
+  bool SaveResized(const std::wstring& path, UINT width, UINT height, bool& same_file);
+
+ private:
+  // Waits for the queue's running tasks, from whichever thread calls.
+  void WaitForTasks();
+  void SaveRotation(int orientation);
+  void ShowSaveError() const;
+
+  std::wstring path_;
+  CWICImageLoaderPtr loader_;
+  std::unique_ptr<CAsyncTaskQueue> queue_;
+  bool use_display_bitmap_ = false;
+  ComPtr<IWICBitmap> display_bitmap_;
+  HWND main_window_ = nullptr;
+};

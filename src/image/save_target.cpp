@@ -1,0 +1,102 @@
+#include "image/save_target.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <cwchar>
+#include <random>
+
+#include "log/my_log.h"
+
+namespace {
+
+constexpr int kTemporaryNameTries = 100;
+
+bool Exists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool CreationTime(const std::wstring& path, FILETIME* created) {
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+    return false;
+  }
+  *created = data.ftCreationTime;
+  return true;
+}
+
+void SetCreationTime(const std::wstring& path, const FILETIME& created) {
+  HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    SetFileTime(file, &created, nullptr, nullptr);
+    CloseHandle(file);
+  }
+}
+
+int RandomNumber() {
+  thread_local std::mt19937 generator(std::random_device{}() ^ GetTickCount());
+  return static_cast<int>(generator() & 0x7FFF);
+}
+
+}  // namespace
+
+CSaveTarget::CSaveTarget(const std::wstring& target) : target_(target) {
+  if (!Exists(target_)) {
+    working_ = target_;
+    return;
+  }
+  for (int i = 0; i < kTemporaryNameTries; ++i) {
+    std::wstring candidate = TemporaryNameFor(target_);
+    if (!Exists(candidate)) {
+      working_ = std::move(candidate);
+      return;
+    }
+  }
+}
+
+std::wstring CSaveTarget::TemporaryNameFor(const std::wstring& target) {
+  const wchar_t* name = PathFindFileNameW(target.c_str());
+  const std::wstring folder = target.substr(0, static_cast<size_t>(name - target.c_str()));
+  wchar_t temporary[64] = {};
+  std::swprintf(temporary, 64, L"tmp%u%d", static_cast<unsigned>(GetTickCount()), RandomNumber());
+  return folder + temporary + PathFindExtensionW(target.c_str());
+}
+
+bool CSaveTarget::Commit(bool copy_back) {
+  if (working_ == target_) {
+    return true;
+  }
+  if (working_.empty() || !Exists(working_)) {
+    return false;
+  }
+  SetFileAttributesW(target_.c_str(), FILE_ATTRIBUTE_NORMAL);
+  FILETIME created = {};
+  const bool keep_created = copy_back && CreationTime(target_, &created);
+  bool replaced = MoveFileExW(working_.c_str(), target_.c_str(),
+                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  if (!replaced && copy_back) {
+    // Held open by someone who lets it be written but not renamed over.
+    replaced = CopyFileW(working_.c_str(), target_.c_str(), FALSE) != FALSE;
+  }
+  if (!replaced) {
+    LOG_INFO << "cannot replace the saved file: " << GetLastError();
+    Discard();
+    return false;
+  }
+  if (copy_back) {
+    Discard();
+  }
+  if (keep_created) {
+    SetCreationTime(target_, created);
+  }
+  return true;
+}
+
+void CSaveTarget::Discard() {
+  if (!working_.empty()) {
+    SetFileAttributesW(working_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(working_.c_str());
+  }
+}
