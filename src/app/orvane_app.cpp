@@ -10,11 +10,15 @@
 #include "app/orvanedlg.h"
 #include "app/start_decision.h"
 #include "config/app_config.h"
+#include "folder/current_folder_image.h"
+#include "folder/system_cache.h"
+#include "image/image_document.h"
 #include "image/wic_factory.h"
 #include "integration/companion_lib_wrapper.h"
 #include "l10n/lang_string.h"
 #include "log/my_log.h"
 #include "popup_dialog/message_box.h"
+#include "view_render/d2d_support.h"
 #include "view_render/message_window.h"
 #include "widgets/window_title.h"
 
@@ -127,7 +131,13 @@ void COrvaneApp::RefreshReceivers() {
 }
 
 int COrvaneApp::ExitInstance() {
+  // The document first: its background work may still use the others.
+  CImageDocument::Instance()->Close();
+  CImageDocument::DestroyInstance();
+  CSystemCache::DestroyInstance();
+  CCurrentFolderImage::DestroyInstance();
   CleanTempFolder();
+  view_render::CD2DFactory::Release();
   CWICFactory::Release();
   gdiplus_.reset();
   com_.reset();

@@ -9,6 +9,7 @@
 #include "app/ipc/ipc_message_mgr.h"
 #include "app/orvane_app.h"
 #include "config/app_config.h"
+#include "image/image_document.h"
 #include "image/image_format.h"
 #include "integration/companion_lib_wrapper.h"
 #include "integration/stat_reporter.h"
@@ -63,6 +64,14 @@ BOOL COrvaneDlg::OnInitDialog() {
                                                    GetSystemMetrics(SM_CXSMICON),
                                                    GetSystemMetrics(SM_CYSMICON), 0)));
 
+  CImageDocument::Instance()->SetMainWindow(hwnd_);
+  {
+    const RECT client = GetClientRect();
+    image_view_.Create(
+        hwnd_, 101,
+        ImageViewRect(client.right, client.bottom, CAppConfig::GetInstance()->toolbar_dock != 0),
+        kChildStyle);
+  }
   logo_.Create(hwnd_, 103, {9, 6, 103, 30}, kChildStyle);
   menu_bar_.Create(hwnd_, 103, {0, 1, 30, 31}, kChildStyle);
 
@@ -134,6 +143,11 @@ BOOL COrvaneDlg::PreTranslateMessage(MSG* msg) {
   }
   if (msg->message == WM_CHAR) {
     return TRUE;
+  }
+  // The wheel over the toolbar or the title strip still zooms the picture.
+  if (msg->message == WM_MOUSEWHEEL && msg->hwnd != image_view_.GetSafeHwnd() &&
+      GetParent(msg->hwnd) == hwnd_ && image_view_.IsWindow()) {
+    SendMessageW(image_view_, WM_MOUSEWHEEL, msg->wParam, msg->lParam);
   }
   if (msg->message == quit_message_ && quit_message_ != 0) {
     EndDialog(IDCANCEL);
@@ -235,15 +249,16 @@ void COrvaneDlg::BringForward() {
 }
 
 void COrvaneDlg::OpenPath(const std::wstring& path) {
-  CWindowTitle::GetInstance()->SetPicture(path, 0, 0, L"");
+  CImageDocument::Instance()->Open(path);
+  if (image_view_.IsWindow()) {
+    image_view_.OnImageChanged();
+  }
 }
 
 void COrvaneDlg::OnStartupOpen() {
   UpdateWindow(hwnd_);
-  const std::wstring path = CCommandLine::GetInstance()->GetImagePath();
-  if (!path.empty()) {
-    OpenPath(path);
-  }
+  // An empty path shows the welcome screen.
+  OpenPath(CCommandLine::GetInstance()->GetImagePath());
 }
 
 void COrvaneDlg::OnOpenHandedOver(const wchar_t* path) {
@@ -323,6 +338,9 @@ void COrvaneDlg::OnDropFiles(HDROP drop) {
 }
 
 void COrvaneDlg::OnCommand(UINT id) {
+  if (OnPictureCommand(id)) {
+    return;
+  }
   switch (id) {
     case ID_FULL_SCREEN:
       ToggleFullScreen();
@@ -342,8 +360,6 @@ void COrvaneDlg::OnCommand(UINT id) {
       break;
     case ID_TOOLBAR_BOTTOM:
       SetToolbarDock(1);
-      break;
-    case ID_SHOW_LOCATION:
       break;
     case IDC_CLOSE_BUTTON:
       StartOrderlyClose();
@@ -422,10 +438,25 @@ LRESULT COrvaneDlg::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
     case UM_TITLE_WIDTH:
       OnTitleWidth(static_cast<int>(wparam), static_cast<int>(lparam));
       return 0;
+    case WM_ENTERSIZEMOVE:
+      image_view_.OnEnterSizeMove();
+      break;
+    case WM_EXITSIZEMOVE:
+      image_view_.OnExitSizeMove();
+      break;
+    case UM_REFRESH_ALL:
+      if (image_view_.IsWindow()) {
+        image_view_.OnImageChanged();
+      }
+      return 0;
+    case UM_RESIZE_DONE:
+      OnResizeDone(wparam != 0, lparam != 0);
+      return 0;
     case WM_DESTROY:
       CAppConfig::GetInstance()->SaveWindowPlacement(hwnd_);
       CAppConfig::GetInstance()->Save();
       CloseChannel();
+      image_view_.DestroyWindowNow();
       break;
     default:
       break;

@@ -8,6 +8,7 @@
 #include "app/ipc/channel_listener.h"
 #include "framework/dialog.h"
 #include "framework/gdi_objects.h"
+#include "widgets/main_view/wnd_main_image_view.h"
 #include "widgets/png_button.h"
 #include "widgets/wnd_main_logo.h"
 #include "widgets/wnd_main_menubar.h"
@@ -59,6 +60,8 @@ class COrvaneDlg : public CDialog, public IChannelListener2 {
   static constexpr int kMinWidth = 700;
   static constexpr int kMinHeight = 500;
 
+  WndMainImageView& image_view() { return image_view_; }
+
  private:
   // Messages.
   void OnCommand(UINT id);
@@ -78,6 +81,14 @@ class COrvaneDlg : public CDialog, public IChannelListener2 {
   void SendStartStatistic();
   void CloseChannel();
 
+  // Commands on the picture (orvanedlg_commands.cpp); false when id is not
+  // one of them.
+  bool OnPictureCommand(UINT id);
+  void ShowNeighbour(int offset);
+  void DeleteCurrentPicture();
+  void ShowOpenDialog();
+  void OnResizeDone(bool saved, bool same_file);
+
   // Commands.
   void StartOrderlyClose();
   void ToggleAlwaysOnTop();
@@ -88,6 +99,7 @@ class COrvaneDlg : public CDialog, public IChannelListener2 {
   void CreateTitleFonts();
   void PlaceWindowButtons(UINT size_type, int width);
 
+  WndMainImageView image_view_;
   WndMainLogo logo_;
   WndMainMenubar menu_bar_;
   HACCEL accelerators_ = nullptr;

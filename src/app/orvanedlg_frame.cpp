@@ -28,6 +28,14 @@ void COrvaneDlg::LayoutChildren() {
   if (!hwnd_) {
     return;
   }
+  if (image_view_.IsWindow()) {
+    const RECT client = GetClientRect();
+    const RECT area =
+        ImageViewRect(client.right, client.bottom, CAppConfig::GetInstance()->toolbar_dock != 0);
+    SetWindowPos(image_view_, nullptr, area.left, area.top, area.right - area.left,
+                 area.bottom - area.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    image_view_.OnSize();
+  }
   if (menu_bar_.IsWindow() && minimize_button_.IsWindow()) {
     RECT rect = minimize_button_.GetWindowRect();
     MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&rect), 2);
@@ -126,6 +134,7 @@ LRESULT COrvaneDlg::OnCtlColor(HDC dc, HWND control) {
 }
 
 void COrvaneDlg::ToggleFullScreen() {
+  image_view_.CloseContextMenu();
   const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
   if (saved_rect_) {
     full_screen_ = 0;

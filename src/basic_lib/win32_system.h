@@ -20,6 +20,9 @@ bool OpenWithDialog(const std::wstring& path);
 // Starts the photo printing wizard for the file on a thread of its own;
 // nothing waits for it and failures end it silently.
 void PrintFile(const std::wstring& path);
+// WPSTYLE_KEEPASPECT: fitted to the screen keeping the aspect ratio.
+constexpr DWORD kWallpaperKeepAspect = 3;
+
 // Makes the picture file the desktop wallpaper with the given WPSTYLE_
 // style through the shell's Active Desktop object.
 bool SetDesktopWallpaper(const std::wstring& path, DWORD style);

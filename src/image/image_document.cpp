@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "basic_lib/win32_system.h"
 #include "config/app_config.h"
 #include "image/image_file_opener.h"
 #include "image/image_format.h"
@@ -22,6 +23,8 @@
 namespace {
 
 constexpr int kRotationSaveQuality = 95;
+// The temporary copies for printing and the wallpaper.
+constexpr int kCopyQuality = 90;
 constexpr LONG kLongImageMaxWidth = 1280;
 
 bool FileExists(const std::wstring& path) {
@@ -213,6 +216,42 @@ bool CImageDocument::SaveResized(const std::wstring& path, UINT width, UINT heig
     return false;
   }
   return target.Commit(same_file);
+}
+
+std::wstring CImageDocument::TempFolder() { return CAppConfig::GetDataFolder() + L"temp\\"; }
+
+void CImageDocument::Print() {
+  if (!loader_ || GetFileAttributesW(path_.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    return;
+  }
+  std::wstring to_print = path_;
+  if (!IsNativeEncodableClass(GetImageFormatClass(path_))) {
+    to_print = TempFolder() + L"tempprint.jpg";
+    if (!SaveAs(to_print, kCopyQuality)) {
+      return;
+    }
+  }
+  win32_system::PrintFile(to_print);
+}
+
+void CImageDocument::SetAsWallpaper() {
+  if (!loader_) {
+    return;
+  }
+  WaitForTasks();
+  ComPtr<IWICBitmap> upright = loader_->GetBitmap(false);
+  if (!upright) {
+    return;
+  }
+  CWICImageLoader copy(upright.Get(), loader_->colour_context());
+  const std::wstring wallpaper = TempFolder() + L"wallpaper.jpg";
+  CSaveTarget target(wallpaper);
+  if (target.working().empty() || !copy.SaveTo(target.working(), kCopyQuality) ||
+      !target.Commit(false)) {
+    target.Discard();
+    return;
+  }
+  win32_system::SetDesktopWallpaper(wallpaper, win32_system::kWallpaperKeepAspect);
 }
 
 void CImageDocument::ShowSaveError() const {

@@ -69,6 +69,15 @@ class CImageDocument : public CSingletonT<CImageDocument> {
   // the main window re-opens the picture. False on failure, told by caller.
   bool SaveResized(const std::wstring& path, UINT width, UINT height, bool& same_file);
 
+  // Hands the picture to the photo printing wizard: the file itself when the
+  // program encodes its format, else a JPEG copy in the temporary folder.
+  void Print();
+  // Writes the picture upright as the temporary folder's wallpaper.jpg and
+  // makes it the desktop wallpaper, fitted to the screen.
+  void SetAsWallpaper();
+  // "<data folder>\temp\".
+  static std::wstring TempFolder();
+
  private:
   // Waits for the queue's running tasks, from whichever thread calls.
   void WaitForTasks();

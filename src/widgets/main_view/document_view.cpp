@@ -40,7 +40,7 @@ bool CDocumentPreloadCache::GetCachedFitBitmap(int width, int height, HBITMAP& o
   source.path = document->GetPath();
   source.loader = loader.get();
   source.use_display_bitmap = document->use_display_bitmap();
-  source.display_bitmap = display.get();
+  source.display_bitmap = display.Get();
   return CSystemCache::GetCachedFitBitmap(source, static_cast<UINT>(width),
                                           static_cast<UINT>(height), out);
 }
