@@ -1,0 +1,207 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "image/tests/exif_test_builder.h"
+#include "image/wic_factory.h"
+#include "support/app_driver.h"
+#include "support/test_paths.h"
+#include "support/test_pictures.h"
+
+namespace {
+
+using test_support::LumoraProcess;
+using test_support::ScreenPixel;
+
+constexpr COLORREF kCanvas = RGB(39, 39, 39);
+constexpr int kImageViewId = 101;
+
+bool Near(COLORREF a, COLORREF b, int tolerance = 24) {
+  return abs(GetRValue(a) - GetRValue(b)) <= tolerance &&
+         abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
+         abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+}
+
+std::string Text(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+// A folder of three pictures named so that natural order differs from plain
+// order (Img1, img2, img10), each of one colour, and the viewer started on
+// img2 in a known window rectangle.
+class PictureViewApp : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CoInitialize(nullptr);
+    ASSERT_TRUE(
+        test_support::WriteSolidPicture(folder_.File(L"img2.png"), 400, 300, RGB(30, 200, 30)));
+    ASSERT_TRUE(
+        test_support::WriteSolidPicture(folder_.File(L"img10.png"), 400, 300, RGB(30, 30, 200)));
+    ASSERT_TRUE(
+        test_support::WriteSolidPicture(folder_.File(L"Img1.png"), 400, 300, RGB(200, 30, 30)));
+    // Left half red, right half blue: shows where the picture was moved to.
+    ASSERT_TRUE(test_support::WriteTestPicture(
+        folder_.File(L"split.png"), 400, 300,
+        [](int x, int) { return x < 200 ? RGB(220, 20, 20) : RGB(20, 20, 220); }));
+  }
+  void TearDown() override {
+    app_.Close();
+    CoUninitialize();
+  }
+
+  void StartWith(const std::wstring& name) {
+    ASSERT_TRUE(app_.Start(L"\"" + folder_.File(name) + L"\""));
+    main_ = app_.WaitForMainWindow();
+    ASSERT_NE(main_, nullptr);
+    SetWindowPos(main_, HWND_TOP, 80, 60, 900, 650, SWP_SHOWWINDOW);
+    view_ = GetDlgItem(main_, kImageViewId);
+    ASSERT_NE(view_, nullptr);
+  }
+  std::wstring Caption(const std::wstring& expected) { return app_.WaitForCaption(expected, 8000); }
+  // The screen colour at the middle of the picture area, offset by (dx, dy).
+  COLORREF ViewPixel(int dx = 0, int dy = 0) {
+    test_support::PumpFor(400);
+    RECT rect = {};
+    GetWindowRect(view_, &rect);
+    return ScreenPixel((rect.left + rect.right) / 2 + dx, (rect.top + rect.bottom) / 2 + dy);
+  }
+  void Key(WPARAM key) { PostMessageW(main_, WM_KEYDOWN, key, 0); }
+  void Character(wchar_t c) { PostMessageW(main_, WM_CHAR, c, 0); }
+  void Command(UINT id) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(main_, WM_COMMAND, id, 0, SMTO_BLOCK, 10000, &ignored);
+  }
+  LPARAM ViewCentreOnScreen() {
+    RECT rect = {};
+    GetWindowRect(view_, &rect);
+    return MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  }
+
+  test_support::ScratchFolder folder_{L"view"};
+  LumoraProcess app_;
+  HWND main_ = nullptr;
+  HWND view_ = nullptr;
+};
+
+TEST_F(PictureViewApp, OpensFittedAndStepsThroughTheFolderInNaturalOrder) {
+  StartWith(L"img2.png");
+  const std::wstring first = L"img2.png ( 400x300 ) - [2/4] 100%";
+  ASSERT_EQ(Caption(first), first);
+  EXPECT_TRUE(Near(ViewPixel(), RGB(30, 200, 30)));
+  // The canvas colour around a picture smaller than the view.
+  EXPECT_EQ(ViewPixel(-300, 0), kCanvas);
+  EXPECT_EQ(ViewPixel(0, -200), kCanvas);
+
+  const struct {
+    WPARAM key;
+    const wchar_t* caption;
+    COLORREF colour;
+  } steps[] = {
+      {VK_RIGHT, L"img10.png ( 400x300 ) - [3/4] 100%", RGB(30, 30, 200)},
+      {VK_RIGHT, L"split.png ( 400x300 ) - [4/4] 100%", RGB(220, 20, 20)},
+      // The end of the folder does not wrap by default.
+      {VK_RIGHT, L"split.png ( 400x300 ) - [4/4] 100%", RGB(220, 20, 20)},
+      {VK_LEFT, L"img10.png ( 400x300 ) - [3/4] 100%", RGB(30, 30, 200)},
+      {VK_LEFT, L"img2.png ( 400x300 ) - [2/4] 100%", RGB(30, 200, 30)},
+      {VK_LEFT, L"Img1.png ( 400x300 ) - [1/4] 100%", RGB(200, 30, 30)},
+      {VK_SPACE, L"img2.png ( 400x300 ) - [2/4] 100%", RGB(30, 200, 30)},
+  };
+  for (const auto& step : steps) {
+    Key(step.key);
+    EXPECT_EQ(Text(Caption(step.caption)), Text(step.caption));
+    EXPECT_TRUE(Near(ViewPixel(-60, 0), step.colour)) << Text(step.caption);
+  }
+}
+
+TEST_F(PictureViewApp, KeysAndWheelZoomAboutTheView) {
+  StartWith(L"img2.png");
+  ASSERT_EQ(Caption(L"img2.png ( 400x300 ) - [2/4] 100%"), L"img2.png ( 400x300 ) - [2/4] 100%");
+  Character(L'+');
+  EXPECT_EQ(Text(Caption(L"img2.png ( 400x300 ) - [2/4] 110%")),
+            "img2.png ( 400x300 ) - [2/4] 110%");
+  Character(L'=');
+  EXPECT_EQ(Text(Caption(L"img2.png ( 400x300 ) - [2/4] 121%")),
+            "img2.png ( 400x300 ) - [2/4] 121%");
+  Character(L'-');
+  EXPECT_EQ(Text(Caption(L"img2.png ( 400x300 ) - [2/4] 108%")),
+            "img2.png ( 400x300 ) - [2/4] 108%");
+  // Ctrl+wheel zooms while the wheel is set to turn pages.
+  PostMessageW(view_, WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, 2 * WHEEL_DELTA), ViewCentreOnScreen());
+  EXPECT_EQ(Text(Caption(L"img2.png ( 400x300 ) - [2/4] 130%")),
+            "img2.png ( 400x300 ) - [2/4] 130%");
+  // The plain wheel turns the page.
+  PostMessageW(view_, WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), ViewCentreOnScreen());
+  EXPECT_EQ(Text(Caption(L"img10.png ( 400x300 ) - [3/4] 100%")),
+            "img10.png ( 400x300 ) - [3/4] 100%");
+}
+
+TEST_F(PictureViewApp, DoubleClickTogglesAndDragPans) {
+  StartWith(L"split.png");
+  const std::wstring fitted = L"split.png ( 400x300 ) - [4/4] 100%";
+  ASSERT_EQ(Caption(fitted), fitted);
+  // A small window, so that the picture at 200% is wider than the view.
+  SetWindowPos(main_, nullptr, 80, 60, 700, 500, SWP_NOZORDER);
+  // Double-click: twice the fit ratio about the pointer, and back.
+  RECT view = {};
+  GetClientRect(view_, &view);
+  const LPARAM centre = MAKELPARAM(view.right / 2, view.bottom / 2);
+  PostMessageW(view_, WM_LBUTTONDBLCLK, MK_LBUTTON, centre);
+  EXPECT_EQ(Text(Caption(L"split.png ( 400x300 ) - [4/4] 200%")),
+            "split.png ( 400x300 ) - [4/4] 200%");
+  // At 200% the boundary between the halves stays in the middle.
+  EXPECT_TRUE(Near(ViewPixel(-40, 0), RGB(220, 20, 20)));
+  EXPECT_TRUE(Near(ViewPixel(40, 0), RGB(20, 20, 220)));
+
+  // Drag 150 pixels to the left (the picture can move 50): the blue half
+  // comes under the point left of the middle. The drag captures the mouse,
+  // which needs the window in the foreground.
+  SetForegroundWindow(main_);
+  test_support::PumpFor(200);
+  PostMessageW(view_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(view.right / 2 - 80, view.bottom / 2));
+  PostMessageW(view_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(view.right / 2 - 150, view.bottom / 2));
+  PostMessageW(view_, WM_LBUTTONUP, 0, MAKELPARAM(view.right / 2 - 150, view.bottom / 2));
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(view_, WM_LBUTTONDOWN, MK_LBUTTON, centre, SMTO_BLOCK, 10000, &ignored);
+  EXPECT_TRUE(Near(ViewPixel(-40, 0), RGB(20, 20, 220)));
+
+  PostMessageW(view_, WM_LBUTTONDBLCLK, MK_LBUTTON, centre);
+  EXPECT_EQ(Text(Caption(fitted)), Text(fitted));
+}
+
+TEST_F(PictureViewApp, RotationTurnsTheViewOnly) {
+  StartWith(L"split.png");
+  ASSERT_EQ(Caption(L"split.png ( 400x300 ) - [4/4] 100%"), L"split.png ( 400x300 ) - [4/4] 100%");
+  const std::string before = test_support::ReadFileBytes(folder_.File(L"split.png"));
+  Command(20008);
+  EXPECT_EQ(Text(Caption(L"split.png ( 300x400 ) - [4/4] 100%")),
+            "split.png ( 300x400 ) - [4/4] 100%");
+  // Turned clockwise, the red left half is now on top.
+  EXPECT_TRUE(Near(ViewPixel(0, -60), RGB(220, 20, 20)));
+  EXPECT_TRUE(Near(ViewPixel(0, 60), RGB(20, 20, 220)));
+  // Without rotate_auto_save the file stays as it was.
+  EXPECT_EQ(test_support::ReadFileBytes(folder_.File(L"split.png")), before);
+}
+
+TEST_F(PictureViewApp, OrientationSixPhotoIsShownUpright) {
+  // Stored 300 wide and 200 high, red left and blue right, tagged
+  // orientation 6 (turn clockwise to view).
+  const std::wstring stored = folder_.File(L"stored.jpg");
+  ASSERT_TRUE(test_support::WriteTestPicture(
+      stored, 300, 200, [](int x, int) { return x < 150 ? RGB(220, 20, 20) : RGB(20, 20, 220); }));
+  const std::string jpeg = test_support::ReadFileBytes(stored);
+  const exif_test::Bytes tagged = exif_test::WithExif(
+      exif_test::Bytes(jpeg.begin(), jpeg.end()),
+      exif_test::TiffBuilder(false).Shorts(exif_test::TiffBuilder::kPrimary, 274, {6}).Build());
+  ASSERT_TRUE(test_support::WriteFileBytes(folder_.File(L"photo.jpg"),
+                                           std::string(tagged.begin(), tagged.end())));
+  DeleteFileW(stored.c_str());
+
+  StartWith(L"photo.jpg");
+  const std::wstring upright = L"photo.jpg ( 200x300 ) - [4/5] 100%";
+  EXPECT_EQ(Text(Caption(upright)), Text(upright));
+  EXPECT_TRUE(Near(ViewPixel(0, -90), RGB(220, 20, 20), 40));
+  EXPECT_TRUE(Near(ViewPixel(0, 90), RGB(20, 20, 220), 40));
+  EXPECT_EQ(ViewPixel(-200, 0), kCanvas);
+}
+
+}  // namespace
