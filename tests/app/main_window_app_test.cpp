@@ -91,6 +91,28 @@ TEST_F(MainWindowApp, EscapeLeavesFullScreenThenCloses) {
   EXPECT_TRUE(app_.WaitForExit(10000));
 }
 
+TEST_F(MainWindowApp, ToolbarDockMovesThePictureArea) {
+  SetWindowPos(main_, nullptr, 70, 60, 820, 560, SWP_NOZORDER);
+  HWND view = GetDlgItem(main_, 101);
+  ASSERT_NE(view, nullptr);
+  auto view_rect = [&] {
+    RECT rect = {};
+    GetWindowRect(view, &rect);
+    MapWindowPoints(nullptr, main_, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+  };
+  RECT client = {};
+  GetClientRect(main_, &client);
+  Command(21750);
+  RECT top_docked = view_rect();
+  EXPECT_EQ(top_docked.top, 93);
+  EXPECT_EQ(top_docked.bottom, client.bottom);
+  Command(21751);
+  RECT bottom_docked = view_rect();
+  EXPECT_EQ(bottom_docked.top, 31);
+  EXPECT_EQ(bottom_docked.bottom, client.bottom - 62);
+}
+
 TEST_F(MainWindowApp, AlwaysOnTopToggles) {
   Command(kAlwaysOnTop);
   EXPECT_TRUE(GetWindowLongW(main_, GWL_EXSTYLE) & WS_EX_TOPMOST);
