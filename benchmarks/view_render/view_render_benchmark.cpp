@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "support/message_pump.h"
 #include "config/app_config.h"
 #include "image/image_file_opener.h"
 #include "image/wic_factory.h"
@@ -68,18 +69,7 @@ class CBenchmarkDocument : public view_render::IViewDocument {
 
 template <class Done>
 bool PumpUntil(Done done, DWORD timeout_ms = 120000) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > timeout_ms) {
-      return false;
-    }
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      DispatchMessageW(&msg);
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
-  }
-  return true;
+  return test_support::PumpUntil(done, timeout_ms);
 }
 
 HWND CreateHostWindow(int width, int height) {

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <vector>
 
+#include "basic_lib/program_folder.h"
 #include "config/map_link.h"
 #include "config/window_placement.h"
 #include "l10n/language_file.h"
@@ -508,19 +509,4 @@ std::wstring CAppConfig::GetDataFolder() {
   return folder;
 }
 
-std::wstring CAppConfig::GetProgramFolder() {
-  static std::once_flag once;
-  static std::wstring folder;
-  std::call_once(once, [] {
-    wchar_t path[MAX_PATH] = {};
-    wchar_t canonical[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    PathRemoveFileSpecW(path);
-    PathCanonicalizeW(canonical, path);
-    folder = canonical;
-    if (folder.empty() || folder.back() != L'\\') {
-      folder += L'\\';
-    }
-  });
-  return folder;
-}
+std::wstring CAppConfig::GetProgramFolder() { return ProgramFolder(); }

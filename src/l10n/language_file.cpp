@@ -5,6 +5,8 @@
 
 #include <mutex>
 
+#include "basic_lib/program_folder.h"
+
 namespace {
 
 std::mutex& NameLock() {
@@ -19,23 +21,7 @@ std::wstring& CurrentName() {
 
 }  // namespace
 
-std::wstring GetLanguageFolder() {
-  static std::once_flag once;
-  static std::wstring folder;
-  std::call_once(once, [] {
-    wchar_t path[MAX_PATH] = {};
-    wchar_t canonical[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    PathRemoveFileSpecW(path);
-    PathCanonicalizeW(canonical, path);
-    folder = canonical;
-    if (folder.empty() || folder.back() != L'\\') {
-      folder += L'\\';
-    }
-    folder += L"locales\\";
-  });
-  return folder;
-}
+std::wstring GetLanguageFolder() { return ProgramFolder() + L"locales\\"; }
 
 std::wstring GetCurrentLanguageFile() {
   std::lock_guard<std::mutex> guard(NameLock());

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/message_pump.h"
 #include "support/test_paths.h"
 #include "view_render/message_window.h"
 
@@ -31,22 +32,7 @@ class CountingWindow : public FCMessageWindow {
   UINT message_;
 };
 
-// Pumps this thread's messages until done() or the time runs out.
-template <class Done>
-bool PumpUntil(Done done, DWORD timeout_ms = 10000) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > timeout_ms) {
-      return false;
-    }
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      DispatchMessageW(&msg);
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-  return true;
-}
+using test_support::PumpUntil;
 
 // Pumps messages for a while, for things that must not happen.
 inline void PumpFor(DWORD ms) {

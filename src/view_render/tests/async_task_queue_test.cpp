@@ -1,3 +1,4 @@
+#include "support/message_pump.h"
 #include "view_render/async_task_queue.h"
 
 #include <windows.h>
@@ -58,22 +59,7 @@ class RecordingTask : public CAsyncTask {
   HANDLE gate_;
 };
 
-// Pumps this thread's messages until done() or the time runs out.
-template <class Done>
-bool PumpUntil(Done done, DWORD timeout_ms = 10000) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > timeout_ms) {
-      return false;
-    }
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      DispatchMessageW(&msg);
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-  return true;
-}
+using test_support::PumpUntil;
 
 TEST(TaskQueue, ThreeTasksRunOneAtATimeInOrder) {
   EventLog log;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/message_pump.h"
 #include "config/app_config.h"
 #include "image/com_ptr.h"
 #include "image/image_file_opener.h"
@@ -134,21 +135,9 @@ class CHostWindow {
   }
 };
 
-// Pumps this thread's messages until done() or the time runs out.
 template <class Done>
 bool PumpUntil(Done done, DWORD timeout_ms = 20000) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > timeout_ms) {
-      return false;
-    }
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      DispatchMessageW(&msg);
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-  return true;
+  return test_support::PumpUntil(done, timeout_ms);
 }
 
 // Every zoom event broadcast while it lives.
