@@ -1,5 +1,7 @@
 #include "image/wic_factory.h"
 
+#include "image/com_ptr.h"
+
 #include <atomic>
 #include <mutex>
 
@@ -32,3 +34,11 @@ void CWICFactory::Release() {
 }
 
 IWICImagingFactory* CWICFactory::Get() { return g_factory.load(); }
+
+IWICImagingFactory* CWICFactory::Required() {
+  IWICImagingFactory* factory = Get();
+  if (!factory) {
+    throw CComError(E_POINTER);
+  }
+  return factory;
+}

@@ -12,4 +12,7 @@ class CWICFactory {
   static void Release();
   // No added reference; null before Create and after Release.
   static IWICImagingFactory* Get();
+  // The same for the image operations: throws CComError when there is no
+  // factory, which the operation catches like any other imaging failure.
+  static IWICImagingFactory* Required();
 };

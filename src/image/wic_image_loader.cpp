@@ -17,14 +17,6 @@
 
 namespace {
 
-IWICImagingFactory* Factory() {
-  IWICImagingFactory* factory = CWICFactory::Get();
-  if (!factory) {
-    throw CComError(E_POINTER);
-  }
-  return factory;
-}
-
 bool HasPixelFormat(IWICBitmapSource* source, REFWICPixelFormatGUID format) {
   WICPixelFormatGUID actual = {};
   return SUCCEEDED(source->GetPixelFormat(&actual)) && IsEqualGUID(actual, format);
@@ -75,7 +67,7 @@ void CWICImageLoader::Open(const std::wstring& path) {
     ThrowIfFailed(SHCreateStreamOnFileEx(path.c_str(), STGM_READ | STGM_SHARE_DENY_NONE,
                                          FILE_ATTRIBUTE_NORMAL, FALSE, nullptr, stream.Receive()));
     ComPtr<IWICBitmapDecoder> decoder;
-    ThrowIfFailed(Factory()->CreateDecoderFromStream(
+    ThrowIfFailed(CWICFactory::Required()->CreateDecoderFromStream(
         stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.Receive()));
     stream.Reset();
 
@@ -99,7 +91,7 @@ void CWICImageLoader::LoadFrame(IWICBitmapFrameDecode* frame, const std::wstring
   if (SUCCEEDED(frame->GetColorContexts(0, nullptr, &contexts)) && contexts > 0) {
     // A profile that cannot be read is dropped; the picture shows untransformed.
     ComPtr<IWICColorContext> context;
-    if (SUCCEEDED(Factory()->CreateColorContext(context.Receive()))) {
+    if (SUCCEEDED(CWICFactory::Required()->CreateColorContext(context.Receive()))) {
       IWICColorContext* slot = context.Get();
       UINT delivered = 0;
       if (SUCCEEDED(frame->GetColorContexts(1, &slot, &delivered)) && delivered >= 1) {

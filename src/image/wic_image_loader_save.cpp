@@ -20,14 +20,6 @@ namespace {
 
 constexpr int kOrientationTag = 274;
 
-IWICImagingFactory* Factory() {
-  IWICImagingFactory* factory = CWICFactory::Get();
-  if (!factory) {
-    throw CComError(E_POINTER);
-  }
-  return factory;
-}
-
 // The encoder of one save, from the target's stream to its single frame.
 struct CEncoderState {
   GUID container = {};
@@ -56,9 +48,9 @@ GUID ContainerOf(const std::wstring& path) {
 void SetUpEncoder(CEncoderState& state, const std::wstring& path, int quality,
                   IWICBitmapDecoder* source_decoder) {
   state.container = ContainerOf(path);
-  ThrowIfFailed(Factory()->CreateStream(state.stream.Receive()));
+  ThrowIfFailed(CWICFactory::Required()->CreateStream(state.stream.Receive()));
   ThrowIfFailed(state.stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE));
-  ThrowIfFailed(Factory()->CreateEncoder(state.container, nullptr, state.encoder.Receive()));
+  ThrowIfFailed(CWICFactory::Required()->CreateEncoder(state.container, nullptr, state.encoder.Receive()));
   ThrowIfFailed(state.encoder->Initialize(state.stream.Get(), WICBitmapEncoderNoCache));
 
   ComPtr<IPropertyBag2> options;
@@ -175,7 +167,7 @@ bool CWICImageLoader::EncodeJpegOurselves(const std::wstring& path, int quality,
       return false;
     }
     ComPtr<IWICStream> stream;
-    ThrowIfFailed(Factory()->CreateStream(stream.Receive()));
+    ThrowIfFailed(CWICFactory::Required()->CreateStream(stream.Receive()));
     ThrowIfFailed(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE));
     return CJpegEncoder::Encode(pixels.Get(), quality, ProfileBytes(colour_context_.Get()),
                                 stream.Get());

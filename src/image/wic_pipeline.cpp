@@ -6,18 +6,6 @@
 
 namespace wic_pipeline {
 
-namespace {
-
-IWICImagingFactory* Factory() {
-  IWICImagingFactory* factory = CWICFactory::Get();
-  if (!factory) {
-    throw CComError(E_POINTER);
-  }
-  return factory;
-}
-
-}  // namespace
-
 ComPtr<IWICBitmapSource> ConvertToBgra(IWICBitmapSource* source) {
   ComPtr<IWICBitmapSource> converted;
   ThrowIfFailed(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, source, converted.Receive()));
@@ -26,7 +14,7 @@ ComPtr<IWICBitmapSource> ConvertToBgra(IWICBitmapSource* source) {
 
 ComPtr<IWICBitmap> CacheInMemory(IWICBitmapSource* source) {
   ComPtr<IWICBitmap> bitmap;
-  ThrowIfFailed(Factory()->CreateBitmapFromSource(source, WICBitmapCacheOnLoad, bitmap.Receive()));
+  ThrowIfFailed(CWICFactory::Required()->CreateBitmapFromSource(source, WICBitmapCacheOnLoad, bitmap.Receive()));
   return bitmap;
 }
 
@@ -40,7 +28,7 @@ ComPtr<IWICBitmapSource> Scale(IWICBitmapSource* source, UINT width, UINT height
       return source;
     }
     ComPtr<IWICBitmapScaler> scaler;
-    ThrowIfFailed(Factory()->CreateBitmapScaler(scaler.Receive()));
+    ThrowIfFailed(CWICFactory::Required()->CreateBitmapScaler(scaler.Receive()));
     ThrowIfFailed(scaler->Initialize(source, width, height, mode));
     return scaler.As<IWICBitmapSource>();
   } catch (const CComError&) {
@@ -72,10 +60,10 @@ ComPtr<IWICBitmapSource> ApplyColourTransform(IWICBitmapSource* source, IWICColo
       return source;
     }
     ComPtr<IWICColorContext> srgb;
-    ThrowIfFailed(Factory()->CreateColorContext(srgb.Receive()));
+    ThrowIfFailed(CWICFactory::Required()->CreateColorContext(srgb.Receive()));
     ThrowIfFailed(srgb->InitializeFromExifColorSpace(1));
     ComPtr<IWICColorTransform> transform;
-    ThrowIfFailed(Factory()->CreateColorTransformer(transform.Receive()));
+    ThrowIfFailed(CWICFactory::Required()->CreateColorTransformer(transform.Receive()));
     IWICColorContext* from = to_embedded ? srgb.Get() : context;
     IWICColorContext* to = to_embedded ? context : srgb.Get();
     ThrowIfFailed(transform->Initialize(source, from, to, GUID_WICPixelFormat32bppBGRA));
@@ -87,7 +75,7 @@ ComPtr<IWICBitmapSource> ApplyColourTransform(IWICBitmapSource* source, IWICColo
 
 ComPtr<IWICBitmap> FlipRotate(IWICBitmap* bitmap, WICBitmapTransformOptions transform) {
   ComPtr<IWICBitmapFlipRotator> rotator;
-  if (FAILED(Factory()->CreateBitmapFlipRotator(rotator.Receive())) ||
+  if (FAILED(CWICFactory::Required()->CreateBitmapFlipRotator(rotator.Receive())) ||
       FAILED(rotator->Initialize(bitmap, transform))) {
     return bitmap;
   }
@@ -112,7 +100,7 @@ ComPtr<IWICBitmap> FlipRotateInMemory(IWICBitmap* bitmap, WICBitmapTransformOpti
   const UINT out_height = quarter_turns % 2 ? width : height;
 
   ComPtr<IWICBitmap> result;
-  ThrowIfFailed(Factory()->CreateBitmap(out_width, out_height, GUID_WICPixelFormat32bppBGRA,
+  ThrowIfFailed(CWICFactory::Required()->CreateBitmap(out_width, out_height, GUID_WICPixelFormat32bppBGRA,
                                         WICBitmapCacheOnLoad, result.Receive()));
   const WICRect all_in = {0, 0, static_cast<INT>(width), static_cast<INT>(height)};
   const WICRect all_out = {0, 0, static_cast<INT>(out_width), static_cast<INT>(out_height)};
