@@ -12,6 +12,8 @@ class CPreRender {
   // The picture rendered at the fit size; with final_only only once it is
   // of final quality. Owned by the renderer; null when there is none yet.
   virtual HBITMAP GetFitBitmap(bool final_only) = 0;
+  // No fit bitmap can be made: the picture's pixels failed to decode.
+  virtual bool FitFailed() const { return false; }
   // Draws the whole zoomed picture into (left, top, right, bottom) of dc; the
   // rectangle may reach beyond the DC's bitmap.
   virtual void Draw(HDC dc, int left, int top, int right, int bottom) = 0;

@@ -95,6 +95,9 @@ void CPreRenderKeyFrame::PrepareFitFrame() {
     }
     fit_frame_.SetBitmap(bitmap);
     fit_final_ = true;
+    if (!bitmap) {
+      ReportFitFailure();
+    }
     ResumePreload();
     return;
   }
@@ -145,12 +148,22 @@ void CPreRenderKeyFrame::SetFitBitmap(HBITMAP bitmap) {
   }
 }
 
+void CPreRenderKeyFrame::ReportFitFailure() {
+  if (view_hwnd_) {
+    PostMessageW(view_hwnd_, UM_FIT_BITMAP_ARRIVED, kFitBitmapFailed, 0);
+  }
+}
+
 void CPreRenderKeyFrame::OnFitViewReady(CAsyncCreateFitView* task) {
   SetFitBitmap(task->TakeBitmap());
   if (task->needs_second_pass()) {
     SubmitFitTask(true);
   } else {
     fit_final_ = true;
+    // A preview may have been shown; only a view left with nothing fails.
+    if (!fit_frame_.hbitmap()) {
+      ReportFitFailure();
+    }
   }
   ResumePreload();
   view_.Refresh();

@@ -48,6 +48,7 @@ class CPreRenderKeyFrame : public CPreRender, public FCMessageWindow {
   ~CPreRenderKeyFrame() override;
 
   HBITMAP GetFitBitmap(bool final_only) override;
+  bool FitFailed() const override { return fit_final_ && !fit_frame_.hbitmap(); }
   void Draw(HDC dc, int left, int top, int right, int bottom) override;
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
 
@@ -70,6 +71,8 @@ class CPreRenderKeyFrame : public CPreRender, public FCMessageWindow {
   void PrepareFitFrame();
   void SubmitFitTask(bool second_pass);
   void SetFitBitmap(HBITMAP bitmap);
+  // A final fit render produced nothing: tell the view, once.
+  void ReportFitFailure();
   void OnFitViewReady(CAsyncCreateFitView* task);
   void OnSystemCacheReady();
   void RequestKeyFrames();

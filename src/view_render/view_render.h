@@ -68,6 +68,8 @@ class CViewRender {
   // The renderer's fit bitmap (owned by the renderer); the view hands the
   // final one to the document before a rotation.
   HBITMAP GetFitBitmap(bool final_only) const;
+  // The renderer gave up: no fit bitmap will come.
+  bool FitFailed() const { return renderer_ && renderer_->FitFailed(); }
 
   HWND hwnd() const { return hwnd_; }
   int32_t image_width() const { return image_width_; }

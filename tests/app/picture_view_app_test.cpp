@@ -65,6 +65,48 @@ class PictureViewApp : public ::testing::Test {
     GetWindowRect(view_, &rect);
     return ScreenPixel((rect.left + rect.right) / 2 + dx, (rect.top + rect.bottom) / 2 + dy);
   }
+  // Grey text just below the middle of the picture area, left and right of
+  // where the loading animation would turn: the load-error line.
+  bool ShowsLoadErrorText() {
+    test_support::PumpFor(400);
+    RECT rect = {};
+    GetWindowRect(view_, &rect);
+    const int centre_x = (rect.left + rect.right) / 2;
+    const int centre_y = (rect.top + rect.bottom) / 2;
+    constexpr int kWidth = 500;
+    constexpr int kHeight = 20;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = kWidth;
+    info.bmiHeader.biHeight = -kHeight;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP band = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, band);
+    BitBlt(memory, 0, 0, kWidth, kHeight, screen, centre_x - kWidth / 2, centre_y, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    bool text = false;
+    const auto* pixels = static_cast<const uint32_t*>(bits);
+    for (int y = 0; y < kHeight && !text; ++y) {
+      for (int x = 0; x < kWidth && !text; ++x) {
+        if (abs(x - kWidth / 2) < 40) {
+          continue;
+        }
+        const uint32_t p = pixels[y * kWidth + x];
+        const int r = (p >> 16) & 0xFF;
+        const int g = (p >> 8) & 0xFF;
+        const int b = p & 0xFF;
+        text = r >= 85 && abs(r - g) <= 8 && abs(g - b) <= 8;
+      }
+    }
+    DeleteObject(band);
+    return text;
+  }
   void Key(WPARAM key) { PostMessageW(main_, WM_KEYDOWN, key, 0); }
   void Character(wchar_t c) { PostMessageW(main_, WM_CHAR, c, 0); }
   void Command(UINT id) {
@@ -202,6 +244,101 @@ TEST_F(PictureViewApp, OrientationSixPhotoIsShownUpright) {
   EXPECT_TRUE(Near(ViewPixel(0, -90), RGB(220, 20, 20), 40));
   EXPECT_TRUE(Near(ViewPixel(0, 90), RGB(20, 20, 220), 40));
   EXPECT_EQ(ViewPixel(-200, 0), kCanvas);
+}
+
+
+// Damaged and odd files among good ones: the viewer steps onto each, says it
+// cannot open it or shows what it could decode, and stays responsive, while
+// the neighbour preload decodes the same files in the background.
+TEST_F(PictureViewApp, StepsThroughDamagedFilesWithoutFailing) {
+  const std::wstring whole = folder_.File(L"whole.jpg");
+  constexpr COLORREF kWholeColour = RGB(20, 120, 200);
+  ASSERT_TRUE(test_support::WriteSolidPicture(whole, 640, 480, kWholeColour));
+  const std::string jpeg = test_support::ReadFileBytes(whole);
+  DeleteFileW(whole.c_str());
+  const exif_test::Bytes plain(jpeg.begin(), jpeg.end());
+
+  // An EXIF block whose first directory lies far outside the segment and
+  // whose text field claims two billion characters.
+  exif_test::Bytes wild_tiff = {'I', 'I', 42, 0, 0x00, 0xFF, 0xFF, 0x7F};
+  const exif_test::Bytes wild_exif = exif_test::WithExif(plain, wild_tiff);
+  const exif_test::Bytes huge_text = exif_test::WithExif(
+      plain, exif_test::TiffBuilder(true)
+                 .Raw(exif_test::TiffBuilder::kPrimary, 271, 2, 0x7FFFFFFF, {'A', 'B', 'C', 0})
+                 .Shorts(exif_test::TiffBuilder::kPrimary, 274, {9})
+                 .Build());
+  // A segment length running past the end of the file.
+  const std::string cut_segment("\xFF\xD8\xFF\xE1\xFF\xF0" "Exif\0\0MM\0*", 16);
+  // A TGA header claiming 65535 x 65535 true-colour pixels.
+  std::string huge_tga(18, '\0');
+  huge_tga[2] = 2;
+  huge_tga[12] = huge_tga[13] = huge_tga[14] = huge_tga[15] = '\xFF';
+  huge_tga[16] = 32;
+  huge_tga += std::string(64, '\x7F');
+  std::string garbage(5000, '\0');
+  unsigned seed = 12345;
+  for (char& c : garbage) {
+    seed = seed * 1103515245u + 12345u;
+    c = static_cast<char>(seed >> 16);
+  }
+
+  // readable: the pixels decode, whatever the damage around them. (This
+  // platform's decoder refuses a JPEG cut short; some fill in the rest.)
+  const struct {
+    const wchar_t* name;
+    std::string bytes;
+    bool readable;
+  } files[] = {
+      {L"x1_empty.jpg", std::string(), false},
+      {L"x2_garbage.png", garbage, false},
+      {L"x3_truncated.jpg", jpeg.substr(0, jpeg.size() * 2 / 5), false},
+      {L"x4_wild.jpg", std::string(wild_exif.begin(), wild_exif.end()), true},
+      {L"x5_longtext.jpg", std::string(huge_text.begin(), huge_text.end()), true},
+      {L"x6_cut.jpg", cut_segment, false},
+      {L"x7_huge.tga", huge_tga, false},
+  };
+  for (const auto& file : files) {
+    ASSERT_TRUE(test_support::WriteFileBytes(folder_.File(file.name), file.bytes));
+  }
+  ASSERT_TRUE(
+      test_support::WriteSolidPicture(folder_.File(L"x9ok.png"), 200, 100, RGB(200, 200, 30)));
+
+  // Img1, img2, img10 and split come first; the good picture is the last.
+  const int count = 4 + static_cast<int>(std::size(files)) + 1;
+  auto shows_position = [&](int index) {
+    const std::wstring position = L"[" + std::to_wstring(index) + L"/" + std::to_wstring(count) + L"]";
+    return test_support::WaitUntil(
+        [&] { return test_support::WindowCaption(main_).find(position) != std::wstring::npos; },
+        8000);
+  };
+
+  StartWith(L"split.png");
+  ASSERT_TRUE(shows_position(4)) << Text(test_support::WindowCaption(main_));
+  for (int index = 5; index <= count; ++index) {
+    Key(VK_RIGHT);
+    EXPECT_TRUE(shows_position(index)) << "at " << index << ": "
+                                       << Text(test_support::WindowCaption(main_));
+    ASSERT_EQ(WaitForSingleObject(app_.process(), 0), WAIT_TIMEOUT) << "ended at " << index;
+    if (index - 5 < static_cast<int>(std::size(files))) {
+      const auto& file = files[index - 5];
+      EXPECT_EQ(!file.readable, ShowsLoadErrorText()) << Text(file.name);
+      if (file.readable) {
+        EXPECT_TRUE(Near(ViewPixel(), kWholeColour)) << Text(file.name);
+      }
+    }
+  }
+  const std::wstring good = L"x9ok.png ( 200x100 ) - [" + std::to_wstring(count) + L"/" +
+                            std::to_wstring(count) + L"] 100%";
+  EXPECT_EQ(Text(Caption(good)), Text(good));
+  EXPECT_TRUE(Near(ViewPixel(), RGB(200, 200, 30)));
+
+  // Back again over the same files, now from the preload cache.
+  for (int index = count - 1; index >= 4; --index) {
+    Key(VK_LEFT);
+    EXPECT_TRUE(shows_position(index)) << "back at " << index;
+  }
+  EXPECT_EQ(WaitForSingleObject(app_.process(), 0), WAIT_TIMEOUT);
+  EXPECT_TRUE(Near(ViewPixel(-60, 0), RGB(220, 20, 20)));
 }
 
 }  // namespace

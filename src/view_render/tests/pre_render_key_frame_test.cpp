@@ -57,6 +57,55 @@ class CTestPreload : public IPreloadCache {
   int asked = 0;
 };
 
+// A picture whose header reads but whose pixels never decode, like a file
+// cut short after a header that claims a huge size.
+class CUndecodablePicture final : public IWICBitmapSource {
+ public:
+  CUndecodablePicture(UINT width, UINT height) : width_(width), height_(height) {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (iid == IID_IUnknown || iid == IID_IWICBitmapSource) {
+      *out = static_cast<IWICBitmapSource*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&references_); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = InterlockedDecrement(&references_);
+    if (left == 0) {
+      delete this;
+    }
+    return left;
+  }
+  HRESULT STDMETHODCALLTYPE GetSize(UINT* width, UINT* height) override {
+    *width = width_;
+    *height = height_;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetPixelFormat(WICPixelFormatGUID* format) override {
+    *format = GUID_WICPixelFormat32bppBGRA;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetResolution(double* x, double* y) override {
+    *x = *y = 96.0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE CopyPalette(IWICPalette*) override {
+    return WINCODEC_ERR_PALETTEUNAVAILABLE;
+  }
+  HRESULT STDMETHODCALLTYPE CopyPixels(const WICRect*, UINT, UINT, BYTE*) override {
+    return WINCODEC_ERR_BADIMAGE;
+  }
+
+ private:
+  LONG references_ = 1;
+  UINT width_;
+  UINT height_;
+};
+
 class KeyFrameTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -156,6 +205,8 @@ TEST_F(KeyFrameTest, PictureOf1281By1281IsPreparedInTheBackground) {
   EXPECT_EQ(view->fit_size().cx, info.bmWidth);
   EXPECT_EQ(view->fit_size().cy, info.bmHeight);
   EXPECT_TRUE(Near(0xFF0000, PixelAt(*view->buffer(), 200, 150))) << "refreshed";
+  EXPECT_FALSE(view->FitFailed());
+  EXPECT_EQ(0, host_.fit_failed);
 }
 
 TEST_F(KeyFrameTest, PictureOf1280By1281IsPreparedAtOnce) {
@@ -176,6 +227,34 @@ TEST_F(KeyFrameTest, PictureOf1280By1281IsPreparedAtOnce) {
   view->ZoomStep(3, 200, 150);
   EXPECT_NE(nullptr, renderer.frame_full());
   EXPECT_FALSE(document.HasWork());
+}
+
+TEST_F(KeyFrameTest, PixelsThatCannotBeDecodedEndTheLoadingWithAFailure) {
+  const struct {
+    UINT width;
+    UINT height;
+    const char* path;
+  } cases[] = {
+      {300, 200, "small: rendered at once"},
+      {4000, 3000, "large: rendered in the background"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    CHostWindow host;
+    ComPtr<IWICBitmapSource> picture;
+    picture.Attach(new CUndecodablePicture(c.width, c.height));
+    CTestDocument document(picture.Get());
+    bool loading = false;
+    auto view = CViewRender::Create(document, nullptr, host.hwnd, 400, 300, &loading);
+    EXPECT_TRUE(loading);
+    ASSERT_TRUE(PumpUntil([&] { return host.fit_failed > 0; }));
+    EXPECT_TRUE(view->FitFailed());
+    EXPECT_EQ(nullptr, view->GetFitBitmap(false));
+    EXPECT_EQ(0, host.fit_arrived);
+    PumpUntil([] { return false; }, 200);
+    EXPECT_EQ(1, host.fit_failed) << "reported once";
+    EXPECT_EQ(0x272727u, PixelAt(*view->buffer(), 200, 150)) << "the canvas only";
+  }
 }
 
 TEST_F(KeyFrameTest, LargePictureShowsTheCachedPreviewUntilTheFinalBitmapArrives) {

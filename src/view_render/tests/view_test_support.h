@@ -123,12 +123,13 @@ class CHostWindow {
 
   HWND hwnd = nullptr;
   int fit_arrived = 0;
+  int fit_failed = 0;
 
  private:
   static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     auto* self = reinterpret_cast<CHostWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (self && message == view_render::UM_FIT_BITMAP_ARRIVED) {
-      ++self->fit_arrived;
+      ++(wparam == view_render::kFitBitmapFailed ? self->fit_failed : self->fit_arrived);
       return 0;
     }
     return DefWindowProcW(window, message, wparam, lparam);

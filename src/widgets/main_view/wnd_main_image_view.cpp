@@ -83,10 +83,7 @@ void WndMainImageView::OnImageChanged() {
         AddItem(new CLoadingGifItem(this, LoadPicture(L"loading.png", true)));
       }
     } else if (FileExists(path)) {
-      AddItem(new CLoadErrorItem(CWindowTitle::GetInstance()->file_name().empty()
-                                     ? std::wstring(PathFindFileNameW(path.c_str()))
-                                     : CWindowTitle::GetInstance()->file_name(),
-                                 GetLangString(L"app", L"LOAD_IMAGE_ERROR_TIP")));
+      AddLoadErrorItem(path);
     } else {
       AddItem(
           new CTipItem(kFileMissingTip, LoadPicture(L"not_exist_bg.png", true), L"当前文件不存在"));
@@ -102,6 +99,27 @@ void WndMainImageView::OnImageChanged() {
   RepaintNow();
   CWindowTitle::GetInstance()->Refresh();
   CUIEventObserver::Broadcast(CUIEventViewImageChanged());
+}
+
+void WndMainImageView::AddLoadErrorItem(const std::wstring& path) {
+  const std::wstring& title_name = CWindowTitle::GetInstance()->file_name();
+  AddItem(new CLoadErrorItem(
+      title_name.empty() ? std::wstring(PathFindFileNameW(path.c_str())) : title_name,
+      GetLangString(L"app", L"LOAD_IMAGE_ERROR_TIP")));
+}
+
+void WndMainImageView::OnFitBitmapArrived(WPARAM result) {
+  if (result == view_render::kFitBitmapFailed) {
+    // A failure posted for an earlier picture is stale unless the current
+    // view failed too.
+    if (!view || !view->FitFailed() || FindItem(kLoadError)) {
+      return;
+    }
+    AddLoadErrorItem(CImageDocument::Instance()->GetPath());
+    Relayout();
+  }
+  RemoveItem(kLoading);
+  Invalidate();
 }
 
 void WndMainImageView::RepaintNow() {
@@ -335,8 +353,7 @@ LRESULT WndMainImageView::WindowProc(UINT message, WPARAM wparam, LPARAM lparam)
       }
       return 0;
     case view_render::UM_FIT_BITMAP_ARRIVED:
-      RemoveItem(kLoading);
-      Invalidate();
+      OnFitBitmapArrived(wparam);
       return 0;
     case UM_FOLDER_LIST_READY:
       OnFolderListReady();

@@ -49,6 +49,10 @@ class WndMainImageView : public CWidgetWindow {
   bool PressItem(CWidgetItem* item);
   void DragLoop(int x, int y);
   void RepaintNow();
+  void AddLoadErrorItem(const std::wstring& path);
+  // The renderer's first fit bitmap arrived, or it reports that none can be
+  // made (result kFitBitmapFailed).
+  void OnFitBitmapArrived(WPARAM result);
   HWND MainWindow() const { return GetParent(hwnd_); }
 
   std::unique_ptr<view_render::CViewRender> view;
