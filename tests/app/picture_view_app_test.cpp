@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "image/tests/exif_test_builder.h"
 #include "image/wic_factory.h"
@@ -69,43 +72,26 @@ class PictureViewApp : public ::testing::Test {
   // where the loading animation would turn: the load-error line.
   bool ShowsLoadErrorText() {
     test_support::PumpFor(400);
-    RECT rect = {};
-    GetWindowRect(view_, &rect);
-    const int centre_x = (rect.left + rect.right) / 2;
-    const int centre_y = (rect.top + rect.bottom) / 2;
+    RECT view = {};
+    GetWindowRect(view_, &view);
     constexpr int kWidth = 500;
     constexpr int kHeight = 20;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = kWidth;
-    info.bmiHeader.biHeight = -kHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP band = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, band);
-    BitBlt(memory, 0, 0, kWidth, kHeight, screen, centre_x - kWidth / 2, centre_y, SRCCOPY);
-    SelectObject(memory, old);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    bool text = false;
-    const auto* pixels = static_cast<const uint32_t*>(bits);
-    for (int y = 0; y < kHeight && !text; ++y) {
-      for (int x = 0; x < kWidth && !text; ++x) {
-        if (abs(x - kWidth / 2) < 40) {
-          continue;
-        }
-        const uint32_t p = pixels[y * kWidth + x];
-        const int r = (p >> 16) & 0xFF;
-        const int g = (p >> 8) & 0xFF;
-        const int b = p & 0xFF;
-        text = r >= 85 && abs(r - g) <= 8 && abs(g - b) <= 8;
+    const int left = (view.left + view.right - kWidth) / 2;
+    const int top = (view.top + view.bottom) / 2;
+    const std::vector<uint32_t> band =
+        test_support::ScreenPixels({left, top, left + kWidth, top + kHeight});
+    for (size_t i = 0; i < band.size(); ++i) {
+      if (abs(static_cast<int>(i % kWidth) - kWidth / 2) < 40) {
+        continue;
+      }
+      const int r = (band[i] >> 16) & 0xFF;
+      const int g = (band[i] >> 8) & 0xFF;
+      const int b = band[i] & 0xFF;
+      if (r >= 85 && abs(r - g) <= 8 && abs(g - b) <= 8) {
+        return true;
       }
     }
-    DeleteObject(band);
-    return text;
+    return false;
   }
   void Key(WPARAM key) { PostMessageW(main_, WM_KEYDOWN, key, 0); }
   void Character(wchar_t c) { PostMessageW(main_, WM_CHAR, c, 0); }

@@ -203,6 +203,39 @@ COLORREF ScreenPixel(int x, int y) {
   return color;
 }
 
+std::vector<uint32_t> ScreenPixels(const RECT& rect) {
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  if (width <= 0 || height <= 0) {
+    return {};
+  }
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP copy = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  std::vector<uint32_t> pixels;
+  if (copy) {
+    HGDIOBJ old = SelectObject(memory, copy);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    SelectObject(memory, old);
+    const auto* first = static_cast<const uint32_t*>(bits);
+    pixels.assign(first, first + static_cast<size_t>(width) * height);
+    for (uint32_t& pixel : pixels) {
+      pixel &= 0xFFFFFF;
+    }
+    DeleteObject(copy);
+  }
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
 void PumpFor(DWORD ms) {
   const DWORD start = GetTickCount();
   while (GetTickCount() - start < ms) {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -59,6 +60,8 @@ std::wstring WindowCaption(HWND hwnd);
 HWND FindMainWindowOf(DWORD pid);
 // The colour of one screen pixel, read back through the screen DC.
 COLORREF ScreenPixel(int x, int y);
+// The screen's pixels inside rect, row by row, each as 0x00RRGGBB.
+std::vector<uint32_t> ScreenPixels(const RECT& rect);
 // Pumps this thread's messages for ms milliseconds.
 void PumpFor(DWORD ms);
 
