@@ -286,11 +286,14 @@ TEST_F(PictureViewApp, StepsThroughDamagedFilesWithoutFailing) {
   for (const auto& file : files) {
     ASSERT_TRUE(test_support::WriteFileBytes(folder_.File(file.name), file.bytes));
   }
+  // Large enough to be rendered in the background, which a held key cancels.
+  ASSERT_TRUE(
+      test_support::WriteSolidPicture(folder_.File(L"x8.png"), 2000, 1500, RGB(30, 160, 160)));
   ASSERT_TRUE(
       test_support::WriteSolidPicture(folder_.File(L"x9ok.png"), 200, 100, RGB(200, 200, 30)));
 
   // Img1, img2, img10 and split come first; the good picture is the last.
-  const int count = 4 + static_cast<int>(std::size(files)) + 1;
+  const int count = 4 + static_cast<int>(std::size(files)) + 2;
   auto shows_position = [&](int index) {
     const std::wstring position = L"[" + std::to_wstring(index) + L"/" + std::to_wstring(count) + L"]";
     return test_support::WaitUntil(
@@ -311,6 +314,10 @@ TEST_F(PictureViewApp, StepsThroughDamagedFilesWithoutFailing) {
       if (file.readable) {
         EXPECT_TRUE(Near(ViewPixel(), kWholeColour)) << Text(file.name);
       }
+    } else if (index == count - 1) {
+      EXPECT_TRUE(test_support::WaitUntil(
+          [&] { return Near(ViewPixel(), RGB(30, 160, 160)); }, 8000))
+          << "the large picture";
     }
   }
   const std::wstring good = L"x9ok.png ( 200x100 ) - [" + std::to_wstring(count) + L"/" +
@@ -325,6 +332,19 @@ TEST_F(PictureViewApp, StepsThroughDamagedFilesWithoutFailing) {
   }
   EXPECT_EQ(WaitForSingleObject(app_.process(), 0), WAIT_TIMEOUT);
   EXPECT_TRUE(Near(ViewPixel(-60, 0), RGB(220, 20, 20)));
+
+  // A held key: pictures replace each other while their work is still
+  // running; the viewer ends at the last one, then at the first.
+  for (int i = 0; i < 2 * count; ++i) {
+    Key(VK_RIGHT);
+  }
+  EXPECT_EQ(Text(Caption(good)), Text(good));
+  for (int i = 0; i < 2 * count; ++i) {
+    Key(VK_LEFT);
+  }
+  const std::wstring first = L"Img1.png ( 400x300 ) - [1/" + std::to_wstring(count) + L"] 100%";
+  EXPECT_EQ(Text(Caption(first)), Text(first));
+  EXPECT_TRUE(Near(ViewPixel(), RGB(200, 30, 30)));
 }
 
 }  // namespace
