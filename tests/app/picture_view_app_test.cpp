@@ -347,4 +347,31 @@ TEST_F(PictureViewApp, StepsThroughDamagedFilesWithoutFailing) {
   EXPECT_TRUE(Near(ViewPixel(), RGB(200, 30, 30)));
 }
 
+TEST_F(PictureViewApp, AnimatedGifPlays) {
+  // Three frames of 200 ms: red, lime, blue (written by the build).
+  wchar_t fixtures[MAX_PATH] = {};
+  ASSERT_NE(0u, GetEnvironmentVariableW(L"LUMORA_VIEW_FIXTURES", fixtures, MAX_PATH));
+  ASSERT_TRUE(CopyFileW((std::wstring(fixtures) + L"\\anim_screen.gif").c_str(),
+                        folder_.File(L"anim.gif").c_str(), FALSE));
+  StartWith(L"anim.gif");
+  const std::wstring caption = L"anim.gif ( 200x150 ) - [1/5] 100%";
+  EXPECT_EQ(Text(Caption(caption)), Text(caption));
+
+  bool seen[3] = {};
+  const COLORREF colours[3] = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)};
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < 4000 && !(seen[0] && seen[1] && seen[2])) {
+    RECT rect = {};
+    GetWindowRect(view_, &rect);
+    const COLORREF pixel = ScreenPixel((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    for (int i = 0; i < 3; ++i) {
+      seen[i] = seen[i] || Near(pixel, colours[i]);
+    }
+    test_support::PumpFor(40);
+  }
+  EXPECT_TRUE(seen[0]) << "red frame";
+  EXPECT_TRUE(seen[1]) << "lime frame";
+  EXPECT_TRUE(seen[2]) << "blue frame";
+}
+
 }  // namespace

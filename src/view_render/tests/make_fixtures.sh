@@ -22,6 +22,9 @@ convert -size 16x16 -delay 10 \
 
 convert -size 16x16 xc:red still.gif
 
+# Large enough to be seen playing on the screen: three frames of 200 ms.
+convert -size 200x150 -delay 20 xc:red xc:lime xc:blue -loop 0 anim_screen.gif
+
 # 1400 x 1200 in quadrants (red, lime / blue, yellow): a large picture.
 convert -size 700x600 xc:red xc:lime +append \( -size 700x600 xc:blue xc:yellow +append \) \
   -append -strip -quality 90 large_quadrants.jpg
