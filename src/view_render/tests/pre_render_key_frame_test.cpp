@@ -233,13 +233,13 @@ TEST_F(KeyFrameTest, PixelsThatCannotBeDecodedEndTheLoadingWithAFailure) {
   const struct {
     UINT width;
     UINT height;
-    const char* path;
+    const char* what;
   } cases[] = {
       {300, 200, "small: rendered at once"},
       {4000, 3000, "large: rendered in the background"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.path);
+    SCOPED_TRACE(c.what);
     CHostWindow host;
     ComPtr<IWICBitmapSource> picture;
     picture.Attach(new CUndecodablePicture(c.width, c.height));
