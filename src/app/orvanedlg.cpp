@@ -9,6 +9,7 @@
 #include "app/ipc/ipc_message_mgr.h"
 #include "app/orvane_app.h"
 #include "config/app_config.h"
+#include "folder/folder_scan.h"
 #include "image/image_document.h"
 #include "image/image_format.h"
 #include "integration/companion_lib_wrapper.h"
@@ -249,7 +250,7 @@ void COrvaneDlg::BringForward() {
 }
 
 void COrvaneDlg::OpenPath(const std::wstring& path) {
-  CImageDocument::Instance()->Open(path);
+  CImageDocument::Instance()->Open(ResolveOpenPath(path));
   if (image_view_.IsWindow()) {
     image_view_.OnImageChanged();
   }

@@ -25,6 +25,8 @@ namespace {
 
 bool IsSupportedPicture(const std::wstring& name) { return GetImageFormatClass(name) != 0; }
 
+// Supported pictures into result->names in logical name order, folders into
+// result->subdirectories.
 void ListFolder(const std::wstring& folder, const std::atomic<int32_t>& abort,
                 CFolderScanResult* result) {
   WIN32_FIND_DATAW found = {};
@@ -40,6 +42,11 @@ void ListFolder(const std::wstring& folder, const std::atomic<int32_t>& abort,
     }
   } while (!abort && FindNextFileW(find, &found));
   FindClose(find);
+  // Digits compare as numbers and case is ignored: Explorer's name order.
+  std::stable_sort(result->names.begin(), result->names.end(),
+                   [](const std::wstring& a, const std::wstring& b) {
+                     return StrCmpLogicalW(a.c_str(), b.c_str()) < 0;
+                   });
 }
 
 }  // namespace
@@ -65,12 +72,6 @@ CFolderScanResult ScanFolder(const std::wstring& folder, const std::wstring& cur
                              const std::atomic<int32_t>& abort) {
   CFolderScanResult result;
   ListFolder(folder, abort, &result);
-  // Digits compare as numbers and case is ignored: Explorer's name order.
-  std::stable_sort(result.names.begin(), result.names.end(),
-                   [](const std::wstring& a, const std::wstring& b) {
-                     return StrCmpLogicalW(a.c_str(), b.c_str()) < 0;
-                   });
-
   std::vector<std::wstring> explorer_order;
   if (!abort) {
     ReadExplorerViewOrder(folder, abort, &explorer_order);
@@ -79,4 +80,34 @@ CFolderScanResult ScanFolder(const std::wstring& folder, const std::wstring& cur
     ApplyExplorerOrder(explorer_order, current_name, &result);
   }
   return result;
+}
+
+std::wstring ResolveOpenPath(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (path.empty() || attributes == INVALID_FILE_ATTRIBUTES ||
+      !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return path;
+  }
+  wchar_t full[MAX_PATH] = {};
+  const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+  if (length == 0 || length >= MAX_PATH) {
+    return path;
+  }
+  std::wstring folder(full, length);
+  // "C:\" and "pictures\" name the folder without the closing separator
+  // the scan and the joined name add back.
+  while (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/')) {
+    folder.pop_back();
+  }
+  const std::atomic<int32_t> no_abort{0};
+  CFolderScanResult scan;
+  ListFolder(folder, no_abort, &scan);
+  std::vector<std::wstring> explorer_order;
+  ReadExplorerViewOrder(folder, no_abort, &explorer_order);
+  for (const std::wstring& name : explorer_order) {
+    if (FindName(scan.names, name) >= 0) {
+      return folder + L"\\" + name;
+    }
+  }
+  return scan.names.empty() ? path : folder + L"\\" + scan.names.front();
 }

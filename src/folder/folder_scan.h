@@ -35,3 +35,8 @@ CFolderScanResult ScanFolder(const std::wstring& folder, const std::wstring& cur
 // current picture's position, or -1.
 void ApplyExplorerOrder(const std::vector<std::wstring>& explorer_order,
                         const std::wstring& current_name, CFolderScanResult* result);
+
+// The picture to show for path: path itself unless it names a folder, then
+// the folder's first picture in display order. A folder without pictures
+// stays as it is, so opening it reports that nothing could be shown.
+std::wstring ResolveOpenPath(const std::wstring& path);

@@ -52,8 +52,9 @@ class PictureViewApp : public ::testing::Test {
     CoUninitialize();
   }
 
-  void StartWith(const std::wstring& name) {
-    ASSERT_TRUE(app_.Start(L"\"" + folder_.File(name) + L"\""));
+  void StartWith(const std::wstring& name) { StartWithPath(folder_.File(name)); }
+  void StartWithPath(const std::wstring& path) {
+    ASSERT_TRUE(app_.Start(L"\"" + path + L"\""));
     main_ = app_.WaitForMainWindow();
     ASSERT_NE(main_, nullptr);
     SetWindowPos(main_, HWND_TOP, 80, 60, 900, 650, SWP_SHOWWINDOW);
@@ -139,6 +140,16 @@ TEST_F(PictureViewApp, OpensFittedAndStepsThroughTheFolderInNaturalOrder) {
     EXPECT_EQ(Text(Caption(step.caption)), Text(step.caption));
     EXPECT_TRUE(Near(ViewPixel(-60, 0), step.colour)) << Text(step.caption);
   }
+}
+
+TEST_F(PictureViewApp, AFolderOnTheCommandLineOpensItsFirstPicture) {
+  StartWithPath(folder_.path());
+  const std::wstring first = L"Img1.png ( 400x300 ) - [1/4] 100%";
+  ASSERT_EQ(Text(Caption(first)), Text(first));
+  EXPECT_TRUE(Near(ViewPixel(), RGB(200, 30, 30)));
+  Key(VK_RIGHT);
+  const std::wstring second = L"img2.png ( 400x300 ) - [2/4] 100%";
+  EXPECT_EQ(Text(Caption(second)), Text(second));
 }
 
 TEST_F(PictureViewApp, KeysAndWheelZoomAboutTheView) {
@@ -232,7 +243,6 @@ TEST_F(PictureViewApp, OrientationSixPhotoIsShownUpright) {
   EXPECT_EQ(ViewPixel(-200, 0), kCanvas);
 }
 
-
 // Damaged and odd files among good ones: the viewer steps onto each, says it
 // cannot open it or shows what it could decode, and stays responsive, while
 // the neighbour preload decodes the same files in the background.
@@ -254,7 +264,10 @@ TEST_F(PictureViewApp, StepsThroughDamagedFilesWithoutFailing) {
                  .Shorts(exif_test::TiffBuilder::kPrimary, 274, {9})
                  .Build());
   // A segment length running past the end of the file.
-  const std::string cut_segment("\xFF\xD8\xFF\xE1\xFF\xF0" "Exif\0\0MM\0*", 16);
+  const std::string cut_segment(
+      "\xFF\xD8\xFF\xE1\xFF\xF0"
+      "Exif\0\0MM\0*",
+      16);
   // A TGA header claiming 65535 x 65535 true-colour pixels.
   std::string huge_tga(18, '\0');
   huge_tga[2] = 2;
@@ -295,7 +308,8 @@ TEST_F(PictureViewApp, StepsThroughDamagedFilesWithoutFailing) {
   // Img1, img2, img10 and split come first; the good picture is the last.
   const int count = 4 + static_cast<int>(std::size(files)) + 2;
   auto shows_position = [&](int index) {
-    const std::wstring position = L"[" + std::to_wstring(index) + L"/" + std::to_wstring(count) + L"]";
+    const std::wstring position =
+        L"[" + std::to_wstring(index) + L"/" + std::to_wstring(count) + L"]";
     return test_support::WaitUntil(
         [&] { return test_support::WindowCaption(main_).find(position) != std::wstring::npos; },
         8000);
@@ -305,8 +319,8 @@ TEST_F(PictureViewApp, StepsThroughDamagedFilesWithoutFailing) {
   ASSERT_TRUE(shows_position(4)) << Text(test_support::WindowCaption(main_));
   for (int index = 5; index <= count; ++index) {
     Key(VK_RIGHT);
-    EXPECT_TRUE(shows_position(index)) << "at " << index << ": "
-                                       << Text(test_support::WindowCaption(main_));
+    EXPECT_TRUE(shows_position(index))
+        << "at " << index << ": " << Text(test_support::WindowCaption(main_));
     ASSERT_EQ(WaitForSingleObject(app_.process(), 0), WAIT_TIMEOUT) << "ended at " << index;
     if (index - 5 < static_cast<int>(std::size(files))) {
       const auto& file = files[index - 5];
@@ -315,8 +329,8 @@ TEST_F(PictureViewApp, StepsThroughDamagedFilesWithoutFailing) {
         EXPECT_TRUE(Near(ViewPixel(), kWholeColour)) << Text(file.name);
       }
     } else if (index == count - 1) {
-      EXPECT_TRUE(test_support::WaitUntil(
-          [&] { return Near(ViewPixel(), RGB(30, 160, 160)); }, 8000))
+      EXPECT_TRUE(
+          test_support::WaitUntil([&] { return Near(ViewPixel(), RGB(30, 160, 160)); }, 8000))
           << "the large picture";
     }
   }

@@ -82,4 +82,28 @@ TEST(FolderScan, AbortedScanFindsNoCurrentPicture) {
   EXPECT_EQ(-1, ScanFolder(folder.path(), L"b.jpg", abort).current_index);
 }
 
+TEST(FolderScan, AFolderOpensAsItsFirstPicture) {
+  ScratchFolder folder(L"resolve");
+  folder_test::MakeFiles(folder, {L"notes.txt", L"b10.png", L"B2.jpg"});
+  // A folder whose name looks like a picture sorts first but is no picture.
+  ASSERT_TRUE(CreateDirectoryW(folder.File(L"a.jpg").c_str(), nullptr));
+  ScratchFolder empty(L"resolve-empty");
+  FCAutoInitializeCOM com;
+  const struct {
+    const char* what;
+    std::wstring path;
+    std::wstring expected;
+  } cases[] = {
+      {"folder", folder.path(), folder.File(L"B2.jpg")},
+      {"folder with a closing separator", folder.path() + L"\\", folder.File(L"B2.jpg")},
+      {"folder without pictures", empty.path(), empty.path()},
+      {"picture", folder.File(L"b10.png"), folder.File(L"b10.png")},
+      {"missing", folder.File(L"gone"), folder.File(L"gone")},
+      {"nothing", L"", L""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.expected, ResolveOpenPath(c.path)) << c.what;
+  }
+}
+
 }  // namespace
