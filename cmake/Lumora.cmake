@@ -17,6 +17,13 @@ add_compile_options(-Wall -Wextra -Wno-unknown-pragmas -Wno-cast-function-type)
 # A static C and C++ runtime: the program folder needs no MinGW DLLs.
 add_link_options(-static -static-libgcc -static-libstdc++)
 
+# Used where installed (developer machines); a clean build needs nothing of it.
+find_program(LUMORA_CCACHE ccache)
+if(LUMORA_CCACHE)
+  set(CMAKE_C_COMPILER_LAUNCHER ${LUMORA_CCACHE})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${LUMORA_CCACHE})
+endif()
+
 set(LUMORA_ROOT ${CMAKE_CURRENT_LIST_DIR}/..)
 get_filename_component(LUMORA_ROOT ${LUMORA_ROOT} ABSOLUTE)
 set(LUMORA_THIRD_PARTY ${LUMORA_ROOT}/third_party)
