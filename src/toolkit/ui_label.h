@@ -24,6 +24,7 @@ class CLabelUI : public CControlUI {
   // The size of the text in the control's font (one line unless the style
   // wraps, then within the control's width).
   SIZE MeasureText() const;
+  bool IsClickable() const { return clickable_; }
 
   void SetAttribute(const std::wstring& name, const std::wstring& value) override;
   void DoEvent(TEventUI& event) override;
