@@ -5,7 +5,11 @@
 
 #include "support/app_driver.h"
 #include "support/test_paths.h"
+#include "l10n/lang_string.h"
+#include "popup_dialog/label_ui2.h"
+#include "popup_dialog/message_box.h"
 #include "toolkit/skin_resources.h"
+#include "toolkit/ui_button.h"
 #include "toolkit/ui_control.h"
 
 namespace skin_test {
@@ -13,6 +17,7 @@ namespace skin_test {
 namespace {
 
 thread_local ModalDriver* t_driver = nullptr;
+thread_local MessageBoxRecorder* t_recorder = nullptr;
 
 struct FindData {
   const wchar_t* class_name;
@@ -41,10 +46,14 @@ SkinEnvironment::SkinEnvironment() {
   skin_resources::SetResourceZip(L"res.zip");
   skin_resources::SetSkinLoadFailureHandler(
       [this](const std::wstring& reason) { failures_.push_back(reason); });
+  skin_resources::SetTextResolver([](const std::wstring& section, const std::wstring& key) {
+    return GetLangString(section.c_str(), key.c_str());
+  });
 }
 
 SkinEnvironment::~SkinEnvironment() {
   skin_resources::SetSkinLoadFailureHandler(nullptr);
+  skin_resources::SetTextResolver(nullptr);
   skin_resources::SetResourceZip(L"res.zip");
   if (gdiplus_) {
     Gdiplus::GdiplusShutdown(gdiplus_);
@@ -102,6 +111,46 @@ void ModalDriver::Poll() {
   running_ = false;
 }
 
+MessageBoxRecorder::MessageBoxRecorder() {
+  t_recorder = this;
+  timer_ = SetTimer(nullptr, 0, 20, OnTimer);
+}
+
+MessageBoxRecorder::~MessageBoxRecorder() {
+  KillTimer(nullptr, timer_);
+  t_recorder = nullptr;
+}
+
+void CALLBACK MessageBoxRecorder::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+  if (t_recorder) {
+    t_recorder->Poll();
+  }
+}
+
+void MessageBoxRecorder::Poll() {
+  HWND hwnd = FindThreadWindow(L"CMessageBox");
+  auto* box = dynamic_cast<CMessageBox*>(CWnd::FromHandlePermanent(hwnd));
+  if (!box || !box->GetPaintManager().IsInitialised()) {
+    return;
+  }
+  for (HWND done : answered_) {
+    if (done == hwnd) {
+      return;
+    }
+  }
+  answered_.push_back(hwnd);
+  Box seen;
+  seen.owner = GetWindow(hwnd, GW_OWNER);
+  if (box->message_label()) {
+    seen.text = box->message_label()->GetText();
+  }
+  if (box->right_button()) {
+    seen.button = box->right_button()->GetText();
+  }
+  seen_.push_back(seen);
+  ClickControl(*box, L"right_btn");
+}
+
 HWND FindThreadWindow(const wchar_t* class_name) {
   FindData data = {class_name, nullptr};
   EnumThreadWindows(GetCurrentThreadId(), FindVisible, reinterpret_cast<LPARAM>(&data));
@@ -114,12 +163,15 @@ bool ClickControl(WindowImplBase& window, const wchar_t* name) {
     return false;
   }
   const RECT& rect = control->GetPos();
-  const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-  HWND hwnd = window.GetHWND();
+  ClickAt(window.GetHWND(), {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+  return true;
+}
+
+void ClickAt(HWND hwnd, POINT point) {
+  const LPARAM at = MAKELPARAM(point.x, point.y);
   PostMessageW(hwnd, WM_MOUSEMOVE, 0, at);
   PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
   PostMessageW(hwnd, WM_LBUTTONUP, 0, at);
-  return true;
 }
 
 void PressKey(HWND hwnd, WPARAM key) {

@@ -65,11 +65,39 @@ class ModalDriver {
   bool running_ = false;
 };
 
+// Answers every message box shown on this thread with its right button
+// and records what it showed.
+class MessageBoxRecorder {
+ public:
+  struct Box {
+    std::wstring text;
+    std::wstring button;
+    HWND owner = nullptr;
+  };
+
+  MessageBoxRecorder();
+  ~MessageBoxRecorder();
+  MessageBoxRecorder(const MessageBoxRecorder&) = delete;
+  MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
+
+  const std::vector<Box>& Seen() const { return seen_; }
+
+ private:
+  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
+  void Poll();
+
+  std::vector<Box> seen_;
+  std::vector<HWND> answered_;
+  UINT_PTR timer_ = 0;
+};
+
 // A visible top-level window of this thread with that class, or null.
 HWND FindThreadWindow(const wchar_t* class_name);
 // Presses and releases the left button over the middle of the named control
 // (posted, so the window's own loop handles them).
 bool ClickControl(WindowImplBase& window, const wchar_t* name);
+// The same at a point of the window's client area.
+void ClickAt(HWND hwnd, POINT point);
 // Presses a key in the window (posted).
 void PressKey(HWND hwnd, WPARAM key);
 // The window's rectangle on the screen.
