@@ -273,7 +273,12 @@ void CEditUI::OnNativeCommand(UINT code) {
   if (code != EN_CHANGE || setting_text_) {
     return;
   }
-  text_ = GetText();
+  // Some edits report a change also for a key refused at the limit.
+  const std::wstring text = GetText();
+  if (text == text_) {
+    return;
+  }
+  text_ = text;
   if (manager_) {
     manager_->SendNotify(this, ui_notify::kTextChanged);
   }
