@@ -4,7 +4,6 @@
 
 #include <vector>
 
-#include "framework/gdi_objects.h"
 #include "toolkit/paint_manager.h"
 #include "toolkit/ui_render.h"
 
@@ -21,18 +20,12 @@ void CLabelUI2::PaintText(HDC dc) {
   // The label's font from the window's table; the device context's font
   // stands in when there is no window yet.
   HFONT handle = manager_ ? GetFontHandle() : static_cast<HFONT>(GetCurrentObject(dc, OBJ_FONT));
+  // Made from the font's description, not from the handle: given the
+  // handle, GDI+ may settle on a face without the Chinese glyphs where the
+  // face named is a substitute (as on Wine).
   LOGFONTW face = {};
   if (!GetObjectW(handle, sizeof(face), &face)) {
     return;
-  }
-  {
-    // GDI+ looks the family up by name and knows nothing of the system's
-    // font substitutes; the face GDI actually chose is the one to name.
-    CSelectObject select(dc, handle);
-    wchar_t chosen[LF_FACESIZE] = {};
-    if (GetTextFaceW(dc, LF_FACESIZE, chosen) > 0) {
-      wcsncpy_s(face.lfFaceName, LF_FACESIZE, chosen, _TRUNCATE);
-    }
   }
   Gdiplus::Font font(dc, &face);
   if (font.GetLastStatus() != Gdiplus::Ok) {
