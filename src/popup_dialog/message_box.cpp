@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "framework/gdi_objects.h"
+
 namespace {
 
 // The box being set up on this thread: the hook sees it before it shows.
@@ -75,14 +77,15 @@ void ApplyFont(HWND box, HFONT font) {
   const RECT old_rect = ChildRect(box, parts.text);
   const int old_width = old_rect.right - old_rect.left;
   const int old_height = old_rect.bottom - old_rect.top;
-  HDC dc = GetDC(parts.text);
-  HGDIOBJ previous = SelectObject(dc, font);
-  const int limit = std::max(old_width, MulDiv(420, GetDeviceCaps(dc, LOGPIXELSX), 96));
-  RECT needed = {0, 0, limit, 0};
-  DrawTextW(dc, text.c_str(), length, &needed,
-            DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
-  SelectObject(dc, previous);
-  ReleaseDC(parts.text, dc);
+  RECT needed = {};
+  {
+    CClientDC dc(parts.text);
+    CSelectObject select(dc, font);
+    const int limit = std::max(old_width, MulDiv(420, GetDeviceCaps(dc, LOGPIXELSX), 96));
+    needed = {0, 0, limit, 0};
+    DrawTextW(dc, text.c_str(), length, &needed,
+              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+  }
   const int grow_x = std::max(0, static_cast<int>(needed.right) - old_width);
   const int grow_y = std::max(0, static_cast<int>(needed.bottom) - old_height);
   if (grow_x == 0 && grow_y == 0) {
@@ -142,14 +145,14 @@ BOOL CALLBACK RenameButton(HWND child, LPARAM text) {
   }
   const auto* caption = reinterpret_cast<const wchar_t*>(text);
   SetWindowTextW(child, caption);
-  HDC dc = GetDC(child);
-  HGDIOBJ previous =
-      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)));
   SIZE extent = {};
-  GetTextExtentPoint32W(dc, caption, lstrlenW(caption), &extent);
-  const int padding = MulDiv(24, GetDeviceCaps(dc, LOGPIXELSX), 96);
-  SelectObject(dc, previous);
-  ReleaseDC(child, dc);
+  int padding = 0;
+  {
+    CClientDC dc(child);
+    CSelectObject select(dc, reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)));
+    GetTextExtentPoint32W(dc, caption, lstrlenW(caption), &extent);
+    padding = MulDiv(24, GetDeviceCaps(dc, LOGPIXELSX), 96);
+  }
   HWND box = GetParent(child);
   const RECT rect = ChildRect(box, child);
   const int width = rect.right - rect.left;

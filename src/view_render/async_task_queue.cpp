@@ -3,6 +3,9 @@
 #include <atomic>
 #include <vector>
 
+#include "framework/auto_init_com.h"
+#include "framework/handle.h"
+
 CAsyncTaskQueue::CAsyncTaskQueue() { CreateMessageWindow(nullptr); }
 
 CAsyncTaskQueue::~CAsyncTaskQueue() {
@@ -88,14 +91,14 @@ namespace {
 // from its send early, so the end of the wait is told by an event.
 struct CWaitRequest {
   std::atomic<bool> started{false};
-  HANDLE done = nullptr;
+  CHandle done;
 };
 
 }  // namespace
 
 void CAsyncTaskQueue::WaitAllFromAnyThread() {
   CWaitRequest request;
-  request.done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  request.done.Attach(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   if (!request.done) {
     return;
   }
@@ -112,7 +115,7 @@ void CAsyncTaskQueue::WaitAllFromAnyThread() {
     SendMessageTimeoutW(window, UM_TASK_WAIT_ALL, reinterpret_cast<WPARAM>(&request), 0, SMTO_BLOCK,
                         INFINITE, &result);
     if (request.started) {
-      WaitForSingleObject(request.done, INFINITE);
+      WaitForSingleObject(request.done.get(), INFINITE);
       break;
     }
     // Not delivered: the window was replaced meanwhile; ask the new one.
@@ -120,7 +123,6 @@ void CAsyncTaskQueue::WaitAllFromAnyThread() {
       break;
     }
   }
-  CloseHandle(request.done);
 }
 
 void CAsyncTaskQueue::CancelPending() {
@@ -157,7 +159,7 @@ LRESULT CAsyncTaskQueue::HandleMessage(UINT message, WPARAM wparam, LPARAM lpara
       auto* request = reinterpret_cast<CWaitRequest*>(wparam);
       request->started = true;
       WaitAll();
-      SetEvent(request->done);
+      SetEvent(request->done.get());
       return 0;
     }
     default:

@@ -39,9 +39,7 @@ HFONT CWidgetWindow::DefaultUIFont() {
     metrics.cbSize = sizeof(metrics);
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
     LOGFONTW face = metrics.lfMessageFont;
-    HDC screen = GetDC(nullptr);
-    face.lfHeight = -MulDiv(9, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
+    face.lfHeight = -MulDiv(9, GetDeviceCaps(CClientDC(nullptr), LOGPIXELSY), 72);
     face.lfWidth = 0;
     font = CreateFontIndirectW(&face);
   });
