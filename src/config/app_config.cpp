@@ -13,6 +13,7 @@
 #include "config/map_link.h"
 #include "config/window_placement.h"
 #include "framework/handle.h"
+#include "framework/ui_thread.h"
 #include "l10n/language_file.h"
 #include "log/my_log.h"
 
@@ -333,6 +334,7 @@ int32_t CAppConfig::ReadSnipHotkey() const {
 }
 
 void CAppConfig::Save() {
+  ASSERT_UI_THREAD();
   // Read before anything is written: it decides whether the lock-screen
   // section is written at all.
   int64_t changed_setting = 0;

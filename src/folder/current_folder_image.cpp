@@ -8,6 +8,7 @@
 #include "config/app_config.h"
 #include "folder/folder_scan.h"
 #include "framework/auto_init_com.h"
+#include "framework/ui_thread.h"
 #include "folder/system_cache.h"
 #include "log/my_log.h"
 #include "view_render/message_window.h"
@@ -49,6 +50,7 @@ CCurrentFolderImage::CCurrentFolderImage(CSystemCache* preload) : preload_(prelo
 CCurrentFolderImage::~CCurrentFolderImage() { StopScan(); }
 
 void CCurrentFolderImage::SetCurrent(HWND notify, const std::wstring& path) {
+  ASSERT_UI_THREAD();
   notify_hwnd_ = notify;
   std::wstring folder;
   std::wstring name;

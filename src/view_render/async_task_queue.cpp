@@ -5,6 +5,7 @@
 
 #include "framework/auto_init_com.h"
 #include "framework/handle.h"
+#include "framework/ui_thread.h"
 
 CAsyncTaskQueue::CAsyncTaskQueue() { CreateMessageWindow(nullptr); }
 
@@ -16,6 +17,7 @@ CAsyncTaskQueue::~CAsyncTaskQueue() {
 }
 
 void CAsyncTaskQueue::Submit(TaskPtr task) {
+  ASSERT_UI_THREAD();
   if (!task) {
     return;
   }

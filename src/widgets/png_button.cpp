@@ -97,6 +97,14 @@ void CPngButton::DrawButton(HDC dc, int width, int height) const {
                      image_h, Gdiplus::UnitPixel);
 }
 
+bool CPngButton::OnPaint() {
+  // Owner drawing without a round trip through the parent.
+  CPaintDC paint(hwnd_);
+  const RECT client = GetClientRect();
+  DrawButton(paint, client.right, client.bottom);
+  return true;
+}
+
 LRESULT CPngButton::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_MOUSEMOVE:
@@ -122,13 +130,6 @@ LRESULT CPngButton::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
       break;
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      // Owner drawing without a round trip through the parent.
-      CPaintDC paint(hwnd_);
-      const RECT client = GetClientRect();
-      DrawButton(paint, client.right, client.bottom);
-      return 0;
-    }
     default:
       break;
   }

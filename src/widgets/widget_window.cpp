@@ -28,7 +28,13 @@ CWidgetWindow::~CWidgetWindow() {
 }
 
 bool CWidgetWindow::Create(HWND parent, UINT id, const RECT& rect, DWORD style) {
-  return CreateEx(0, kWidgetClass, L"", style, rect, parent, id, CS_DBLCLKS);
+  CreateArgs args;
+  args.class_name = kWidgetClass;
+  args.style = style;
+  args.rect = rect;
+  args.parent = parent;
+  args.id_or_menu = id;
+  return CWnd::Create(args);
 }
 
 HFONT CWidgetWindow::DefaultUIFont() {
@@ -257,6 +263,16 @@ void CWidgetWindow::BufferedPaint() {
   BitBlt(paint, update.left, update.top, width, height, memory, 0, 0, SRCCOPY);
 }
 
+bool CWidgetWindow::OnSize(UINT, int, int) {
+  Relayout();
+  return false;
+}
+
+bool CWidgetWindow::OnPaint() {
+  BufferedPaint();
+  return true;
+}
+
 LRESULT CWidgetWindow::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_MOUSEMOVE && !tracking) {
     TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, hwnd_, 0};
@@ -269,12 +285,6 @@ LRESULT CWidgetWindow::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
     Invalidate();
   }
   switch (message) {
-    case WM_SIZE:
-      Relayout();
-      break;
-    case WM_PAINT:
-      BufferedPaint();
-      return 0;
     case WM_ERASEBKGND:
       return 1;
     case WM_CAPTURECHANGED:
