@@ -2,11 +2,6 @@
 
 #include "popup_dialog/use_zip_resource_dui_wnd.h"
 
-// Window style of every skinned popup at creation: WS_POPUP, WS_VISIBLE,
-// WS_CLIPSIBLINGS, WS_CLIPCHILDREN, WS_CAPTION and WS_SYSMENU (the base
-// removes WS_CAPTION).
-constexpr DWORD kSkinnedPopupStyle = 0x96C80000;
-
 // A modal skinned dialog.
 class CDlgBase : public CUseZipResourceDuiWnd {
  public:

@@ -8,6 +8,11 @@
 #include "toolkit/ui_defs.h"
 #include "toolkit/window_wnd.h"
 
+// Window style of every skinned popup at creation: WS_POPUP, WS_VISIBLE,
+// WS_CLIPSIBLINGS, WS_CLIPCHILDREN, WS_CAPTION and WS_SYSMENU (the base
+// removes WS_CAPTION).
+constexpr DWORD kSkinnedPopupStyle = 0x96C80000;
+
 // Where a window's skin comes from.
 enum UILIB_RESOURCETYPE {
   UILIB_ZIP = 2,          // the toolkit's global resource zip ("res.zip")

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "framework/ui_thread.h"
 #include "toolkit/shadow_window.h"
 #include "toolkit/skin_resources.h"
 #include "toolkit/ui_control.h"
@@ -36,6 +37,7 @@ CPaintManagerUI::~CPaintManagerUI() {
 }
 
 void CPaintManagerUI::Init(HWND hwnd) {
+  ASSERT_UI_THREAD();
   hwnd_ = hwnd;
   if (layered_) {
     SetLayered(true);
@@ -340,7 +342,7 @@ void CPaintManagerUI::RenderLayered() {
   if (buffer_.IsEmpty()) {
     return;
   }
-  HDC screen = GetDC(nullptr);
+  CClientDC screen(nullptr);
   {
     CMemoryDC memory(screen);
     CSelectObject select(memory, buffer_);
@@ -356,7 +358,6 @@ void CPaintManagerUI::RenderLayered() {
     UpdateLayeredWindow(hwnd_, screen, &position, &window_size, memory, &origin, 0, &blend,
                         ULW_ALPHA);
   }
-  ReleaseDC(nullptr, screen);
   if (!window_init_posted_ && IsWindowVisible(hwnd_)) {
     window_init_posted_ = true;
     PostMessageW(hwnd_, kMsgWindowInit, 0, 0);

@@ -26,7 +26,7 @@ void CShadowWindow::Render(int width, int height) {
   if (dib.IsEmpty()) {
     return;
   }
-  HDC screen = GetDC(nullptr);
+  CClientDC screen(nullptr);
   {
     CMemoryDC memory(screen);
     CSelectObject select(memory, dib);
@@ -41,7 +41,6 @@ void CShadowWindow::Render(int width, int height) {
     BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     UpdateLayeredWindow(hwnd_, screen, &position, &size, memory, &origin, 0, &blend, ULW_ALPHA);
   }
-  ReleaseDC(nullptr, screen);
   rendered_ = {width, height};
 }
 

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "image/com_ptr.h"
+#include "framework/com_ptr.h"
 
 HBITMAP CreateDib32(int width, int height, uint32_t** bits) {
   *bits = nullptr;

@@ -5,7 +5,7 @@
 #include <shlwapi.h>
 #include <xmllite.h>
 
-#include "image/com_ptr.h"
+#include "framework/com_ptr.h"
 #include "toolkit/skin_attributes.h"
 
 namespace {

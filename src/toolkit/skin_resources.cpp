@@ -2,6 +2,7 @@
 
 #include <shlwapi.h>
 
+#include "framework/ui_thread.h"
 #include "log/my_log.h"
 #include "toolkit/zip_archive.h"
 
@@ -110,6 +111,7 @@ void SetResourceZip(const void* data, size_t size) {
 const std::wstring& GetResourceZipName() { return Globals().zip_name; }
 
 std::shared_ptr<CSkinArchive> GlobalArchive() {
+  ASSERT_UI_THREAD();
   CGlobals& globals = Globals();
   if (!globals.archive_tried) {
     globals.archive_tried = true;
@@ -126,6 +128,7 @@ std::shared_ptr<CSkinArchive> GlobalArchive() {
 }
 
 std::shared_ptr<CSkinArchive> ResourceArchive(UINT id, const wchar_t* type) {
+  ASSERT_UI_THREAD();
   CGlobals& globals = Globals();
   auto found = globals.resource_archives.find(id);
   if (found != globals.resource_archives.end()) {

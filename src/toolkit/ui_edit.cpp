@@ -196,9 +196,8 @@ void CEditUI::PlaceNative() {
   RECT box = TextRect();
   if (!multiline_) {
     // A one-line edit draws at its top: centre a line-high window instead.
-    HDC dc = GetDC(native);
+    CClientDC dc(native);
     const SIZE line = ui_render::MeasureText(dc, L"Wg", GetFontHandle(), DT_SINGLELINE, 0);
-    ReleaseDC(native, dc);
     const int height = std::min<int>(line.cy + 2, box.bottom - box.top);
     box.top += (box.bottom - box.top - height) / 2;
     box.bottom = box.top + height;

@@ -1,5 +1,6 @@
 #include "toolkit/ui_label.h"
 
+#include "framework/gdi_objects.h"
 #include "toolkit/paint_manager.h"
 #include "toolkit/ui_render.h"
 
@@ -65,12 +66,10 @@ RECT CLabelUI::TextRect() const {
 }
 
 SIZE CLabelUI::MeasureText() const {
-  HDC screen = GetDC(nullptr);
+  CClientDC screen(nullptr);
   const RECT box = TextRect();
-  const SIZE size = ui_render::MeasureText(screen, text_, GetFontHandle(), text_style_,
-                                           (text_style_ & DT_WORDBREAK) ? box.right - box.left : 0);
-  ReleaseDC(nullptr, screen);
-  return size;
+  return ui_render::MeasureText(screen, text_, GetFontHandle(), text_style_,
+                                (text_style_ & DT_WORDBREAK) ? box.right - box.left : 0);
 }
 
 void CLabelUI::SetAttribute(const std::wstring& name, const std::wstring& value) {

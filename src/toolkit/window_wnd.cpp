@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "framework/ui_thread.h"
+
 namespace {
 
 // Registers class_name as a copy of super_name (same procedure), once.
@@ -37,8 +39,15 @@ bool CWindowWnd::Create(HWND parent, const wchar_t* name, DWORD style, DWORD ex_
       return false;
     }
   }
-  return CreateEx(ex_style, GetWindowClassName(), name ? name : L"", style, rect, parent, 0,
-                  GetClassStyle(), nullptr);
+  CreateArgs args;
+  args.class_name = GetWindowClassName();
+  args.title = name ? name : L"";
+  args.style = style;
+  args.ex_style = ex_style;
+  args.rect = rect;
+  args.parent = parent;
+  args.class_style = GetClassStyle();
+  return CWnd::Create(args);
 }
 
 void CWindowWnd::ShowWindow(bool show, bool take_focus) {
@@ -48,6 +57,7 @@ void CWindowWnd::ShowWindow(bool show, bool take_focus) {
 }
 
 UINT CWindowWnd::ShowModal() {
+  ASSERT_UI_THREAD();
   if (!hwnd_ || modal_) {
     return 0;
   }

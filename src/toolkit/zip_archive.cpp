@@ -8,6 +8,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "framework/handle.h"
 #else
 #include <cstdio>
 #include <string>
@@ -58,22 +60,15 @@ class CFileSource : public CZipArchive::CSource {
  public:
   explicit CFileSource(const std::wstring& path) {
     // Others may read, replace or delete the file while it is open.
-    file_ = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    file_.Attach(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size = {};
-    if (file_ != INVALID_HANDLE_VALUE && GetFileSizeEx(file_, &size)) {
+    if (file_ && GetFileSizeEx(file_.get(), &size)) {
       size_ = static_cast<uint64_t>(size.QuadPart);
     }
   }
-  ~CFileSource() override {
-    if (file_ != INVALID_HANDLE_VALUE) {
-      CloseHandle(file_);
-    }
-  }
-  CFileSource(const CFileSource&) = delete;
-  CFileSource& operator=(const CFileSource&) = delete;
 
-  bool IsOpen() const { return file_ != INVALID_HANDLE_VALUE; }
+  bool IsOpen() const { return file_.IsValid(); }
   uint64_t Size() const override { return size_; }
   bool Read(uint64_t offset, size_t size, uint8_t* out) const override {
     if (offset > size_ || size > size_ - offset) {
@@ -85,7 +80,7 @@ class CFileSource : public CZipArchive::CSource {
       at.OffsetHigh = static_cast<DWORD>(offset >> 32);
       const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 24));
       DWORD read = 0;
-      if (!ReadFile(file_, out, chunk, &read, &at) || read == 0) {
+      if (!ReadFile(file_.get(), out, chunk, &read, &at) || read == 0) {
         return false;
       }
       out += read;
@@ -96,7 +91,7 @@ class CFileSource : public CZipArchive::CSource {
   }
 
  private:
-  HANDLE file_ = INVALID_HANDLE_VALUE;
+  CHandle file_;
   uint64_t size_ = 0;
 };
 #else

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "framework/auto_init_com.h"
 #include "support/app_driver.h"
 #include "support/screenshots.h"
 #include "support/test_paths.h"
@@ -79,11 +80,7 @@ BOOL CALLBACK FindFailureText(HWND child, LPARAM found) {
 
 class SkinnedBoxApp : public ::testing::Test {
  protected:
-  void SetUp() override { CoInitialize(nullptr); }
-  void TearDown() override {
-    app_.Close();
-    CoUninitialize();
-  }
+  void TearDown() override { app_.Close(); }
 
   void Start(const std::wstring& picture) {
     ASSERT_TRUE(app_.Start(picture.empty() ? L"" : L"\"" + picture + L"\""));
@@ -93,6 +90,7 @@ class SkinnedBoxApp : public ::testing::Test {
     SetForegroundWindow(main_);
   }
 
+  FCAutoInitializeCOM com_;
   LumoraProcess app_;
   HWND main_ = nullptr;
   test_support::ScratchFolder folder_{L"boxes"};

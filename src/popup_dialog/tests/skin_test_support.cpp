@@ -1,8 +1,5 @@
 #include "popup_dialog/tests/skin_test_support.h"
 
-#include <gdiplus.h>
-#include <objbase.h>
-
 #include "support/app_driver.h"
 #include "support/test_paths.h"
 #include "l10n/lang_string.h"
@@ -38,9 +35,6 @@ BOOL CALLBACK FindVisible(HWND hwnd, LPARAM param) {
 }  // namespace
 
 SkinEnvironment::SkinEnvironment() {
-  com_ = SUCCEEDED(CoInitialize(nullptr));
-  Gdiplus::GdiplusStartupInput input;
-  Gdiplus::GdiplusStartup(&gdiplus_, &input, nullptr);
   skin_resources::SetResourceInstance(GetModuleHandleW(nullptr));
   skin_resources::SetResourcePath(test_support::DistFolder() + L"\\resources");
   skin_resources::SetResourceZip(L"res.zip");
@@ -55,12 +49,6 @@ SkinEnvironment::~SkinEnvironment() {
   skin_resources::SetSkinLoadFailureHandler(nullptr);
   skin_resources::SetTextResolver(nullptr);
   skin_resources::SetResourceZip(L"res.zip");
-  if (gdiplus_) {
-    Gdiplus::GdiplusShutdown(gdiplus_);
-  }
-  if (com_) {
-    CoUninitialize();
-  }
 }
 
 void SkinEnvironment::UseArchive(const std::wstring& path) { skin_resources::SetResourceZip(path); }

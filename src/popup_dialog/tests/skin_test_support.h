@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/auto_init_com.h"
+#include "framework/auto_init_gdiplus.h"
 #include "popup_dialog/window_impl_base.h"
 
 namespace skin_test {
@@ -26,8 +28,8 @@ class SkinEnvironment {
   const std::vector<std::wstring>& failures() const { return failures_; }
 
  private:
-  ULONG_PTR gdiplus_ = 0;
-  bool com_ = false;
+  FCAutoInitializeCOM com_;
+  FCAutoInitGDIPlus gdiplus_;
   std::vector<std::wstring> failures_;
 };
 

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
+#include "framework/auto_init_com.h"
+#include "framework/auto_init_gdiplus.h"
 #include "toolkit/tests/toolkit_host.h"
 #include "toolkit/ui_button.h"
 #include "toolkit/ui_combo.h"
@@ -20,17 +24,17 @@ using toolkit_test::TestHost;
 class ToolkitEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    CoInitialize(nullptr);
-    Gdiplus::GdiplusStartupInput input;
-    Gdiplus::GdiplusStartup(&token_, &input, nullptr);
+    com_ = std::make_unique<FCAutoInitializeCOM>();
+    gdiplus_ = std::make_unique<FCAutoInitGDIPlus>();
   }
   void TearDown() override {
-    Gdiplus::GdiplusShutdown(token_);
-    CoUninitialize();
+    gdiplus_.reset();
+    com_.reset();
   }
 
  private:
-  ULONG_PTR token_ = 0;
+  std::unique_ptr<FCAutoInitializeCOM> com_;
+  std::unique_ptr<FCAutoInitGDIPlus> gdiplus_;
 };
 
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new ToolkitEnvironment);
