@@ -5,6 +5,7 @@
 
 #include "app/app_names.h"
 #include "app/command_line.h"
+#include "app/hand_over_text.h"
 #include "app/ipc/channel_names.h"
 #include "app/ipc/ipc_message_mgr.h"
 #include "app/orvane_app.h"
@@ -298,15 +299,7 @@ LRESULT COrvaneDlg::OnCopyData(const COPYDATASTRUCT* data) {
   if (!data->lpData) {
     return 0;
   }
-  // The text is UTF-16; take at most what fits in cbData and stop at the
-  // first zero, so a record without its terminating zero is still safe.
-  const auto* chars = static_cast<const wchar_t*>(data->lpData);
-  const size_t max_chars = data->cbData / sizeof(wchar_t);
-  size_t length = 0;
-  while (length < max_chars && chars[length] != L'\0') {
-    ++length;
-  }
-  const std::wstring text(chars, length);
+  const std::wstring text = HandOverText(data->lpData, data->cbData);
 
   CCommandLine received;
   received.Parse(text);

@@ -1,10 +1,6 @@
 #include "image/jpeg_exif_block.h"
 
-#include <windows.h>
-
 #include <cstring>
-
-#include "framework/handle.h"
 
 namespace {
 
@@ -71,26 +67,6 @@ bool CJpegExifBlock::FindInMemory(const uint8_t* data, size_t size, std::vector<
         }
         std::memcpy(buffer, data + offset, count);
         return true;
-      },
-      block);
-}
-
-bool CJpegExifBlock::FindInFile(const std::wstring& path, std::vector<uint8_t>* block) {
-  const CHandle opened(CreateFileW(path.c_str(), GENERIC_READ,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!opened) {
-    return false;
-  }
-  HANDLE file = opened.get();
-  return Find(
-      [file](uint64_t offset, void* buffer, size_t count) {
-        OVERLAPPED at = {};
-        at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
-        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-        DWORD done = 0;
-        return count <= MAXDWORD && ReadFile(file, buffer, static_cast<DWORD>(count), &done, &at) &&
-               done == count;
       },
       block);
 }
