@@ -6,15 +6,6 @@
 #include <cstring>
 #include <cwctype>
 
-#ifdef _WIN32
-#include <windows.h>
-
-#include "framework/handle.h"
-#else
-#include <cstdio>
-#include <string>
-#endif
-
 namespace {
 
 constexpr uint32_t kEndOfDirectory = 0x06054b50;
@@ -55,100 +46,34 @@ class CMemorySource : public CZipArchive::CSource {
   std::vector<uint8_t> bytes_;
 };
 
-#ifdef _WIN32
-class CFileSource : public CZipArchive::CSource {
- public:
-  explicit CFileSource(const std::wstring& path) {
-    // Others may read, replace or delete the file while it is open.
-    file_.Attach(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size = {};
-    if (file_ && GetFileSizeEx(file_.get(), &size)) {
-      size_ = static_cast<uint64_t>(size.QuadPart);
-    }
-  }
-
-  bool IsOpen() const { return file_.IsValid(); }
-  uint64_t Size() const override { return size_; }
-  bool Read(uint64_t offset, size_t size, uint8_t* out) const override {
-    if (offset > size_ || size > size_ - offset) {
-      return false;
-    }
-    while (size > 0) {
-      OVERLAPPED at = {};
-      at.Offset = static_cast<DWORD>(offset);
-      at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-      const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 24));
-      DWORD read = 0;
-      if (!ReadFile(file_.get(), out, chunk, &read, &at) || read == 0) {
-        return false;
-      }
-      out += read;
-      offset += read;
-      size -= read;
-    }
-    return true;
-  }
-
- private:
-  CHandle file_;
-  uint64_t size_ = 0;
-};
-#else
-class CFileSource : public CZipArchive::CSource {
- public:
-  explicit CFileSource(const std::wstring& path) {
-    std::string narrow(path.begin(), path.end());
-    file_ = std::fopen(narrow.c_str(), "rb");
-    if (file_ && std::fseek(file_, 0, SEEK_END) == 0) {
-      const long end = std::ftell(file_);
-      size_ = end > 0 ? static_cast<uint64_t>(end) : 0;
-    }
-  }
-  ~CFileSource() override {
-    if (file_) {
-      std::fclose(file_);
-    }
-  }
-  CFileSource(const CFileSource&) = delete;
-  CFileSource& operator=(const CFileSource&) = delete;
-
-  bool IsOpen() const { return file_ != nullptr; }
-  uint64_t Size() const override { return size_; }
-  bool Read(uint64_t offset, size_t size, uint8_t* out) const override {
-    if (offset > size_ || size > size_ - offset) {
-      return false;
-    }
-    return std::fseek(file_, static_cast<long>(offset), SEEK_SET) == 0 &&
-           std::fread(out, 1, size, file_) == size;
-  }
-
- private:
-  std::FILE* file_ = nullptr;
-  uint64_t size_ = 0;
-};
-#endif
-
 bool Inflate(const std::vector<uint8_t>& packed, uint32_t size, std::vector<uint8_t>* out) {
-  out->assign(size, 0);
+  out->clear();
   z_stream stream = {};
   if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) {
     return false;
   }
   stream.next_in = const_cast<Bytef*>(packed.data());
   stream.avail_in = static_cast<uInt>(packed.size());
-  // One spare byte: output beyond the declared size means the size lies.
-  uint8_t spare = 0;
-  stream.next_out = size ? out->data() : &spare;
-  stream.avail_out = size ? size : 1;
-  int result = inflate(&stream, Z_FINISH);
-  if (result == Z_BUF_ERROR && size && stream.avail_out == 0) {
-    stream.next_out = &spare;
-    stream.avail_out = 1;
-    result = inflate(&stream, Z_FINISH);
+  // The output grows with what the data really unpacks to, up to the declared
+  // size and one spare byte: output beyond the declared size means the size
+  // lies. A forged size alone costs no memory.
+  const size_t limit = static_cast<size_t>(size) + 1;
+  int result = Z_OK;
+  while (result == Z_OK) {
+    const size_t done = static_cast<size_t>(stream.total_out);
+    if (done == out->size()) {
+      if (out->size() == limit) {
+        break;
+      }
+      out->resize(std::min(limit, std::max<size_t>(2 * out->size(), 64u << 10)));
+    }
+    stream.next_out = out->data() + done;
+    stream.avail_out = static_cast<uInt>(out->size() - done);
+    result = inflate(&stream, Z_NO_FLUSH);
   }
   const bool complete = result == Z_STREAM_END && stream.total_out == size;
   inflateEnd(&stream);
+  out->resize(complete ? size : 0);
   return complete;
 }
 
@@ -206,16 +131,6 @@ std::wstring ZipNameKey(const std::wstring& name) {
   return key;
 }
 
-bool CZipArchive::OpenFile(const std::wstring& path) {
-  auto file = std::make_unique<CFileSource>(path);
-  if (!file->IsOpen()) {
-    source_.reset();
-    entries_.clear();
-    return false;
-  }
-  return OpenSource(std::move(file));
-}
-
 bool CZipArchive::OpenMemory(std::vector<uint8_t> bytes) {
   return OpenSource(std::make_unique<CMemorySource>(std::move(bytes)));
 }
@@ -223,9 +138,11 @@ bool CZipArchive::OpenMemory(std::vector<uint8_t> bytes) {
 bool CZipArchive::OpenSource(std::unique_ptr<CSource> source) {
   source_ = std::move(source);
   entries_.clear();
+  index_.clear();
   if (!source_ || !ReadDirectory()) {
     source_.reset();
     entries_.clear();
+    index_.clear();
     return false;
   }
   return true;
@@ -299,7 +216,8 @@ bool CZipArchive::ReadDirectory() {
       continue;
     }
     entry.key = ZipNameKey(entry.name);
-    if (!Find(entry.name)) {
+    // The first of entries with the same name wins.
+    if (index_.emplace(entry.key, entries_.size()).second) {
       entries_.push_back(std::move(entry));
     }
   }
@@ -307,13 +225,8 @@ bool CZipArchive::ReadDirectory() {
 }
 
 const CZipArchive::CEntry* CZipArchive::Find(const std::wstring& name) const {
-  const std::wstring key = ZipNameKey(name);
-  for (const CEntry& entry : entries_) {
-    if (entry.key == key) {
-      return &entry;
-    }
-  }
-  return nullptr;
+  const auto found = index_.find(ZipNameKey(name));
+  return found == index_.end() ? nullptr : &entries_[found->second];
 }
 
 bool CZipArchive::Contains(const std::wstring& name) const { return Find(name) != nullptr; }

@@ -4,13 +4,15 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // Reads the entries of a zip archive held in a file or in a memory block:
 // stored and deflated entries, names matched without regard to case ("Images/a.png"
 // finds "images/a.png"). Every size and offset read from the archive is
 // checked against the archive's own bounds, so a damaged or hostile archive
-// fails cleanly. No Windows types: the parser also builds on its own.
+// fails cleanly. No Windows types: the parser also builds on its own
+// (OpenFile lives apart, in zip_archive_file.cpp).
 class CZipArchive {
  public:
   // The bytes of the archive, wherever they live.
@@ -61,6 +63,9 @@ class CZipArchive {
 
   std::unique_ptr<CSource> source_;
   std::vector<CEntry> entries_;
+  // Entry keys to their place in entries_: a directory of many entries is
+  // read in linear time.
+  std::unordered_map<std::wstring, size_t> index_;
   // Entry data must lie before the central directory.
   uint64_t data_limit_ = 0;
 };

@@ -96,6 +96,7 @@ TEST(ZipArchive, LyingSizesAndOffsetsAreRefused) {
   } cases[] = {
       {"deflated entry claims more bytes than it unpacks to", deflated + 24, 6000, true},
       {"deflated entry claims fewer bytes than it unpacks to", deflated + 24, 4000, true},
+      {"deflated entry claims nearly the entry limit", deflated + 24, 60u << 20, true},
       {"stored entry with packed and unpacked sizes apart", stored + 24, 10, true},
       {"packed data running into the directory", deflated + 20, 100000, true},
       {"a size beyond the entry limit", deflated + 24, 0x7FFFFFFF, true},
