@@ -51,11 +51,11 @@ void CheckValue(const std::wstring& text) {
     uint32_t again = 0;
     FUZZ_CHECK(ParseColor(written, &again) && again == argb);
   }
-  CImageSpec spec;
-  if (ParseImageSpec(text, &spec)) {
-    FUZZ_CHECK(!spec.file.empty());
-    FUZZ_CHECK(spec.fade >= 0 && spec.fade <= 255);
-    FUZZ_CHECK(text.find(spec.file) != std::wstring::npos);
+  CImageSpec look;
+  if (ParseImageSpec(text, &look)) {
+    FUZZ_CHECK(!look.file.empty());
+    FUZZ_CHECK(look.fade >= 0 && look.fade <= 255);
+    FUZZ_CHECK(text.find(look.file) != std::wstring::npos);
   }
 }
 

@@ -82,15 +82,15 @@ void CPaintManagerUI::CreateShadow() {
   if (!hwnd_ || !HasShadow() || shadow_) {
     return;
   }
-  skin_attr::CImageSpec spec;
-  if (!skin_attr::ParseImageSpec(shadow_image_, &spec)) {
+  skin_attr::CImageSpec look;
+  if (!skin_attr::ParseImageSpec(shadow_image_, &look)) {
     return;
   }
-  CSkinImage* image = GetImage(spec.file);
+  CSkinImage* image = GetImage(look.file);
   if (!image) {
     return;
   }
-  shadow_ = std::make_unique<CShadowWindow>(*image, spec, shadow_size_);
+  shadow_ = std::make_unique<CShadowWindow>(*image, look, shadow_size_);
   if (!shadow_->Attach(hwnd_)) {
     shadow_.reset();
   }

@@ -6,9 +6,9 @@
 #include "toolkit/skin_image.h"
 #include "toolkit/ui_render.h"
 
-CShadowWindow::CShadowWindow(const CSkinImage& image, const skin_attr::CImageSpec& spec,
+CShadowWindow::CShadowWindow(const CSkinImage& image, const skin_attr::CImageSpec& look,
                              const RECT& size)
-    : image_(image), spec_(spec), size_(size) {}
+    : image_(image), spec_(look), size_(size) {}
 
 bool CShadowWindow::Attach(HWND host) {
   host_ = host;

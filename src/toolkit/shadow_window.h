@@ -10,7 +10,7 @@ class CSkinImage;
 // a nine-grid. It takes no input and never becomes active.
 class CShadowWindow : public CWindowWnd {
  public:
-  CShadowWindow(const CSkinImage& image, const skin_attr::CImageSpec& spec, const RECT& size);
+  CShadowWindow(const CSkinImage& image, const skin_attr::CImageSpec& look, const RECT& size);
 
   // Creates the window for host (owned by the host's owner, so that it can
   // sit below the host).

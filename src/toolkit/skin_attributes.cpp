@@ -150,11 +150,11 @@ bool ParseColor(const std::wstring& text, uint32_t* argb) {
   return true;
 }
 
-bool ParseImageSpec(const std::wstring& text, CImageSpec* spec) {
-  *spec = CImageSpec();
+bool ParseImageSpec(const std::wstring& text, CImageSpec* look) {
+  *look = CImageSpec();
   const std::wstring whole = Trim(text);
   if (whole.find(L'=') == std::wstring::npos) {
-    spec->file = whole;
+    look->file = whole;
     return !whole.empty();
   }
   size_t at = 0;
@@ -180,30 +180,30 @@ bool ParseImageSpec(const std::wstring& text, CImageSpec* spec) {
     at = close + 1;
     bool ok = true;
     if (SameName(key, L"file") || SameName(key, L"res")) {
-      spec->file = Trim(value);
+      look->file = Trim(value);
     } else if (SameName(key, L"source")) {
-      ok = ParseBox(value, &spec->source);
-      spec->has_source = true;
+      ok = ParseBox(value, &look->source);
+      look->has_source = true;
     } else if (SameName(key, L"dest")) {
-      ok = ParseBox(value, &spec->dest);
-      spec->has_dest = true;
+      ok = ParseBox(value, &look->dest);
+      look->has_dest = true;
     } else if (SameName(key, L"corner")) {
-      ok = ParseBox(value, &spec->corner);
+      ok = ParseBox(value, &look->corner);
     } else if (SameName(key, L"fade")) {
-      ok = ParseInt(value, &spec->fade) && spec->fade >= 0 && spec->fade <= 255;
+      ok = ParseInt(value, &look->fade) && look->fade >= 0 && look->fade <= 255;
     } else if (SameName(key, L"hole")) {
-      ok = ParseBool(value, &spec->hole);
+      ok = ParseBool(value, &look->hole);
     } else if (SameName(key, L"xtiled")) {
-      ok = ParseBool(value, &spec->xtiled);
+      ok = ParseBool(value, &look->xtiled);
     } else if (SameName(key, L"ytiled")) {
-      ok = ParseBool(value, &spec->ytiled);
+      ok = ParseBool(value, &look->ytiled);
     }
     // Other keys belong to other toolkits' syntax and are ignored.
     if (!ok) {
       return false;
     }
   }
-  return !spec->file.empty();
+  return !look->file.empty();
 }
 
 }  // namespace skin_attr

@@ -42,7 +42,7 @@ bool ParseInt(const std::wstring& text, int* value);
 bool ParseBool(const std::wstring& text, bool* value);
 // "#AARRGGBB", "#RRGGBB" (opaque) or "0xAARRGGBB"; the result is ARGB.
 bool ParseColor(const std::wstring& text, uint32_t* argb);
-bool ParseImageSpec(const std::wstring& text, CImageSpec* spec);
+bool ParseImageSpec(const std::wstring& text, CImageSpec* look);
 
 // Case-insensitive comparison of ASCII names.
 bool SameName(const std::wstring& a, const wchar_t* b);

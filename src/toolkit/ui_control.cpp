@@ -13,7 +13,7 @@ RECT ToRect(const skin_attr::CBox& box) { return {box.left, box.top, box.right, 
 
 void CImageAttribute::Set(const std::wstring& value) {
   text = value;
-  valid = !value.empty() && skin_attr::ParseImageSpec(value, &spec);
+  valid = !value.empty() && skin_attr::ParseImageSpec(value, &look);
 }
 
 CControlUI::CControlUI() = default;
@@ -340,11 +340,11 @@ bool CControlUI::DrawImage(HDC dc, const CImageAttribute& image, const RECT& rec
   if (image.IsEmpty() || !manager_) {
     return false;
   }
-  CSkinImage* picture = manager_->GetImage(image.spec.file);
+  CSkinImage* picture = manager_->GetImage(image.look.file);
   if (!picture) {
     return false;
   }
-  ui_render::DrawImage(dc, *picture, rect, paint_rect_, image.spec);
+  ui_render::DrawImage(dc, *picture, rect, paint_rect_, image.look);
   return true;
 }
 

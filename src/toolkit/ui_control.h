@@ -14,7 +14,7 @@ class CPaintManagerUI;
 // A picture attribute as written in the skin, parsed once.
 struct CImageAttribute {
   std::wstring text;
-  skin_attr::CImageSpec spec;
+  skin_attr::CImageSpec look;
   bool valid = false;
 
   void Set(const std::wstring& value);

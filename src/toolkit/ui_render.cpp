@@ -206,10 +206,10 @@ void BlendPixels(HDC dc, int x, int y, int width, int height, const uint32_t* pi
 }
 
 void DrawImage(HDC dc, const CSkinImage& image, const RECT& item, const RECT& paint,
-               const skin_attr::CImageSpec& spec) {
+               const skin_attr::CImageSpec& look) {
   RECT source = {0, 0, image.width(), image.height()};
-  const skin_attr::CBox& s = spec.source;
-  if (spec.has_source && (s.left || s.top || s.right || s.bottom)) {
+  const skin_attr::CBox& s = look.source;
+  if (look.has_source && (s.left || s.top || s.right || s.bottom)) {
     source = {std::max(0, s.left), std::max(0, s.top), std::min(image.width(), s.right),
               std::min(image.height(), s.bottom)};
   }
@@ -217,8 +217,8 @@ void DrawImage(HDC dc, const CSkinImage& image, const RECT& item, const RECT& pa
     return;
   }
   RECT dest = item;
-  const skin_attr::CBox& d = spec.dest;
-  if (spec.has_dest && (d.left || d.top || d.right || d.bottom)) {
+  const skin_attr::CBox& d = look.dest;
+  if (look.has_dest && (d.left || d.top || d.right || d.bottom)) {
     const RECT wanted = {item.left + d.left, item.top + d.top, item.left + d.right,
                          item.top + d.bottom};
     if (!IntersectRect(&dest, &wanted, &item)) {
@@ -229,13 +229,13 @@ void DrawImage(HDC dc, const CSkinImage& image, const RECT& item, const RECT& pa
   if (!IntersectRect(&visible, &dest, &paint)) {
     return;
   }
-  const BYTE alpha = static_cast<BYTE>(spec.fade);
+  const BYTE alpha = static_cast<BYTE>(look.fade);
   CMemoryDC memory(dc);
   CSelectObject select(memory, image.bitmap());
 
-  if (spec.xtiled || spec.ytiled) {
-    const int tile_w = spec.xtiled ? source.right - source.left : dest.right - dest.left;
-    const int tile_h = spec.ytiled ? source.bottom - source.top : dest.bottom - dest.top;
+  if (look.xtiled || look.ytiled) {
+    const int tile_w = look.xtiled ? source.right - source.left : dest.right - dest.left;
+    const int tile_h = look.ytiled ? source.bottom - source.top : dest.bottom - dest.top;
     const int saved = SaveDC(dc);
     IntersectClipRect(dc, visible.left, visible.top, visible.right, visible.bottom);
     for (int y = dest.top; y < dest.bottom; y += tile_h) {
@@ -247,7 +247,7 @@ void DrawImage(HDC dc, const CSkinImage& image, const RECT& item, const RECT& pa
     return;
   }
 
-  const skin_attr::CBox& c = spec.corner;
+  const skin_attr::CBox& c = look.corner;
   if (!(c.left || c.top || c.right || c.bottom)) {
     Blend(dc, dest, memory, source, alpha);
     return;
@@ -260,7 +260,7 @@ void DrawImage(HDC dc, const CSkinImage& image, const RECT& item, const RECT& pa
   const int dy[4] = {dest.top, dest.top + c.top, dest.bottom - c.bottom, dest.bottom};
   for (int row = 0; row < 3; ++row) {
     for (int column = 0; column < 3; ++column) {
-      if (spec.hole && row == 1 && column == 1) {
+      if (look.hole && row == 1 && column == 1) {
         continue;
       }
       Blend(dc, {dx[column], dy[row], dx[column + 1], dy[row + 1]}, memory,

@@ -30,10 +30,10 @@ void DrawText(HDC dc, const RECT& rect, const std::wstring& text, HFONT font, ui
 // The size text needs; width limits the width for word-wrapped styles.
 SIZE MeasureText(HDC dc, const std::wstring& text, HFONT font, UINT style, int width);
 
-// Draws image as spec says into item (the control's rectangle), limited to
+// Draws image as look says into item (the control's rectangle), limited to
 // paint. Source rectangles are clamped to the picture.
 void DrawImage(HDC dc, const CSkinImage& image, const RECT& item, const RECT& paint,
-               const skin_attr::CImageSpec& spec);
+               const skin_attr::CImageSpec& look);
 
 // Blends premultiplied BGRA pixels (width by height, top row first) onto
 // dest at constant alpha 255.

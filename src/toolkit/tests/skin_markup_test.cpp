@@ -102,26 +102,26 @@ TEST(SkinAttributes, ValueForms) {
 
 TEST(SkinAttributes, PictureSyntax) {
   using namespace skin_attr;
-  CImageSpec spec;
-  ASSERT_TRUE(ParseImageSpec(L"images/bg_msg.png", &spec));
-  EXPECT_EQ(spec.file, L"images/bg_msg.png");
-  EXPECT_FALSE(spec.has_source);
+  CImageSpec look;
+  ASSERT_TRUE(ParseImageSpec(L"images/bg_msg.png", &look));
+  EXPECT_EQ(look.file, L"images/bg_msg.png");
+  EXPECT_FALSE(look.has_source);
   ASSERT_TRUE(ParseImageSpec(
       L"file='images/icon.png' source='20,0,40,20' dest='12,8,32,28' corner='1,2,3,4' fade='128'",
-      &spec));
-  EXPECT_EQ(spec.file, L"images/icon.png");
-  EXPECT_TRUE(spec.has_source);
-  EXPECT_EQ(spec.source.left, 20);
-  EXPECT_EQ(spec.source.right, 40);
-  EXPECT_TRUE(spec.has_dest);
-  EXPECT_EQ(spec.dest.top, 8);
-  EXPECT_EQ(spec.corner.bottom, 4);
-  EXPECT_EQ(spec.fade, 128);
-  ASSERT_TRUE(ParseImageSpec(L"file=\"a.png\" hole='true'", &spec));
-  EXPECT_TRUE(spec.hole);
+      &look));
+  EXPECT_EQ(look.file, L"images/icon.png");
+  EXPECT_TRUE(look.has_source);
+  EXPECT_EQ(look.source.left, 20);
+  EXPECT_EQ(look.source.right, 40);
+  EXPECT_TRUE(look.has_dest);
+  EXPECT_EQ(look.dest.top, 8);
+  EXPECT_EQ(look.corner.bottom, 4);
+  EXPECT_EQ(look.fade, 128);
+  ASSERT_TRUE(ParseImageSpec(L"file=\"a.png\" hole='true'", &look));
+  EXPECT_TRUE(look.hole);
   for (const wchar_t* bad : {L"", L"file='a.png", L"file=a.png", L"source='0,0,1,1'",
                              L"file='a.png' source='x'", L"file='a.png' fade='300'"}) {
-    EXPECT_FALSE(ParseImageSpec(bad, &spec)) << bad;
+    EXPECT_FALSE(ParseImageSpec(bad, &look)) << bad;
   }
 }
 
