@@ -9,10 +9,12 @@
 #include "app/ipc/channel_names.h"
 #include "app/ipc/ipc_message_mgr.h"
 #include "app/orvane_app.h"
+#include "app/start_decision.h"
 #include "config/app_config.h"
 #include "folder/folder_scan.h"
 #include "image/image_document.h"
 #include "image/image_format.h"
+#include "integration/companion_entry_points.h"
 #include "integration/companion_lib_wrapper.h"
 #include "integration/stat_reporter.h"
 #include "log/my_log.h"
@@ -213,6 +215,27 @@ void COrvaneDlg::OnClose() {
   }
 }
 
+void COrvaneDlg::ApplyDefaultViewer(int value) {
+  CAppConfig* config = CAppConfig::GetInstance();
+  config->user_set_default_viewer = value;
+  config->Save();
+  if (value == 1) {
+    const CAssocFunction set_default = LoadAssocFunction("SetDefaultImageViewer");
+    if (auto call = set_default.get<SetDefaultImageViewerFn>()) {
+      call(0);
+    }
+  } else {
+    const CAssocFunction uninstall = LoadAssocFunction("UnInstall");
+    if (auto call = uninstall.get<UnInstallFn>()) {
+      call(static_cast<int>(0x80000001));
+    }
+  }
+  IPC::Message message = CIPCMessageMgr::TrayMessage(IPC::kTrayAssociation);
+  message.WriteString("open");
+  message.WriteInt(value);
+  CIPCMessageMgr::GetInstance()->Send(message);
+}
+
 void COrvaneDlg::OnQuickIndexChanged(LPARAM state) {
   CCompanionLibWrapper::GetInstance()->SetQuickIndexState(static_cast<int>(state));
   IPC::Message message = CIPCMessageMgr::TrayMessage(IPC::kTrayQuickIndex);
@@ -362,6 +385,15 @@ void COrvaneDlg::RunCommand(UINT id) {
       CAppConfig* config = CAppConfig::GetInstance();
       config->mouse_wheel_action = id == ID_WHEEL_PAGE ? 0 : 1;
       config->show_wheel_favorite = 0;
+      break;
+    }
+    case ID_MAIN_MENU:
+      menu_bar_.OpenMenu();
+      break;
+    case ID_TOGGLE_DEFAULT_VIEWER: {
+      CAppConfig* config = CAppConfig::GetInstance();
+      config->set_default_viewer = config->set_default_viewer != 0 ? 0 : 1;
+      ApplyDefaultViewer(config->set_default_viewer);
       break;
     }
     case ID_TOOLBAR_TOP:

@@ -76,6 +76,8 @@ class COrvaneDlg : public CDialog, public IChannelListener2, public IConvertForm
  private:
   // Messages.
   void RunCommand(UINT id);
+  // Makes the viewer the default one (1) or not (0) and tells the tray program.
+  void ApplyDefaultViewer(int value);
   LRESULT OnCopyData(const COPYDATASTRUCT* data);
   void OnDropFiles(HDROP drop);
   void OnGetMinMaxInfo(MINMAXINFO* info);

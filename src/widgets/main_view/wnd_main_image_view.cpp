@@ -348,10 +348,26 @@ LRESULT WndMainImageView::WindowProc(UINT message, WPARAM wparam, LPARAM lparam)
       OnMouseWheel(wparam, lparam);
       return 0;
     case kMenuResult:
+      if (!context_menu) {
+        return 0;
+      }
       if (static_cast<int>(wparam) != -1) {
         PostMessageW(MainWindow(), WM_COMMAND, LOWORD(wparam), 0);
       }
+      CloseContextMenu();
       return 0;
+    case WM_CONTEXTMENU: {
+      POINT at = {GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+      if (at.x == -1 && at.y == -1) {
+        // From the keyboard (Shift+F10 or the menu key): the view's centre.
+        RECT client = {};
+        ::GetClientRect(hwnd_, &client);
+        at = {(client.left + client.right) / 2, (client.top + client.bottom) / 2};
+        ::ClientToScreen(hwnd_, &at);
+      }
+      OpenContextMenu(at);
+      return 0;
+    }
     case view_render::UM_FIT_BITMAP_ARRIVED:
       OnFitBitmapArrived(wparam);
       return 0;
@@ -359,10 +375,33 @@ LRESULT WndMainImageView::WindowProc(UINT message, WPARAM wparam, LPARAM lparam)
       OnFolderListReady();
       return 0;
     case WM_DESTROY:
+      CloseContextMenu();
       view.reset();
       break;
     default:
       break;
   }
   return CWidgetWindow::WindowProc(message, wparam, lparam);
+}
+
+void WndMainImageView::CloseContextMenu() {
+  std::unique_ptr<CContextMenu> menu = std::move(context_menu);
+  if (menu && ::IsWindow(menu->GetHWND())) {
+    ::DestroyWindow(menu->GetHWND());
+  }
+}
+
+void WndMainImageView::OpenContextMenu(POINT at) {
+  CloseContextMenu();
+  CContextMenu::State state;
+  const CImageDocument* document = CImageDocument::Instance();
+  const std::wstring& path = document->GetPath();
+  state.loaded = document->GetLoader() != nullptr;
+  state.file_exists = !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  // The actual-size flag of the toolbar toggle starts at 1 ("show 1:1").
+  state.actual_size = true;
+  context_menu = std::make_unique<CContextMenu>(hwnd_, state);
+  if (!context_menu->Open(MainWindow(), at)) {
+    context_menu.reset();
+  }
 }

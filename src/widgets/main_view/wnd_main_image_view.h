@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "popup_dialog/context_menu.h"
 #include "view_render/view_render.h"
 #include "widgets/main_view/document_view.h"
 #include "widgets/widget_window.h"
@@ -31,8 +32,11 @@ class WndMainImageView : public CWidgetWindow {
   void ShowSavingTip();
   void HideSavingTip();
   void RemoveTransientItems();
-  // The context menu arrives with the skinned menus; nothing to close yet.
-  void CloseContextMenu() {}
+  // Closes the open context menu, if any, without a command.
+  void CloseContextMenu();
+  // Opens the context menu at a screen point, replacing an open one.
+  void OpenContextMenu(POINT at);
+  CContextMenu* context_menu_window() const { return context_menu.get(); }
 
   void DrawBackground(HDC dc, const RECT& paint_rect) override;
   void OnLButtonDown(int x, int y) override;
@@ -59,6 +63,7 @@ class WndMainImageView : public CWidgetWindow {
   HWND MainWindow() const { return GetParent(hwnd_); }
 
   std::unique_ptr<view_render::CViewRender> view;
+  std::unique_ptr<CContextMenu> context_menu;
   CDocumentView document_;
   CDocumentPreloadCache preload_;
 };
