@@ -93,7 +93,11 @@ void CContextMenu::InitWindow() {
     if (!label) {
       continue;
     }
-    label->SetEnabled(enabled);
+    // The icon label and the text beside it both look disabled.
+    auto* row = dynamic_cast<CContainerUI*>(item);
+    for (int j = 0; row && j < row->GetCount(); ++j) {
+      row->GetItemAt(j)->SetEnabled(enabled);
+    }
     if (i == kActualSizeItem) {
       label->SetText(state_.actual_size ? L"1:1显示图片" : L"缩小以适应窗口");
     } else if (kIconX[i] != 0) {
