@@ -35,10 +35,14 @@ TEST(MainMenuPlacement, BelowTheButtonFlippedAboveNearTheBottomClampedToTheWorkA
     RECT expected;
   };
   const Case cases[] = {
-      {"below the button, room for the submenu on the left", {400, 0, 438, 30}, {0, 0, 1024, 768},
+      {"below the button, room for the submenu on the left",
+       {400, 0, 438, 30},
+       {0, 0, 1024, 768},
        {256, 30, 494, 290}},
       {"near the right edge", {900, 0, 938, 30}, {0, 0, 1024, 768}, {642, 30, 880, 290}},
-      {"flipped above near the bottom", {400, 600, 438, 630}, {0, 0, 1024, 768},
+      {"flipped above near the bottom",
+       {400, 600, 438, 630},
+       {0, 0, 1024, 768},
        {256, 478, 494, 738}},
       {"left of the work area", {50, 200, 88, 230}, {100, 0, 1024, 768}, {-44, 230, 144, 490}},
       {"above the work area", {400, 50, 438, 80}, {0, 100, 1024, 768}, {256, 130, 494, 340}},
