@@ -339,6 +339,29 @@ TEST_F(KeyFrameTest, LargePictureZoomsFromTheFitBitmapUntilItsKeyFramesArrive) {
   EXPECT_EQ(1.0f, renderer.last_drawn_ratio()) << "refreshed from the full frame";
 }
 
+TEST_F(KeyFrameTest, EveryKeyFrameArrivesWhenTheDocumentWaitsForItsTasks) {
+  // Copy, save, print and wallpaper wait for the document's tasks while the
+  // key frames are being built; the queue's window is replaced meanwhile.
+  CTestDocument document(MakeSolidPicture(1600, 1600, kRed).Get());
+  auto view = CViewRender::Create(document, nullptr, host_.hwnd, 200, 200, nullptr);
+  CPreRenderKeyFrame& renderer = RendererOf(*view);
+  ASSERT_TRUE(PumpUntil([&] { return renderer.fit_final() && !document.HasWork(); }));
+  ASSERT_EQ(0.125f, view->fit_ratio());
+
+  ASSERT_TRUE(view->ZoomTo(0.9f, 100, 100));
+  ASSERT_TRUE(document.HasWork());
+  document.GetQueue().WaitAll();
+  ASSERT_TRUE(PumpUntil([&] { return !document.HasWork(); }));
+
+  ASSERT_NE(nullptr, renderer.frame_2x());
+  ASSERT_NE(nullptr, renderer.frame_4x());
+  ASSERT_NE(nullptr, renderer.frame_full());
+  EXPECT_EQ(0.25f, renderer.frame_2x()->ratio());
+  EXPECT_EQ(0.5f, renderer.frame_4x()->ratio());
+  EXPECT_EQ(1600, PixelSize(renderer.frame_full()).cx);
+  EXPECT_EQ(1.0f, renderer.last_drawn_ratio()) << "drawn from the full frame, not blurred";
+}
+
 TEST_F(KeyFrameTest, FullFrameTooLargeForDirect2DFallsBackToGdiplus) {
   ComPtr<ID2D1DCRenderTarget> probe = CreateZoomRenderTarget(false);
   ASSERT_TRUE(probe);
