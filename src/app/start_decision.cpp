@@ -92,6 +92,26 @@ void Uninstall() {
   DeleteDataFolder();
 }
 
+// The picture of this start as a full path: the running viewer that takes
+// it over works in a folder of its own.
+std::wstring AbsoluteImagePath(const CCommandLine& command_line) {
+  const std::wstring path = command_line.GetImagePath();
+  if (path.empty()) {
+    return path;
+  }
+  const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) {
+    return path;
+  }
+  std::wstring full(size, L'\0');
+  const DWORD length = GetFullPathNameW(path.c_str(), size, &full[0], nullptr);
+  if (length == 0 || length >= size) {
+    return path;
+  }
+  full.resize(length);
+  return full;
+}
+
 // True when a running viewer took the text.
 bool HandOverTo(const wchar_t* receiver_name, const std::wstring& text) {
   HWND receiver = FindHandOverReceiver(receiver_name);
@@ -166,15 +186,15 @@ bool DispatchStartArguments() {
       HandOverTo(kAlwaysWindowName, command_line->GetRawCommandLine())) {
     return false;
   }
-  if (CAppConfig::GetInstance()->only_one_instance &&
-      HandOverTo(kInstanceWindowName, command_line->GetImagePath())) {
+  const std::wstring image_path = AbsoluteImagePath(*command_line);
+  if (CAppConfig::GetInstance()->only_one_instance && HandOverTo(kInstanceWindowName, image_path)) {
     return false;
   }
   // An idle viewer (one that shows no picture) takes the request even when
   // only_one_instance is off.
   for (HWND main_window : FindMainWindows()) {
     if (WindowText(main_window) == kIdleMainWindowText &&
-        SendHandOverRecord(main_window, command_line->GetImagePath()) != 0) {
+        SendHandOverRecord(main_window, image_path) != 0) {
       return false;
     }
   }
