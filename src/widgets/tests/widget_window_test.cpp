@@ -202,6 +202,51 @@ TEST_F(WidgetWindowTest, LosingTheCaptureEndsTheLoopWithoutAClick) {
   DestroyWindow(other);
 }
 
+// A window whose handler of kTakeCapture posts kMarker to itself and then
+// takes the capture: the marker is the next message the capture loop fetches.
+constexpr UINT kTakeCapture = WM_APP + 11;
+constexpr UINT kMarker = WM_APP + 12;
+int g_markers = 0;
+
+LRESULT CALLBACK CaptureThiefProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == kTakeCapture) {
+    PostMessageW(hwnd, kMarker, 0, 0);
+    SetCapture(hwnd);
+    return 0;
+  }
+  if (message == kMarker) {
+    ++g_markers;
+    return 0;
+  }
+  return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+TEST_F(WidgetWindowTest, TheMessageFetchedAsTheCaptureGoesIsStillDelivered) {
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = CaptureThiefProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"widget_test_thief";
+  RegisterClassW(&wc);
+  HWND thief = CreateWindowW(L"widget_test_thief", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                             wc.hInstance, nullptr);
+  g_markers = 0;
+  PostMessageW(thief, kTakeCapture, 0, 0);
+  SendMessageW(widget_, WM_LBUTTONDOWN, MK_LBUTTON, Point(12, 12));
+  EXPECT_EQ(1, g_markers) << "delivered by the capture loop itself";
+  EXPECT_TRUE(widget_.clicks.empty());
+  ReleaseCapture();
+  DestroyWindow(thief);
+
+  // A quit that arrives while the button is held still ends the caller's loop.
+  PostQuitMessage(3);
+  SendMessageW(widget_, WM_LBUTTONDOWN, MK_LBUTTON, Point(12, 12));
+  MSG msg = {};
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(3u, msg.wParam);
+  EXPECT_NE(GetCapture(), widget_.GetSafeHwnd());
+  ReleaseCapture();
+}
+
 TEST_F(WidgetWindowTest, DoubleClickActsAsASecondPress) {
   PostMessageW(widget_, WM_LBUTTONUP, 0, Point(30, 30));
   SendMessageW(widget_, WM_LBUTTONDBLCLK, MK_LBUTTON, Point(30, 30));
