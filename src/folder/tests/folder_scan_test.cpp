@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "folder/current_folder_image.h"
 #include "folder/explorer_view_order.h"
 #include "folder/tests/folder_test_support.h"
 #include "support/test_paths.h"
@@ -65,6 +66,36 @@ TEST(FolderScan, NoExplorerWindowGivesNoOrder) {
   names = {L"stale"};
   EXPECT_FALSE(ReadExplorerViewOrder(folder.path(), abort, &names));
   EXPECT_TRUE(names.empty());
+}
+
+TEST(FolderScan, AnExplorerWindowShowsTheFolderOfTheCurrentPicture) {
+  // The folder the list keeps for a picture, beside the folder a window
+  // reports for its view.
+  const struct {
+    const wchar_t* picture;
+    const wchar_t* view_folder;
+    bool same;
+  } cases[] = {
+      {L"C:\\x.jpg", L"C:\\", true},
+      {L"C:\\x.jpg", L"c:\\", true},
+      {L"C:\\x.jpg", L"D:\\", false},
+      {L"C:\\Lumora test pictures\\x.jpg", L"c:\\LUMORA TEST PICTURES", true},
+      {L"C:\\Lumora test pictures\\x.jpg", L"C:\\Lumora test pictures\\", true},
+      {L"C:\\Lumora test pictures\\x.jpg", L"C:\\Lumora test pictures\\2020\\..", true},
+      {L"C:\\Lumora test pictures\\x.jpg", L"C:\\Lumora test pictures 2", false},
+      {L"C:\\Lumora test pictures\\x.jpg", L"C:\\", false},
+      {L"C:\\x.jpg", L"", false},
+  };
+  FCAutoInitializeCOM com;
+  for (const auto& c : cases) {
+    const std::wstring picture = c.picture;
+    const std::wstring view_folder = c.view_folder;
+    SCOPED_TRACE(testing::Message() << std::string(picture.begin(), picture.end()) << " in "
+                                    << std::string(view_folder.begin(), view_folder.end()));
+    CCurrentFolderImage list;
+    list.SetCurrent(nullptr, picture);
+    EXPECT_EQ(c.same, IsSameFolder(view_folder, list.folder()));
+  }
 }
 
 TEST(FolderScan, AbortedScanFindsNoCurrentPicture) {
