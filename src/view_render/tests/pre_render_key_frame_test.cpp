@@ -362,6 +362,60 @@ TEST_F(KeyFrameTest, EveryKeyFrameArrivesWhenTheDocumentWaitsForItsTasks) {
   EXPECT_EQ(1.0f, renderer.last_drawn_ratio()) << "drawn from the full frame, not blurred";
 }
 
+// Holds the document's queue until released, so that the next task waits.
+class CGateTask : public CAsyncTask {
+ public:
+  CGateTask() : open_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+  ~CGateTask() override { CloseHandle(open_); }
+  void Run() override { WaitForSingleObject(open_, 20000); }
+  void Open() { SetEvent(open_); }
+
+ private:
+  HANDLE open_;
+};
+
+// The colour of a bitmap's pixel, as 0xRRGGBB.
+uint32_t BitmapPixel(HBITMAP bitmap, int x, int y) {
+  CMemoryDC dc(nullptr);
+  CSelectObject select(dc, bitmap);
+  return PixelAt(dc, x, y);
+}
+
+TEST_F(KeyFrameTest, ABackgroundRenderKeepsTheSettingsItWasRequestedWith) {
+  config_.SetCanvas(RGB(200, 10, 90));
+  // Left half transparent (the canvas shows), right half grey.
+  CTestDocument document(MakePicture(1400, 1200, [](UINT x, UINT) {
+                           return x < 700 ? 0x00000000u : 0xFF404040u;
+                         }).Get());
+  auto gate = std::make_shared<CGateTask>();
+  document.GetQueue().Submit(gate);
+  auto view = CViewRender::Create(document, nullptr, host_.hwnd, 350, 300, nullptr);
+  CPreRenderKeyFrame& renderer = RendererOf(*view);
+
+  // The user switches the enhancement on and picks another canvas colour
+  // while the fit bitmap waits for its turn.
+  config_->current_effect = 1;
+  config_.SetCanvas(RGB(10, 200, 10));
+  gate->Open();
+  ASSERT_TRUE(PumpUntil([&] { return renderer.fit_final(); }));
+  HBITMAP fit = view->GetFitBitmap(true);
+  ASSERT_NE(nullptr, fit);
+  EXPECT_EQ(0xC80A5Au, BitmapPixel(fit, 40, 150)) << "the canvas of the request";
+  EXPECT_TRUE(Near(0x404040, BitmapPixel(fit, 300, 150))) << "not enhanced";
+
+  // The key frames the first zoom asks for, likewise.
+  config_->current_effect = 0;
+  auto zoom_gate = std::make_shared<CGateTask>();
+  document.GetQueue().Submit(zoom_gate);
+  ASSERT_TRUE(view->ZoomTo(1.0f, 175, 150));
+  config_->current_effect = 1;
+  zoom_gate->Open();
+  ASSERT_TRUE(PumpUntil([&] { return renderer.frame_full() != nullptr; }));
+  EXPECT_EQ(1.0f, renderer.last_drawn_ratio());
+  EXPECT_TRUE(Near(0x404040, PixelAt(*view->buffer(), 340, 150)))
+      << std::hex << PixelAt(*view->buffer(), 340, 150);
+}
+
 TEST_F(KeyFrameTest, FullFrameTooLargeForDirect2DFallsBackToGdiplus) {
   ComPtr<ID2D1DCRenderTarget> probe = CreateZoomRenderTarget(false);
   ASSERT_TRUE(probe);
