@@ -93,7 +93,10 @@ class COrvaneDlg : public CDialog, public IChannelListener2 {
   void StartOrderlyClose();
   void ToggleAlwaysOnTop();
   void SetToolbarDock(int dock);
+  // A folder opens its first picture once the folder list has listed it.
   void OpenPath(const std::wstring& path);
+  void OpenPicture(const std::wstring& path);
+  void OnFolderPictureFound();
   void BringForward();
 
   void CreateTitleFonts();

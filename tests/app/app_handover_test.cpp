@@ -114,6 +114,16 @@ TEST_F(HandOver, ARelativePictureNameIsFoundFromTheFolderOfTheSecondStart) {
   }
 }
 
+TEST_F(HandOver, AFolderHandedOverOpensItsFirstPicture) {
+  LumoraProcess first;
+  StartViewer(first, L"", L"Lumora");
+  ExpectHandedOver(Quoted(pictures_.path()));
+  EXPECT_TRUE(WaitUntil([&] { return Contains(WindowCaption(first.main_window()), L"a.bmp"); }))
+      << WindowCaption(first.main_window());
+  EXPECT_TRUE(WaitUntil([&] { return Contains(WindowCaption(first.main_window()), L"[1/3]"); }))
+      << WindowCaption(first.main_window());
+}
+
 TEST_F(HandOver, SwitchesReachTheAlwaysWindowOfAViewerShowingAPicture) {
   LumoraProcess first;
   StartViewer(first, Quoted(Picture(L"a.bmp")), L"a.bmp");

@@ -120,21 +120,21 @@ TEST(FolderScan, AFolderOpensAsItsFirstPicture) {
   ASSERT_TRUE(CreateDirectoryW(folder.File(L"a.jpg").c_str(), nullptr));
   ScratchFolder empty(L"resolve-empty");
   FCAutoInitializeCOM com;
-  const struct {
-    const char* what;
-    std::wstring path;
-    std::wstring expected;
-  } cases[] = {
-      {"folder", folder.path(), folder.File(L"B2.jpg")},
-      {"folder with a closing separator", folder.path() + L"\\", folder.File(L"B2.jpg")},
-      {"folder without pictures", empty.path(), empty.path()},
-      {"picture", folder.File(L"b10.png"), folder.File(L"b10.png")},
-      {"missing", folder.File(L"gone"), folder.File(L"gone")},
-      {"nothing", L"", L""},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(c.expected, ResolveOpenPath(c.path)) << c.what;
-  }
+  std::atomic<int32_t> abort{0};
+  const CFolderScanResult found = ScanFolderForFirstPicture(folder.path(), abort);
+  EXPECT_EQ(Names({L"B2.jpg", L"b10.png"}), found.names);
+  EXPECT_EQ(0, found.current_index);
+  EXPECT_EQ(-1, ScanFolderForFirstPicture(empty.path(), abort).current_index);
+  abort = 1;
+  EXPECT_EQ(-1, ScanFolderForFirstPicture(folder.path(), abort).current_index);
+
+  EXPECT_TRUE(IsFolder(folder.path()));
+  EXPECT_TRUE(IsFolder(folder.path() + L"\\"));
+  EXPECT_FALSE(IsFolder(folder.File(L"b10.png")));
+  EXPECT_FALSE(IsFolder(folder.File(L"gone")));
+  EXPECT_FALSE(IsFolder(L""));
+  EXPECT_EQ(folder.path(), FullFolderPath(folder.path() + L"\\"));
+  EXPECT_EQ(L"C:", FullFolderPath(L"C:\\"));
 }
 
 }  // namespace
