@@ -171,9 +171,9 @@ TEST_F(DocumentTest, RotationWithoutSavingTurnsOnlyTheView) {
   EXPECT_EQ(ReadFileBytes(path), original);
 }
 
-// On both systems the platform here has neither the fast metadata encoder
-// nor the JPEG query writer, so the rotation is saved as turned pixels at
-// quality 95; where the in-place rewrite works only the tag changes.
+// Windows 8 and later rewrite the tag in place (the platform's fast metadata
+// encoder, or the program itself where the platform has none); earlier
+// systems save the rotation as turned pixels at quality 95.
 TEST_F(DocumentTest, RotatedJpegIsSavedBackWithItsExif) {
   const SystemCase systems[] = {{6, 1}, {10, 0}};
   for (const auto& system : systems) {
@@ -183,13 +183,15 @@ TEST_F(DocumentTest, RotatedJpegIsSavedBackWithItsExif) {
     config_->orientation_by_tag = 1;
     const std::wstring path = Copy(L"orientation_1.jpg", L"saved_turn.jpg");
     const std::wstring with_exif = Copy(L"exif_MM.jpg", L"saved_exif.jpg");
+    const std::string original = ReadFileBytes(path);
 
     document_.Open(path);
     document_.Rotate(true);
     const ExifOfFile exif(path);
     ASSERT_TRUE(exif.found);
-    if (exif.Orientation() == 6) {
-      ASSERT_EQ(system.major, 10u) << "only Windows 8 and later rewrite the tag in place";
+    if (system.major >= 8) {
+      EXPECT_EQ(exif.Orientation(), 6);
+      EXPECT_EQ(ReadFileBytes(path).size(), original.size()) << "only the tag changed";
       EXPECT_TRUE(saving_test::ShowsBlocksUpright(saving_test::DecodedPixels(path), 1));
     } else {
       EXPECT_EQ(exif.Orientation(), 1);
@@ -212,6 +214,14 @@ TEST_F(DocumentTest, RotatedJpegIsSavedBackWithItsExif) {
     EXPECT_EQ(kept.Text(CExifParser::kExif, 36867), "2023:07:14 09:26:53");
     document_.Close();
   }
+
+  // A file without a tag to rewrite is saved as turned pixels there too.
+  CWindowsVersion::OverrideForTesting(10, 0);
+  const std::wstring plain = Copy(L"blocks.jpg", L"plain_turn.jpg");
+  document_.Open(plain);
+  document_.Rotate(true);
+  EXPECT_TRUE(saving_test::ShowsBlocksUpright(saving_test::DecodedPixels(plain), 6));
+  EXPECT_EQ(document_.GetOrientedSize().cx, 24);
 }
 
 TEST_F(DocumentTest, RotatedPngIsSavedAsTurnedPixels) {

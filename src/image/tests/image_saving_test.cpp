@@ -475,17 +475,42 @@ TEST(MetadataCarrier, CarriesWhatTheCopyLacksAndNothingOfTheOldEncoding) {
 
 // ---- Orientation rewritten in place ----
 
-TEST_F(SavingTest, InPlaceOrientationRewriteChangesOnlyTheTagOrNothing) {
-  const std::wstring path = scratch_.File(L"in_place.jpg");
-  const std::string original = ReadFileBytes(Fixture(L"orientation_1.jpg"));
-  ASSERT_TRUE(WriteFileBytes(path, original));
-  ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
-  if (WriteOrientationInPlace(path, 6)) {
+TEST_F(SavingTest, InPlaceOrientationRewriteChangesOnlyTheTag) {
+  // Both byte orders: the platform here has no fast metadata encoder, so the
+  // program rewrites the tag's two bytes itself.
+  for (const wchar_t* fixture : {L"orientation_1.jpg", L"orientation_2.jpg"}) {
+    SCOPED_TRACE(std::string(fixture, fixture + wcslen(fixture)));
+    const std::wstring path = scratch_.File(L"in_place.jpg");
+    const std::string original = ReadFileBytes(Fixture(fixture));
+    ASSERT_TRUE(WriteFileBytes(path, original));
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(WriteOrientationInPlace(path, 6));
     EXPECT_EQ(ExifOfFile(path).Orientation(), 6);
-    EXPECT_TRUE(saving_test::ShowsBlocksUpright(saving_test::DecodedPixels(path), 1));
-  } else {
-    // A platform without the fast metadata encoder leaves the file alone.
-    EXPECT_EQ(ReadFileBytes(path), original);
+    const std::string rewritten = ReadFileBytes(path);
+    ASSERT_EQ(rewritten.size(), original.size());
+    size_t changed = 0;
+    for (size_t i = 0; i < original.size(); ++i) {
+      changed += original[i] != rewritten[i] ? 1 : 0;
+    }
+    EXPECT_EQ(changed, 1u) << "one byte of the tag's value";
+    EXPECT_TRUE(saving_test::ShowsBlocksUpright(saving_test::DecodedPixels(path), 1))
+        << "the stored pixels are untouched";
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+}
+
+TEST_F(SavingTest, InPlaceOrientationRewriteWithoutRoomForTheTagLeavesTheFileAlone) {
+  // No EXIF segment at all, and one without an orientation tag.
+  const std::string plain = ReadFileBytes(Fixture(L"blocks.jpg"));
+  std::vector<uint8_t> tagless(plain.begin(), plain.end());
+  ASSERT_TRUE(CJpegExifCarrier::InsertSegment(
+      &tagless,
+      exif_test::TiffBuilder(false).Ascii(exif_test::TiffBuilder::kPrimary, 271, "Maker").Build()));
+  for (const std::string& bytes : {plain, std::string(tagless.begin(), tagless.end())}) {
+    const std::wstring path = scratch_.File(L"no_room.jpg");
+    ASSERT_TRUE(WriteFileBytes(path, bytes));
+    EXPECT_FALSE(WriteOrientationInPlace(path, 6));
+    EXPECT_EQ(ReadFileBytes(path), bytes);
   }
   EXPECT_FALSE(WriteOrientationInPlace(scratch_.File(L"missing.jpg"), 6));
   EXPECT_FALSE(FileExists(scratch_.File(L"missing.jpg")));
