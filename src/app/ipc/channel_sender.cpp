@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "app/ipc/channel_log.h"
-#include "log/logger_impl.h"
 #include "app/ipc/channel_names.h"
+#include "log/logger_impl.h"
 
 CChannelSender::CChannelSender(std::wstring peer_name) : peer_name_(std::move(peer_name)) {}
 
