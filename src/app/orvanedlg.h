@@ -49,7 +49,6 @@ class COrvaneDlg : public CDialog, public IChannelListener2 {
   void ToggleFullScreen();
   bool IsFullScreen() const { return full_screen_ != 0; }
   bool IsClosing() const { return closing_; }
-  const RECT& region_rect() const { return region_rect_; }
 
   // Geometry of the children in a client area of width w and height h.
   static RECT ToolbarRect(int w, int h, bool docked_bottom);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <cwctype>
 #include <string>
@@ -14,6 +15,7 @@
 #include "app/start_decision.h"
 #include "config/app_config.h"
 #include "integration/companion_entry_points.h"
+#include "support/app_driver.h"
 #include "support/test_paths.h"
 #include "version.h"
 
@@ -294,12 +296,20 @@ TEST(StartDecision, OwnMainWindowsAreNotOthers) {
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.lpszClassName = kMainFrameClassName;
   RegisterClassW(&wc);
+  // A real viewer in another process is found; this one's own window is not.
+  test_support::LumoraProcess viewer;
+  ASSERT_TRUE(viewer.Start(L""));
+  ASSERT_NE(viewer.WaitForMainWindow(), nullptr);
   HWND own = CreateWindowExW(0, kMainFrameClassName, kIdleMainWindowText, WS_OVERLAPPED, 0, 0, 10,
                              10, nullptr, nullptr, wc.hInstance, nullptr);
   ASSERT_NE(own, nullptr);
-  for (HWND found : FindMainWindows()) {
-    EXPECT_NE(found, own);
-  }
+  const std::vector<HWND> found = FindMainWindows();
+  EXPECT_EQ(std::count(found.begin(), found.end(), viewer.main_window()), 1);
+  EXPECT_EQ(std::count(found.begin(), found.end(), own), 0);
+  const std::vector<HWND> first = FindMainWindows(true);
+  ASSERT_EQ(first.size(), 1u);
+  EXPECT_EQ(first.front(), found.front());
+  viewer.Close();
   DestroyWindow(own);
 }
 

@@ -177,14 +177,40 @@ TEST_F(WidgetWindowTest, ClickRequiresReleaseOverThePressedItem) {
   }
 }
 
+// Records whether an item is hot each time it is posted kProbe.
+constexpr UINT kProbe = WM_APP + 13;
+std::vector<bool> g_hot_seen;
+const CWidgetItem* g_probed = nullptr;
+
+LRESULT CALLBACK ProbeProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == kProbe) {
+    g_hot_seen.push_back(g_probed->IsHot());
+    return 0;
+  }
+  return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
 TEST_F(WidgetWindowTest, PressedItemIsHotOnlyWhileThePointerIsOverIt) {
-  // A move out of the item, then a message that reports the state back.
-  PostMessageW(widget_, WM_MOUSEMOVE, MK_LBUTTON, Point(150, 80));
-  PostMessageW(parent_, WM_NULL, 0, 0);
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = ProbeProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"widget_test_probe";
+  RegisterClassW(&wc);
+  HWND probe = CreateWindowW(wc.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                             wc.hInstance, nullptr);
+  g_probed = one_;
+  g_hot_seen.clear();
+  // While the button is held: out of the item, back over it, out again; the
+  // probe reads the item's state after each move, inside the capture loop.
+  for (const POINT& p : {POINT{150, 80}, POINT{30, 15}, POINT{150, 80}}) {
+    PostMessageW(widget_, WM_MOUSEMOVE, MK_LBUTTON, Point(p.x, p.y));
+    PostMessageW(probe, kProbe, 0, 0);
+  }
   PostMessageW(widget_, WM_LBUTTONUP, 0, Point(150, 80));
   SendMessageW(widget_, WM_LBUTTONDOWN, MK_LBUTTON, Point(12, 12));
-  EXPECT_FALSE(one_->IsHot());
+  EXPECT_EQ(g_hot_seen, (std::vector<bool>{false, true, false}));
   EXPECT_TRUE(widget_.clicks.empty());
+  DestroyWindow(probe);
 }
 
 TEST_F(WidgetWindowTest, LosingTheCaptureEndsTheLoopWithoutAClick) {
