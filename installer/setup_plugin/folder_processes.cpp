@@ -1,0 +1,157 @@
+#include "setup_plugin/folder_processes.h"
+
+#include <tlhelp32.h>
+
+#include <algorithm>
+
+#include "app/app_names.h"
+#include "resource_ids.h"
+
+namespace setup_plugin {
+
+namespace {
+
+constexpr DWORD kTerminateWaitMs = 5000;
+
+// A process handle, closed when the object goes away.
+class CProcessHandle {
+ public:
+  CProcessHandle(DWORD access, DWORD pid) : handle_(OpenProcess(access, FALSE, pid)) {}
+  ~CProcessHandle() {
+    if (handle_) {
+      CloseHandle(handle_);
+    }
+  }
+  CProcessHandle(const CProcessHandle&) = delete;
+  CProcessHandle& operator=(const CProcessHandle&) = delete;
+
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+std::wstring FullLongPath(const std::wstring& path) {
+  std::wstring full(32768, L'\0');
+  DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
+  if (length == 0 || length >= full.size()) {
+    return path;
+  }
+  full.resize(length);
+  std::wstring long_form(32768, L'\0');
+  length = GetLongPathNameW(full.c_str(), &long_form[0], static_cast<DWORD>(long_form.size()));
+  if (length == 0 || length >= long_form.size()) {
+    return full;
+  }
+  long_form.resize(length);
+  return long_form;
+}
+
+std::wstring ImagePath(DWORD pid) {
+  CProcessHandle process(PROCESS_QUERY_LIMITED_INFORMATION, pid);
+  if (!process.get()) {
+    return std::wstring();
+  }
+  std::wstring image(32768, L'\0');
+  DWORD length = static_cast<DWORD>(image.size());
+  if (!QueryFullProcessImageNameW(process.get(), 0, &image[0], &length)) {
+    return std::wstring();
+  }
+  image.resize(length);
+  return image;
+}
+
+bool Listed(const std::vector<DWORD>& pids, DWORD pid) {
+  return std::find(pids.begin(), pids.end(), pid) != pids.end();
+}
+
+struct CloseRequest {
+  const std::vector<DWORD>* pids;
+  std::vector<DWORD> asked;
+};
+
+BOOL CALLBACK AskViewerToClose(HWND hwnd, LPARAM lparam) {
+  auto* request = reinterpret_cast<CloseRequest*>(lparam);
+  wchar_t class_name[64] = {};
+  if (GetClassNameW(hwnd, class_name, 64) == 0 || wcscmp(class_name, kMainFrameClassName) != 0) {
+    return TRUE;
+  }
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (Listed(*request->pids, pid)) {
+    // The close button's command: the viewer saves its settings and ends.
+    PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDC_CLOSE_BUTTON, BN_CLICKED), 0);
+    request->asked.push_back(pid);
+  }
+  return TRUE;
+}
+
+void WaitForExit(const std::vector<DWORD>& pids, DWORD wait_ms) {
+  const ULONGLONG deadline = GetTickCount64() + wait_ms;
+  for (DWORD pid : pids) {
+    CProcessHandle process(SYNCHRONIZE, pid);
+    if (!process.get()) {
+      continue;
+    }
+    const ULONGLONG now = GetTickCount64();
+    WaitForSingleObject(process.get(), now < deadline ? static_cast<DWORD>(deadline - now) : 0);
+  }
+}
+
+}  // namespace
+
+CFolderProcesses::CFolderProcesses(const std::wstring& folder) : folder_(FullLongPath(folder)) {
+  while (!folder_.empty() && (folder_.back() == L'\\' || folder_.back() == L'/')) {
+    folder_.pop_back();
+  }
+  folder_.push_back(L'\\');
+}
+
+bool CFolderProcesses::Contains(const std::wstring& path) const {
+  if (folder_.size() < 2 || path.size() <= folder_.size()) {
+    return false;
+  }
+  return CompareStringOrdinal(path.c_str(), static_cast<int>(folder_.size()), folder_.c_str(),
+                              static_cast<int>(folder_.size()), TRUE) == CSTR_EQUAL;
+}
+
+std::vector<DWORD> CFolderProcesses::Running() const {
+  std::vector<DWORD> found;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) {
+    return found;
+  }
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);
+  const DWORD self = GetCurrentProcessId();
+  for (BOOL more = Process32FirstW(snapshot, &entry); more;
+       more = Process32NextW(snapshot, &entry)) {
+    if (entry.th32ProcessID != self && entry.th32ProcessID != 0 &&
+        Contains(ImagePath(entry.th32ProcessID))) {
+      found.push_back(entry.th32ProcessID);
+    }
+  }
+  CloseHandle(snapshot);
+  return found;
+}
+
+size_t CFolderProcesses::EndAll(DWORD close_wait_ms) const {
+  const std::vector<DWORD> running = Running();
+  if (running.empty()) {
+    return 0;
+  }
+  CloseRequest request = {&running, {}};
+  EnumWindows(AskViewerToClose, reinterpret_cast<LPARAM>(&request));
+  WaitForExit(request.asked, close_wait_ms);
+
+  // What is left (the tray program, a viewer that did not close) is ended.
+  for (DWORD pid : Running()) {
+    CProcessHandle process(PROCESS_TERMINATE | SYNCHRONIZE, pid);
+    if (process.get() && TerminateProcess(process.get(), 0)) {
+      WaitForSingleObject(process.get(), kTerminateWaitMs);
+    }
+  }
+  return Running().size();
+}
+
+}  // namespace setup_plugin
