@@ -3,8 +3,11 @@
 LangString StartLumora ${LANG_ENGLISH} "Start Lumora"
 LangString StartLumora ${LANG_SIMPCHINESE} "运行 Lumora"
 
-LangString CloseLumora ${LANG_ENGLISH} "Lumora is running. It will be closed so that Setup can continue."
-LangString CloseLumora ${LANG_SIMPCHINESE} "Lumora 正在运行，需要先关闭它才能继续。"
+LangString CloseForSetup ${LANG_ENGLISH} "Lumora is running. It will be closed so that Setup can continue."
+LangString CloseForSetup ${LANG_SIMPCHINESE} "Lumora 正在运行，需要先关闭它才能继续安装。"
+
+LangString CloseForRemoval ${LANG_ENGLISH} "Lumora is running. It will be closed so that it can be removed."
+LangString CloseForRemoval ${LANG_SIMPCHINESE} "Lumora 正在运行，需要先关闭它才能卸载。"
 
 LangString LumoraStillRuns ${LANG_ENGLISH} "Lumora could not be closed. Close it, then choose Retry."
 LangString LumoraStillRuns ${LANG_SIMPCHINESE} "无法关闭 Lumora。请先关闭它，然后点击“重试”。"

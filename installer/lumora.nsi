@@ -5,6 +5,7 @@
 ;   STAGE      the program folder to install
 ;   GENERATED  the folder of program_files.nsh, written from STAGE
 ;   PLUGINS    the folder of LumoraSetup.dll, built for ARCH
+;   WIZARD_BITMAP  the picture of the welcome and finish pages (164 x 314)
 ;   OUTFILE    the installer to write
 ;   VERSION    optional: the version this installer claims; without it, the
 ;              version resource of STAGE's Lumora.exe
@@ -38,13 +39,13 @@ SetCompressor /SOLID lzma
 InstallDir "$LOCALAPPDATA\Programs\Lumora"
 InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 
-; The folder of an earlier installation ("" when there is none) and whether
-; this run updates it.
+; The folder of an earlier installation, and whether this run updates it.
 Var PreviousFolder
 Var Updating
 
 !define MUI_ICON "${__FILEDIR__}/../resources/lumora.ico"
 !define MUI_UNICON "${__FILEDIR__}/../resources/lumora.ico"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${WIZARD_BITMAP}"
 !define MUI_ABORTWARNING
 
 !insertmacro MUI_PAGE_WELCOME
@@ -74,14 +75,14 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (C) 2026 ${PRO
 
 ; EndPrograms (folder on the stack): the programs running from the folder
 ; are closed, after the user agreed; aborts when some cannot be ended.
-!macro END_PROGRAMS_FUNCTION PREFIX
+!macro END_PROGRAMS_FUNCTION PREFIX CLOSE_TEXT
 Function ${PREFIX}EndPrograms
   Exch $0
   Push $1
   LumoraSetup::CountPrograms "$0"
   Pop $1
   ${If} $1 > 0
-    MessageBox MB_OKCANCEL|MB_ICONINFORMATION "$(CloseLumora)" /SD IDOK IDOK close
+    MessageBox MB_OKCANCEL|MB_ICONINFORMATION "$(${CLOSE_TEXT})" /SD IDOK IDOK close
     Abort
   close:
     LumoraSetup::EndPrograms "$0"
@@ -95,8 +96,8 @@ Function ${PREFIX}EndPrograms
   Pop $0
 FunctionEnd
 !macroend
-!insertmacro END_PROGRAMS_FUNCTION ""
-!insertmacro END_PROGRAMS_FUNCTION "un."
+!insertmacro END_PROGRAMS_FUNCTION "" CloseForSetup
+!insertmacro END_PROGRAMS_FUNCTION "un." CloseForRemoval
 
 Function .onInit
   ; One installer at a time.
@@ -109,15 +110,15 @@ Function .onInit
 
   StrCpy $Updating 0
   ReadRegStr $PreviousFolder HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  ; An update goes where the installed version is, whatever /D says: the
+  ; file associations name that folder.
   ${If} $PreviousFolder != ""
   ${AndIf} ${FileExists} "$PreviousFolder\Lumora.exe"
     StrCpy $Updating 1
-  ${Else}
-    StrCpy $PreviousFolder ""
+    StrCpy $INSTDIR $PreviousFolder
   ${EndIf}
 FunctionEnd
 
-; An update goes where the installed version is.
 Function SkipFolderPageOnUpdate
   ${If} $Updating = 1
     Abort
@@ -136,17 +137,6 @@ Section
   SetShellVarContext current
   Push "$INSTDIR"
   Call EndPrograms
-
-  ; Installed elsewhere before (a silent install given another folder): the
-  ; earlier program files go, the user's settings stay.
-  ${If} $PreviousFolder != ""
-  ${AndIf} $PreviousFolder != $INSTDIR
-    Push "$PreviousFolder"
-    Call EndPrograms
-    !insertmacro REMOVE_PROGRAM_FILES "$PreviousFolder"
-    Delete "$PreviousFolder\uninstall.exe"
-    RMDir "$PreviousFolder"
-  ${EndIf}
 
   SetOutPath "$INSTDIR"
   File /r "${STAGE}/*"

@@ -5,7 +5,7 @@
 # the installer itself.
 #   check_release_package.sh SETUP ZIP DIST32
 set -euo pipefail
-setup=$1 zip=$2 dist=$3
+setup=$(realpath -m "$1") zip=$(realpath -m "$2") dist=$(realpath -m "$3")
 
 if [ "${LUMORA_SKIP_32:-0}" = 1 ]; then
   echo "the 32-bit flavour was not built (LUMORA_SKIP_32=1)"
@@ -44,4 +44,4 @@ while IFS= read -r -d '' module; do
 done < <(find "$work/setup" "$work/Lumora" -type f \( -iname '*.exe' -o -iname '*.dll' \) \
   ! -name uninstall.exe -print0)
 [ "$count" -gt 0 ] || fail "no programs found in the packages"
-echo "$setup and $zip: $(list "$work/Lumora" | wc -l) files, $count programs and modules, all 32-bit"
+echo "$setup and $zip: the same $(list "$work/Lumora" | wc -l) files; all $count programs and modules in them are 32-bit"

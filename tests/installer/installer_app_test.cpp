@@ -306,7 +306,9 @@ class InstallerTest : public ::testing::Test {
 
   std::wstring Installed(const std::wstring& name) const { return folder_ + L"\\" + name; }
 
-  int Install(const std::wstring& setup) { return RunAndWait(setup, L"/S"); }
+  int Install(const std::wstring& setup, const std::wstring& arguments = L"/S") {
+    return RunAndWait(setup, arguments);
+  }
 
   // Runs the uninstaller as the system's program list does. It works from a
   // copy of itself in the temporary folder, which its first process starts
@@ -419,7 +421,11 @@ TEST_F(InstallerTest, InstallingOverAnOlderVersionKeepsTheUsersSettings) {
 
   LumoraProcess viewer;
   StartViewer(&viewer);
-  ASSERT_EQ(Install(setup_), 0);
+  // An update stays in the installed folder, where the file types point,
+  // even when given another.
+  const std::wstring elsewhere = pictures_.File(L"elsewhere");
+  ASSERT_EQ(Install(setup_, L"/S /D=" + elsewhere), 0);
+  EXPECT_FALSE(FileExists(elsewhere));
   // The running viewer of the folder was closed for the update.
   EXPECT_TRUE(viewer.WaitForExit(5000));
 
