@@ -172,7 +172,7 @@ void COrvaneDlg::StartOrderlyClose() {
   SetTimer(hwnd_, kExitTimer, 1000, nullptr);
 }
 
-void COrvaneDlg::OnTimer(UINT_PTR id) {
+bool COrvaneDlg::OnTimer(UINT_PTR id) {
   switch (id) {
     case kExitTimer:
       ExitProcess(0);
@@ -187,6 +187,7 @@ void COrvaneDlg::OnTimer(UINT_PTR id) {
     default:
       break;
   }
+  return true;
 }
 
 void COrvaneDlg::SendStartStatistic() {
@@ -338,7 +339,15 @@ void COrvaneDlg::OnDropFiles(HDROP drop) {
   }
 }
 
-void COrvaneDlg::OnCommand(UINT id) {
+bool COrvaneDlg::OnCommand(UINT id, UINT code, HWND control) {
+  if (id == IDOK || id == IDCANCEL) {
+    return CDialog::OnCommand(id, code, control);
+  }
+  RunCommand(id);
+  return true;
+}
+
+void COrvaneDlg::RunCommand(UINT id) {
   if (OnPictureCommand(id)) {
     return;
   }
@@ -378,28 +387,13 @@ void COrvaneDlg::OnCommand(UINT id) {
 
 LRESULT COrvaneDlg::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_COMMAND:
-      if (LOWORD(wparam) != IDOK && LOWORD(wparam) != IDCANCEL) {
-        OnCommand(LOWORD(wparam));
-        return 0;
-      }
-      break;
-    case WM_SIZE:
-      OnSize(static_cast<UINT>(wparam), LOWORD(lparam), HIWORD(lparam));
-      return 0;
     case WM_GETMINMAXINFO:
       OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lparam));
       return 0;
     case WM_NCHITTEST:
       return OnNcHitTest(lparam);
-    case WM_PAINT:
-      OnPaint();
-      return 0;
     case WM_CTLCOLORSTATIC:
       return OnCtlColor(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
-    case WM_TIMER:
-      OnTimer(wparam);
-      return 0;
     case WM_DROPFILES:
       OnDropFiles(reinterpret_cast<HDROP>(wparam));
       return 0;
@@ -424,7 +418,7 @@ LRESULT COrvaneDlg::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
         case ID_WHEEL_PAGE:
         case ID_WHEEL_ZOOM:
         case ID_TOGGLE_DEFAULT_VIEWER:
-          OnCommand(static_cast<UINT>(wparam));
+          RunCommand(static_cast<UINT>(wparam));
           break;
         default:
           break;

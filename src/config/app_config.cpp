@@ -12,6 +12,8 @@
 #include "basic_lib/program_folder.h"
 #include "config/map_link.h"
 #include "config/window_placement.h"
+#include "framework/handle.h"
+#include "framework/ui_thread.h"
 #include "l10n/language_file.h"
 #include "log/my_log.h"
 
@@ -115,12 +117,11 @@ class CSettingsFileWriter {
       }
     } else {
       // A byte order mark makes the profile writer keep texts in UTF-16.
-      HANDLE file = CreateFileW(target_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-      if (file != INVALID_HANDLE_VALUE) {
+      CHandle file(CreateFileW(target_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (file) {
         DWORD written = 0;
-        WriteFile(file, "\xFF\xFE", 2, &written, nullptr);
-        CloseHandle(file);
+        WriteFile(file.get(), "\xFF\xFE", 2, &written, nullptr);
       }
     }
   }
@@ -333,6 +334,7 @@ int32_t CAppConfig::ReadSnipHotkey() const {
 }
 
 void CAppConfig::Save() {
+  ASSERT_UI_THREAD();
   // Read before anything is written: it decides whether the lock-screen
   // section is written at all.
   int64_t changed_setting = 0;

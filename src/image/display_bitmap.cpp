@@ -2,6 +2,7 @@
 
 #include "config/app_config.h"
 #include "effects/current_effect.h"
+#include "framework/gdi_objects.h"
 #include "image/obj_image.h"
 
 bool ComposeDisplayBitmap(IWICBitmapSource* source, HBITMAP& out) {
@@ -11,9 +12,7 @@ bool ComposeDisplayBitmap(IWICBitmapSource* source, HBITMAP& out) {
   }
   ApplyCurrentEffect(image, nullptr);
 
-  HDC screen = GetDC(nullptr);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, image.Width(), image.Height());
-  ReleaseDC(nullptr, screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(CClientDC(nullptr), image.Width(), image.Height());
   if (!bitmap) {
     return false;
   }

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "framework/handle.h"
+
 namespace {
 
 constexpr uint8_t kStartOfImage = 0xD8;
@@ -74,13 +76,14 @@ bool CJpegExifBlock::FindInMemory(const uint8_t* data, size_t size, std::vector<
 }
 
 bool CJpegExifBlock::FindInFile(const std::wstring& path, std::vector<uint8_t>* block) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  const CHandle opened(CreateFileW(path.c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!opened) {
     return false;
   }
-  const bool found = Find(
+  HANDLE file = opened.get();
+  return Find(
       [file](uint64_t offset, void* buffer, size_t count) {
         OVERLAPPED at = {};
         at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
@@ -90,6 +93,4 @@ bool CJpegExifBlock::FindInFile(const std::wstring& path, std::vector<uint8_t>* 
                done == count;
       },
       block);
-  CloseHandle(file);
-  return found;
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <utility>
 
+#include "framework/handle.h"
 #include "image/exif_parser.h"
 #include "image/jpeg_exif_block.h"
 
@@ -20,35 +21,32 @@ constexpr LONGLONG kMaxRewrittenFile = 1ll << 30;
 const uint8_t kExifSignature[6] = {'E', 'x', 'i', 'f', 0, 0};
 
 bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>* data) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  const CHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
     return false;
   }
   LARGE_INTEGER size = {};
-  bool ok = GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart <= kMaxRewrittenFile;
+  bool ok =
+      GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 && size.QuadPart <= kMaxRewrittenFile;
   if (ok) {
     data->resize(static_cast<size_t>(size.QuadPart));
     DWORD read = 0;
-    ok = ReadFile(file, data->data(), static_cast<DWORD>(data->size()), &read, nullptr) &&
+    ok = ReadFile(file.get(), data->data(), static_cast<DWORD>(data->size()), &read, nullptr) &&
          read == data->size();
   }
-  CloseHandle(file);
   return ok;
 }
 
 bool WriteWholeFile(const std::wstring& path, const std::vector<uint8_t>& data) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  const CHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
     return false;
   }
   DWORD written = 0;
-  const bool ok =
-      WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr) &&
-      written == data.size() && SetEndOfFile(file);
-  CloseHandle(file);
-  return ok;
+  return WriteFile(file.get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr) &&
+         written == data.size() && SetEndOfFile(file.get());
 }
 
 }  // namespace

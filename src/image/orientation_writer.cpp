@@ -4,7 +4,7 @@
 #include <shlwapi.h>
 #include <wincodec.h>
 
-#include "image/com_ptr.h"
+#include "framework/com_ptr.h"
 #include "image/metadata_reader.h"
 #include "image/wic_factory.h"
 
