@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/app_names.h"
+#include "framework/handle.h"
 #include "resource_ids.h"
 
 namespace setup_plugin {
@@ -12,24 +13,6 @@ namespace setup_plugin {
 namespace {
 
 constexpr DWORD kTerminateWaitMs = 5000;
-
-// A process handle, closed when the object goes away.
-class CProcessHandle {
- public:
-  CProcessHandle(DWORD access, DWORD pid) : handle_(OpenProcess(access, FALSE, pid)) {}
-  ~CProcessHandle() {
-    if (handle_) {
-      CloseHandle(handle_);
-    }
-  }
-  CProcessHandle(const CProcessHandle&) = delete;
-  CProcessHandle& operator=(const CProcessHandle&) = delete;
-
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
 
 std::wstring FullLongPath(const std::wstring& path) {
   std::wstring full(32768, L'\0');
@@ -48,8 +31,8 @@ std::wstring FullLongPath(const std::wstring& path) {
 }
 
 std::wstring ImagePath(DWORD pid) {
-  CProcessHandle process(PROCESS_QUERY_LIMITED_INFORMATION, pid);
-  if (!process.get()) {
+  const CHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+  if (!process) {
     return std::wstring();
   }
   std::wstring image(32768, L'\0');
@@ -89,8 +72,8 @@ BOOL CALLBACK AskViewerToClose(HWND hwnd, LPARAM lparam) {
 void WaitForExit(const std::vector<DWORD>& pids, DWORD wait_ms) {
   const ULONGLONG deadline = GetTickCount64() + wait_ms;
   for (DWORD pid : pids) {
-    CProcessHandle process(SYNCHRONIZE, pid);
-    if (!process.get()) {
+    const CHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+    if (!process) {
       continue;
     }
     const ULONGLONG now = GetTickCount64();
@@ -117,21 +100,20 @@ bool CFolderProcesses::Contains(const std::wstring& path) const {
 
 std::vector<DWORD> CFolderProcesses::Running() const {
   std::vector<DWORD> found;
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) {
+  const CHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) {
     return found;
   }
   PROCESSENTRY32W entry = {};
   entry.dwSize = sizeof(entry);
   const DWORD self = GetCurrentProcessId();
-  for (BOOL more = Process32FirstW(snapshot, &entry); more;
-       more = Process32NextW(snapshot, &entry)) {
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+       more = Process32NextW(snapshot.get(), &entry)) {
     if (entry.th32ProcessID != self && entry.th32ProcessID != 0 &&
         Contains(ImagePath(entry.th32ProcessID))) {
       found.push_back(entry.th32ProcessID);
     }
   }
-  CloseHandle(snapshot);
   return found;
 }
 
@@ -146,8 +128,8 @@ size_t CFolderProcesses::EndAll(DWORD close_wait_ms) const {
 
   // What is left (the tray program, a viewer that did not close) is ended.
   for (DWORD pid : Running()) {
-    CProcessHandle process(PROCESS_TERMINATE | SYNCHRONIZE, pid);
-    if (process.get() && TerminateProcess(process.get(), 0)) {
+    const CHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+    if (process && TerminateProcess(process.get(), 0)) {
       WaitForSingleObject(process.get(), kTerminateWaitMs);
     }
   }

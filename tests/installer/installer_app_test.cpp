@@ -13,6 +13,9 @@
 #include <vector>
 
 #include "app/app_test_support.h"
+#include "framework/auto_init_com.h"
+#include "framework/com_ptr.h"
+#include "framework/handle.h"
 #include "setup_plugin/folder_processes.h"
 #include "support/app_driver.h"
 #include "support/test_hive.h"
@@ -59,14 +62,29 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
   return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
-bool KeyExists(const wchar_t* path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-    return false;
+// An open key under HKEY_CURRENT_USER, closed when the object goes away.
+class CUserKey {
+ public:
+  explicit CUserKey(const wchar_t* path) {
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &key_) != ERROR_SUCCESS) {
+      key_ = nullptr;
+    }
   }
-  RegCloseKey(key);
-  return true;
-}
+  ~CUserKey() {
+    if (key_) {
+      RegCloseKey(key_);
+    }
+  }
+  CUserKey(const CUserKey&) = delete;
+  CUserKey& operator=(const CUserKey&) = delete;
+
+  HKEY get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+bool KeyExists(const wchar_t* path) { return CUserKey(path).get() != nullptr; }
 
 std::wstring ReadString(const wchar_t* path, const wchar_t* name) {
   wchar_t value[2048] = {};
@@ -91,13 +109,9 @@ void WriteString(const wchar_t* path, const wchar_t* name, const std::wstring& v
 }
 
 std::map<std::wstring, std::wstring> Snapshot(const wchar_t* path) {
-  HKEY key = nullptr;
-  std::map<std::wstring, std::wstring> values;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-    values = test_support::SnapshotRegistry(key);
-    RegCloseKey(key);
-  }
-  return values;
+  const CUserKey key(path);
+  return key.get() ? test_support::SnapshotRegistry(key.get())
+                   : std::map<std::wstring, std::wstring>();
 }
 
 // "a.b.c.d" from a program's version resource; empty without one.
@@ -121,8 +135,8 @@ std::wstring FileVersion(const std::wstring& path) {
 void ListFiles(const std::wstring& folder, const std::wstring& prefix,
                std::vector<std::wstring>* out) {
   WIN32_FIND_DATAW found = {};
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) {
+  const CFindHandle search(FindFirstFileW((folder + L"\\*").c_str(), &found));
+  if (!search) {
     return;
   }
   do {
@@ -135,8 +149,7 @@ void ListFiles(const std::wstring& folder, const std::wstring& prefix,
     } else {
       out->push_back(prefix + name);
     }
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
+  } while (FindNextFileW(search.get(), &found));
 }
 
 std::vector<std::wstring> FilesBelow(const std::wstring& folder) {
@@ -148,19 +161,18 @@ std::vector<std::wstring> FilesBelow(const std::wstring& folder) {
 
 std::vector<DWORD> ChildrenOf(DWORD parent) {
   std::vector<DWORD> children;
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) {
+  const CHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) {
     return children;
   }
   PROCESSENTRY32W entry = {};
   entry.dwSize = sizeof(entry);
-  for (BOOL more = Process32FirstW(snapshot, &entry); more;
-       more = Process32NextW(snapshot, &entry)) {
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+       more = Process32NextW(snapshot.get(), &entry)) {
     if (entry.th32ParentProcessID == parent) {
       children.push_back(entry.th32ProcessID);
     }
   }
-  CloseHandle(snapshot);
   return children;
 }
 
@@ -175,22 +187,21 @@ int RunAndWait(const std::wstring& exe, const std::wstring& arguments, DWORD tim
                       &startup, &info)) {
     return -1;
   }
+  const CHandle process(info.hProcess);
+  const CHandle thread(info.hThread);
   DWORD code = static_cast<DWORD>(-1);
-  if (WaitForSingleObject(info.hProcess, timeout_ms) == WAIT_OBJECT_0) {
-    GetExitCodeProcess(info.hProcess, &code);
+  if (WaitForSingleObject(process.get(), timeout_ms) == WAIT_OBJECT_0) {
+    GetExitCodeProcess(process.get(), &code);
   } else {
-    TerminateProcess(info.hProcess, 1);
+    TerminateProcess(process.get(), 1);
   }
   // While its handle is open the id cannot name another process.
-  for (DWORD child : ChildrenOf(info.dwProcessId)) {
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, child);
-    if (process) {
-      WaitForSingleObject(process, timeout_ms);
-      CloseHandle(process);
+  for (DWORD id : ChildrenOf(info.dwProcessId)) {
+    const CHandle child(OpenProcess(SYNCHRONIZE, FALSE, id));
+    if (child) {
+      WaitForSingleObject(child.get(), timeout_ms);
     }
   }
-  CloseHandle(info.hProcess);
-  CloseHandle(info.hThread);
   return static_cast<int>(code);
 }
 
@@ -231,26 +242,23 @@ struct ShortcutTarget {
 
 ShortcutTarget ReadShortcut(const std::wstring& lnk) {
   ShortcutTarget target;
-  IShellLinkW* link = nullptr;
+  ComPtr<IShellLinkW> link;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                              reinterpret_cast<void**>(&link)))) {
+                              reinterpret_cast<void**>(link.Receive())))) {
     return target;
   }
-  IPersistFile* file = nullptr;
-  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-    if (SUCCEEDED(file->Load(lnk.c_str(), STGM_READ))) {
-      wchar_t text[MAX_PATH * 2] = {};
-      if (SUCCEEDED(link->GetPath(text, MAX_PATH * 2, nullptr, SLGP_RAWPATH))) {
-        target.path = text;
-      }
-      text[0] = L'\0';
-      if (SUCCEEDED(link->GetArguments(text, MAX_PATH * 2))) {
-        target.arguments = text;
-      }
-    }
-    file->Release();
+  const ComPtr<IPersistFile> file = link.As<IPersistFile>();
+  if (!file || FAILED(file->Load(lnk.c_str(), STGM_READ))) {
+    return target;
   }
-  link->Release();
+  wchar_t text[MAX_PATH * 2] = {};
+  if (SUCCEEDED(link->GetPath(text, MAX_PATH * 2, nullptr, SLGP_RAWPATH))) {
+    target.path = text;
+  }
+  text[0] = L'\0';
+  if (SUCCEEDED(link->GetArguments(text, MAX_PATH * 2))) {
+    target.arguments = text;
+  }
   return target;
 }
 
@@ -288,14 +296,10 @@ class InstallerTest : public ::testing::Test {
         stage_(Env(L"LUMORA_TEST_STAGE")),
         folder_(InstallFolder()),
         pictures_(L"installer-pictures") {
-    CoInitialize(nullptr);
     RemoveInstallation();
   }
 
-  ~InstallerTest() override {
-    RemoveInstallation();
-    CoUninitialize();
-  }
+  ~InstallerTest() override { RemoveInstallation(); }
 
   void SetUp() override {
     ASSERT_TRUE(FileExists(setup_)) << setup_;
@@ -355,6 +359,7 @@ class InstallerTest : public ::testing::Test {
   const std::wstring older_setup_;
   const std::wstring stage_;
   const std::wstring folder_;
+  FCAutoInitializeCOM com_;
   DataFolderAside data_aside_;
   ScratchFolder pictures_;
   std::wstring picture_;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/handle.h"
 #include "support/test_paths.h"
 
 namespace {
@@ -52,11 +53,9 @@ class FolderProcessesRun : public ::testing::Test {
   }
 
   ~FolderProcessesRun() override {
-    for (PROCESS_INFORMATION& info : started_) {
-      TerminateProcess(info.hProcess, 1);
-      WaitForSingleObject(info.hProcess, 5000);
-      CloseHandle(info.hProcess);
-      CloseHandle(info.hThread);
+    for (const CHandle& process : started_) {
+      TerminateProcess(process.get(), 1);
+      WaitForSingleObject(process.get(), 5000);
     }
   }
 
@@ -77,10 +76,11 @@ class FolderProcessesRun : public ::testing::Test {
     EXPECT_TRUE(CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
                                nullptr, &startup, &info))
         << exe;
+    const CHandle thread(info.hThread);
+    started_.emplace_back(info.hProcess);
     if (mode != L"plain") {
       WaitForInputIdle(info.hProcess, 10000);
     }
-    started_.push_back(info);
     return info.hProcess;
   }
 
@@ -97,7 +97,7 @@ class FolderProcessesRun : public ::testing::Test {
 
   test_support::ScratchFolder root_;
   std::wstring helper_;
-  std::vector<PROCESS_INFORMATION> started_;
+  std::vector<CHandle> started_;
 };
 
 TEST_F(FolderProcessesRun, ClosesViewersEndsTheRestAndLeavesOtherFoldersAlone) {
