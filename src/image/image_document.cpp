@@ -271,5 +271,5 @@ void CImageDocument::SetAsWallpaper() {
 }
 
 void CImageDocument::ShowSaveError() const {
-  ShowMessageBox(main_window_, GetLangString(L"FILE", L"SAVE_ERROR"));
+  CMessageBox::ShowMessage(main_window_, GetLangString(L"FILE", L"SAVE_ERROR"), 0, L"center", 0);
 }

@@ -192,6 +192,47 @@ std::wstring WindowCaption(HWND hwnd) {
   return std::wstring(text, length);
 }
 
+namespace {
+
+struct ClassSearch {
+  DWORD pid;
+  const wchar_t* class_name;
+  HWND found;
+};
+
+BOOL CALLBACK FindClassProc(HWND hwnd, LPARAM lparam) {
+  auto* search = reinterpret_cast<ClassSearch*>(lparam);
+  wchar_t class_name[128] = {};
+  GetClassNameW(hwnd, class_name, 128);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid == search->pid && IsWindowVisible(hwnd) && wcscmp(class_name, search->class_name) == 0) {
+    search->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+HWND WaitForWindowOfClass(DWORD pid, const wchar_t* class_name, DWORD timeout_ms) {
+  ClassSearch search = {pid, class_name, nullptr};
+  WaitUntil(
+      [&] {
+        EnumWindows(FindClassProc, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+      },
+      timeout_ms);
+  return search.found;
+}
+
+void PostClick(HWND hwnd, POINT point) {
+  const LPARAM at = MAKELPARAM(point.x, point.y);
+  PostMessageW(hwnd, WM_MOUSEMOVE, 0, at);
+  PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(hwnd, WM_LBUTTONUP, 0, at);
+}
+
 HWND FindMainWindowOf(DWORD pid) {
   FindData data = {pid, nullptr};
   EnumWindows(FindMainWindowProc, reinterpret_cast<LPARAM>(&data));

@@ -58,6 +58,12 @@ std::vector<DWORD> ProcessesOf(const std::wstring& path);
 HWND FindMessageWindow(const wchar_t* name);
 
 std::wstring WindowCaption(HWND hwnd);
+// A visible top-level window of class class_name in process pid, waiting up
+// to timeout_ms; null when none shows.
+HWND WaitForWindowOfClass(DWORD pid, const wchar_t* class_name, DWORD timeout_ms = 10000);
+// Moves the pointer to point of hwnd's client area and clicks there, by
+// posted messages (hwnd may belong to another process).
+void PostClick(HWND hwnd, POINT point);
 // Every visible top-level main window of the program, in any process.
 HWND FindMainWindowOf(DWORD pid);
 // The colour of one screen pixel, read back through the screen DC.
