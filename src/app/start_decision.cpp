@@ -8,6 +8,7 @@
 #include "app/command_line.h"
 #include "app/hand_over.h"
 #include "config/app_config.h"
+#include "framework/handle.h"
 #include "integration/companion_entry_points.h"
 #include "log/my_log.h"
 
@@ -46,8 +47,8 @@ std::wstring WindowText(HWND hwnd) {
 }
 
 void MakeDefaultViewer() {
-  HANDLE mutex = CreateMutexA(nullptr, FALSE, kAssociationMutexName);
-  const DWORD waited = mutex ? WaitForSingleObject(mutex, INFINITE) : WAIT_FAILED;
+  CHandle mutex(CreateMutexA(nullptr, FALSE, kAssociationMutexName));
+  const DWORD waited = mutex ? WaitForSingleObject(mutex.get(), INFINITE) : WAIT_FAILED;
   CAppConfig* config = CAppConfig::GetInstance();
   config->user_set_default_viewer = 1;
   config->Save();
@@ -58,10 +59,7 @@ void MakeDefaultViewer() {
     }
   }
   if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
-    ReleaseMutex(mutex);
-  }
-  if (mutex) {
-    CloseHandle(mutex);
+    ReleaseMutex(mutex.get());
   }
 }
 

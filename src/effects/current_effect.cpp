@@ -3,7 +3,7 @@
 #include "effects/effect_brightness_contrast.h"
 #include "effects/effect_hue_saturation.h"
 #include "effects/effect_sharp.h"
-#include "image/com_ptr.h"
+#include "framework/com_ptr.h"
 #include "image/obj_image.h"
 
 namespace {

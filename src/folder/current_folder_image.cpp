@@ -7,6 +7,8 @@
 
 #include "config/app_config.h"
 #include "folder/folder_scan.h"
+#include "framework/auto_init_com.h"
+#include "framework/ui_thread.h"
 #include "folder/system_cache.h"
 #include "log/my_log.h"
 #include "view_render/message_window.h"
@@ -50,6 +52,7 @@ CCurrentFolderImage::CCurrentFolderImage(CSystemCache* preload) : preload_(prelo
 CCurrentFolderImage::~CCurrentFolderImage() { StopScan(); }
 
 void CCurrentFolderImage::SetCurrent(HWND notify, const std::wstring& path) {
+  ASSERT_UI_THREAD();
   DropFolderOpening();
   notify_hwnd_ = notify;
   std::wstring folder;
@@ -134,7 +137,7 @@ void CCurrentFolderImage::StartScan(const std::wstring& name, bool find_first) {
     return;
   }
   job.release();
-  scan_thread_ = reinterpret_cast<HANDLE>(thread);
+  scan_thread_.Attach(reinterpret_cast<HANDLE>(thread));
 }
 
 void CCurrentFolderImage::StopScan() {
@@ -145,9 +148,8 @@ void CCurrentFolderImage::StopScan() {
   // thread is never left waiting for this thread, which waits for it.
   DestroyMessageWindow();
   abort_scan_ = 1;
-  WaitForSingleObject(scan_thread_, INFINITE);
-  CloseHandle(scan_thread_);
-  scan_thread_ = nullptr;
+  WaitForSingleObject(scan_thread_.get(), INFINITE);
+  scan_thread_.Close();
 }
 
 void CCurrentFolderImage::Clear() {
@@ -234,10 +236,7 @@ void CCurrentFolderImage::OnScanResult(CFolderScanResult* result) {
   }
   // The thread only frees its own data from here on.
   ReplyMessage(0);
-  if (scan_thread_) {
-    CloseHandle(scan_thread_);
-    scan_thread_ = nullptr;
-  }
+  scan_thread_.Close();
   DestroyMessageWindow();
   ReportPosition();
   if (notify_hwnd_) {
@@ -257,10 +256,7 @@ void CCurrentFolderImage::OnFolderOpened(CFolderScanResult* result) {
     found_picture_ = opening_path_;
   }
   ReplyMessage(0);
-  if (scan_thread_) {
-    CloseHandle(scan_thread_);
-    scan_thread_ = nullptr;
-  }
+  scan_thread_.Close();
   DestroyMessageWindow();
   const HWND notify = opening_notify_;
   opening_notify_ = nullptr;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "basic_lib/singleton.h"
+#include "framework/handle.h"
 #include "view_render/message_window.h"
 
 class CSystemCache;
@@ -54,7 +55,7 @@ class CCurrentFolderImage : public FCMessageWindow, public CSingletonT<CCurrentF
   std::wstring OnDeleted(const std::wstring& path);
   void Clear();
 
-  bool IsScanning() const { return scan_thread_ != nullptr; }
+  bool IsScanning() const { return scan_thread_.IsValid(); }
   const std::wstring& folder() const { return folder_; }
   const std::deque<std::wstring>& names() const { return names_; }
   int32_t current_index() const { return current_index_; }
@@ -76,7 +77,7 @@ class CCurrentFolderImage : public FCMessageWindow, public CSingletonT<CCurrentF
   std::wstring folder_;
   std::deque<std::wstring> names_;
   int32_t current_index_ = -1;
-  HANDLE scan_thread_ = nullptr;
+  CHandle scan_thread_;
   std::atomic<int32_t> abort_scan_{0};
   // While a folder the user opened is listed, the window to tell.
   HWND opening_notify_ = nullptr;

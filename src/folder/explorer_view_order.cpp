@@ -8,7 +8,7 @@
 #include <shlwapi.h>
 #include <shobjidl.h>
 
-#include "image/com_ptr.h"
+#include "framework/com_ptr.h"
 
 namespace {
 

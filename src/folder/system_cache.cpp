@@ -6,7 +6,7 @@
 
 #include "config/app_config.h"
 #include "folder/async_create_system_cache.h"
-#include "image/com_ptr.h"
+#include "framework/com_ptr.h"
 #include "image/image_format.h"
 #include "image/thumbnail_request.h"
 #include "image/wic_image_loader.h"

@@ -22,9 +22,7 @@ bool ComposeDisplayBitmap(IWICBitmapSource* source, const CDisplayOptions& optio
   }
   ApplyEnhancement(options.effect, image, nullptr);
 
-  HDC screen = GetDC(nullptr);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, image.Width(), image.Height());
-  ReleaseDC(nullptr, screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(CClientDC(nullptr), image.Width(), image.Height());
   if (!bitmap) {
     return false;
   }

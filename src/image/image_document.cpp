@@ -1,3 +1,4 @@
+
 #include "image/image_document.h"
 
 #include <shlwapi.h>
@@ -8,6 +9,7 @@
 
 #include "basic_lib/win32_system.h"
 #include "config/app_config.h"
+#include "framework/ui_thread.h"
 #include "image/image_file_opener.h"
 #include "image/image_format.h"
 #include "image/orientation_writer.h"
@@ -59,6 +61,7 @@ void CImageDocument::WaitForTasks() {
 }
 
 void CImageDocument::Open(const std::wstring& path) {
+  ASSERT_UI_THREAD();
   CancelPending();
   path_ = path;
   loader_.reset();
@@ -77,6 +80,7 @@ void CImageDocument::Open(const std::wstring& path) {
 }
 
 void CImageDocument::Close() {
+  ASSERT_UI_THREAD();
   if (queue_) {
     queue_->CancelPending();
   }
@@ -120,6 +124,7 @@ void CImageDocument::SetDisplayBitmap(HBITMAP bitmap) {
 }
 
 void CImageDocument::Rotate(bool clockwise) {
+  ASSERT_UI_THREAD();
   if (!loader_) {
     return;
   }

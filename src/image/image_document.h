@@ -7,7 +7,7 @@
 #include <string>
 
 #include "basic_lib/singleton.h"
-#include "image/com_ptr.h"
+#include "framework/com_ptr.h"
 #include "image/wic_image_loader.h"
 #include "view_render/async_task_queue.h"
 

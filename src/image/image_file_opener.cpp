@@ -126,10 +126,9 @@ ComPtr<IWICBitmapSource> DecodeWithModule(const std::wstring& path,
   auto load_image = reinterpret_cast<LoadImageFn>(GetProcAddress(module, "load_image"));
   ComPtr<IWICBitmapSource> source;
   if (load_image) {
-    if (IUnknown* object = load_image(path.c_str(), factory)) {
-      object->QueryInterface(IID_IWICBitmapSource, reinterpret_cast<void**>(source.Receive()));
-      object->Release();
-    }
+    ComPtr<IUnknown> object;
+    object.Attach(load_image(path.c_str(), factory));
+    source = object.As<IWICBitmapSource>();
   }
   FreeLibrary(module);
   return source;

@@ -1,7 +1,5 @@
 #include "image/jpeg_exif_block.h"
 
-#include <windows.h>
-
 #include <cstring>
 
 namespace {
@@ -74,25 +72,4 @@ bool CJpegExifBlock::FindInMemory(const uint8_t* data, size_t size, std::vector<
         return true;
       },
       block);
-}
-
-bool CJpegExifBlock::FindInFile(const std::wstring& path, std::vector<uint8_t>* block) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    return false;
-  }
-  const bool found = Find(
-      [file](uint64_t offset, void* buffer, size_t count) {
-        OVERLAPPED at = {};
-        at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
-        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-        DWORD done = 0;
-        return count <= MAXDWORD && ReadFile(file, buffer, static_cast<DWORD>(count), &done, &at) &&
-               done == count;
-      },
-      block);
-  CloseHandle(file);
-  return found;
 }

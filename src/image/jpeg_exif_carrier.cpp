@@ -1,7 +1,5 @@
 #include "image/jpeg_exif_carrier.h"
 
-#include <windows.h>
-
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -14,6 +12,7 @@ constexpr uint16_t kOrientationTag = 274;
 constexpr uint16_t kPixelXDimensionTag = 40962;
 constexpr uint16_t kPixelYDimensionTag = 40963;
 constexpr size_t kMaxSegmentLength = 0xFFFF;
+constexpr size_t kTiffHeaderSize = 8;
 const uint8_t kExifSignature[6] = {'E', 'x', 'i', 'f', 0, 0};
 
 }  // namespace
@@ -61,9 +60,21 @@ void CJpegExifCarrier::SetOrientation(int orientation) {
     return;
   }
   const CExifParser::Field* field = parser.Find(CExifParser::kPrimary, kOrientationTag);
-  if (field && field->type == CExifParser::kShort && field->count >= 1) {
-    Write16(field->value_offset, static_cast<uint16_t>(orientation));
+  if (!field || field->type != CExifParser::kShort || field->count < 1) {
+    return;
   }
+  // More than two values are kept outside the entry, where a damaged block
+  // can point them at its own header or IFD0's table: rewriting those would
+  // lose the whole block, so such a value is left as it is.
+  const size_t at = field->value_offset;
+  if (field->count > 2) {
+    const uint32_t primary = Read32(4);
+    const size_t table_end = size_t{primary} + 2 + size_t{Read16(primary)} * 12 + 4;
+    if (at < kTiffHeaderSize || (at + 2 > primary && at < table_end)) {
+      return;
+    }
+  }
+  Write16(at, static_cast<uint16_t>(orientation));
 }
 
 void CJpegExifCarrier::MarkPixelsTurnedUpright(bool axes_swapped) {

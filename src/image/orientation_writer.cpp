@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "image/com_ptr.h"
+#include "framework/com_ptr.h"
 #include "image/exif_parser.h"
 #include "image/jpeg_exif_block.h"
 #include "image/metadata_reader.h"

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "image/com_ptr.h"
+#include "framework/com_ptr.h"
 #include "image/display_bitmap.h"
 
 // One request to the system thumbnail cache.

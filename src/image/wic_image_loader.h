@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "image/com_ptr.h"
+#include "framework/com_ptr.h"
 #include "image/display_bitmap.h"
 #include "image/exif_info.h"
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "image/com_ptr.h"
+#include "framework/com_ptr.h"
 #include "image/wic_image_loader.h"
 #include "view_render/async_task.h"
 

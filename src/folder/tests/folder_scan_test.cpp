@@ -11,6 +11,7 @@
 
 #include "folder/current_folder_image.h"
 #include "folder/explorer_view_order.h"
+#include "framework/auto_init_com.h"
 #include "folder/tests/folder_test_support.h"
 #include "support/test_paths.h"
 #include "view_render/message_window.h"

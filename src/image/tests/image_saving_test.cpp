@@ -375,6 +375,35 @@ TEST(ExifCarrier, TurningUprightRewritesTheTagsInEitherByteOrder) {
   }
 }
 
+TEST(ExifCarrier, OrientationPointingIntoTheStructureIsLeftAlone) {
+  // Three orientation values kept "elsewhere": at the header, at IFD0's
+  // entry count, and in free space after the table, where it may be written.
+  struct Case {
+    uint32_t value_offset;
+    bool rewritten;
+  };
+  const Case cases[] = {{1, false}, {8, false}, {40, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.value_offset);
+    exif_test::Bytes tiff = {'M',  'M',  0, 42, 0, 0, 0, 8, 0,   2,            // two entries
+                             0x01, 0x12, 0, 3,  0, 0, 0, 3, 0,   0,   0,   0,  // orientation
+                             0x01, 0x0F, 0, 2,  0, 0, 0, 4, 'A', 'B', 'C', 0,  // make
+                             0,    0,    0, 0,                                 // no next IFD
+                             0,    6,    0, 0,  0, 0, 0, 0};
+    tiff[21] = static_cast<uint8_t>(c.value_offset);
+    CJpegExifCarrier carrier;
+    ASSERT_TRUE(carrier.SetBlock(tiff));
+    carrier.MarkPixelsTurnedUpright(false);
+    const exif_test::Bytes& block = carrier.block();
+    exif_test::Bytes expected = tiff;
+    if (c.rewritten) {
+      expected[c.value_offset] = 0;
+      expected[c.value_offset + 1] = 1;
+    }
+    EXPECT_EQ(block, expected);
+  }
+}
+
 TEST(ExifCarrier, RefusesBlocksThatAreNotTiff) {
   CJpegExifCarrier carrier;
   EXPECT_FALSE(carrier.SetBlock({'n', 'o', 't', ' ', 't', 'i', 'f', 'f'}));
