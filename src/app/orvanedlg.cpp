@@ -11,6 +11,7 @@
 #include "app/orvane_app.h"
 #include "app/start_decision.h"
 #include "config/app_config.h"
+#include "folder/current_folder_image.h"
 #include "folder/folder_scan.h"
 #include "image/image_document.h"
 #include "image/image_format.h"
@@ -281,9 +282,26 @@ void COrvaneDlg::BringForward() {
 }
 
 void COrvaneDlg::OpenPath(const std::wstring& path) {
-  CImageDocument::Instance()->Open(ResolveOpenPath(path));
+  if (IsFolder(path)) {
+    // Listed on the folder list's scan thread: a large or slow folder must
+    // not hold this window, or a process that handed it over.
+    CCurrentFolderImage::GetInstance()->OpenFolder(hwnd_, path);
+    return;
+  }
+  OpenPicture(path);
+}
+
+void COrvaneDlg::OpenPicture(const std::wstring& path) {
+  CImageDocument::Instance()->Open(path);
   if (image_view_.IsWindow()) {
     image_view_.OnImageChanged();
+  }
+}
+
+void COrvaneDlg::OnFolderPictureFound() {
+  const std::wstring path = CCurrentFolderImage::GetInstance()->TakeFoundPicture();
+  if (!path.empty()) {
+    OpenPicture(path);
   }
 }
 
@@ -438,6 +456,9 @@ LRESULT COrvaneDlg::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case UM_OPEN_HANDED_OVER:
       OnOpenHandedOver(reinterpret_cast<const wchar_t*>(wparam));
+      return 0;
+    case UM_FOLDER_PICTURE_FOUND:
+      OnFolderPictureFound();
       return 0;
     case UM_MAIN_MENU_CHOICE:
       switch (wparam) {

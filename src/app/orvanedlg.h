@@ -60,7 +60,6 @@ class COrvaneDlg : public CDialog, public IChannelListener2, public IConvertForm
   void ToggleFullScreen();
   bool IsFullScreen() const { return full_screen_ != 0; }
   bool IsClosing() const { return closing_; }
-  const RECT& region_rect() const { return region_rect_; }
 
   // Geometry of the children in a client area of width w and height h.
   static RECT ToolbarRect(int w, int h, bool docked_bottom);
@@ -103,7 +102,10 @@ class COrvaneDlg : public CDialog, public IChannelListener2, public IConvertForm
   void StartOrderlyClose();
   void ToggleAlwaysOnTop();
   void SetToolbarDock(int dock);
+  // A folder opens its first picture once the folder list has listed it.
   void OpenPath(const std::wstring& path);
+  void OpenPicture(const std::wstring& path);
+  void OnFolderPictureFound();
   void BringForward();
 
   void CreateTitleFonts();

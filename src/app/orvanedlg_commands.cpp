@@ -123,7 +123,7 @@ void COrvaneDlg::DeleteCurrentPicture() {
   }
   // The confirmation dialog arrives with the skinned popups; until then the
   // file goes to the recycle bin, from where it can be restored.
-  if (!win32_system::DeleteCurrentFile(path)) {
+  if (!CImageDocument::Instance()->MoveToRecycleBin()) {
     return;
   }
   OpenPath(CCurrentFolderImage::GetInstance()->OnDeleted(path));

@@ -10,6 +10,7 @@
 #include "basic_lib/program_folder.h"
 #include "config/config_values.h"
 #include "config/map_link.h"
+#include "config/settings_file_lock.h"
 #include "config/window_placement.h"
 #include "framework/handle.h"
 #include "framework/ui_thread.h"
@@ -284,6 +285,9 @@ void CAppConfig::Save() {
        changed_setting != 0) ||
       lockscreen_enable != loaded_lockscreen_enable || lockscreen_time != loaded_lockscreen_time;
 
+  // Taken before the copy, so the keys of other writers ("Default") are
+  // kept as the file holds them.
+  CSettingsFileLock lock;
   CSettingsFileWriter file(settings_file_);
   file.WriteText(kApp, L"last_position", last_position);
   file.WriteNumber(kApp, L"max_zoom_ratio", max_zoom_ratio);

@@ -2,6 +2,8 @@
 
 #include <psapi.h>
 
+#include <algorithm>
+
 #include "app/app_names.h"
 #include "support/test_paths.h"
 
@@ -32,14 +34,17 @@ BOOL CALLBACK FindMainWindowProc(HWND hwnd, LPARAM lparam) {
 
 LumoraProcess::~LumoraProcess() { Close(); }
 
-bool LumoraProcess::Start(const std::wstring& arguments, const std::wstring& exe_path) {
-  tray_was_running_ = TrayProgramRuns();
+bool LumoraProcess::Start(const std::wstring& arguments, const std::wstring& exe_path,
+                          const std::wstring& working_folder) {
+  trays_before_ = ProcessesOf(DistFolder() + L"\\LumoraTray.exe");
+  keep_tray_ = false;
   const std::wstring exe = exe_path.empty() ? DistFolder() + L"\\Lumora.exe" : exe_path;
   std::wstring command = L"\"" + exe + L"\" " + arguments;
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
-  return CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info_) != FALSE;
+  return CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        working_folder.empty() ? nullptr : working_folder.c_str(), &startup,
+                        &info_) != FALSE;
 }
 
 HWND LumoraProcess::WaitForMainWindow(DWORD timeout_ms) {
@@ -94,10 +99,10 @@ void LumoraProcess::Close() {
   CloseHandle(info_.hThread);
   info_ = {};
   main_window_ = nullptr;
-  if (!tray_was_running_) {
-    EndTrayPrograms();
+  if (!keep_tray_) {
+    EndTrayProgramsExcept(trays_before_);
   }
-  tray_was_running_ = true;
+  keep_tray_ = true;
 }
 
 bool WaitUntil(const std::function<bool()>& done, DWORD timeout_ms) {
@@ -164,8 +169,13 @@ std::vector<DWORD> ProcessesOf(const std::wstring& path) {
   return found;
 }
 
-void EndTrayPrograms() {
+void EndTrayPrograms() { EndTrayProgramsExcept({}); }
+
+void EndTrayProgramsExcept(const std::vector<DWORD>& kept) {
   for (DWORD id : ProcessesOf(DistFolder() + L"\\LumoraTray.exe")) {
+    if (std::find(kept.begin(), kept.end(), id) != kept.end()) {
+      continue;
+    }
     HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
     if (process) {
       TerminateProcess(process, 1);
