@@ -13,7 +13,7 @@ set(CMAKE_C_FLAGS_RELWITHDEBINFO "-O2 -g1 -DNDEBUG")
 add_compile_definitions(
   UNICODE _UNICODE WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0800
   NOMINMAX STRICT)
-add_compile_options(-Wall -Wextra -Wno-unknown-pragmas -Wno-cast-function-type)
+add_compile_options(-Wall -Wextra -Wno-unknown-pragmas)
 # A static C and C++ runtime: the program folder needs no MinGW DLLs.
 add_link_options(-static -static-libgcc -static-libstdc++)
 

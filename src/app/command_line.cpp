@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include "basic_lib/win_util.h"
+
 namespace {
 
 constexpr size_t kNoEquals = std::wstring::npos;
@@ -13,10 +15,6 @@ size_t SwitchPrefixLength(const std::wstring& token) {
     return 0;
   }
   return token[1] == L'-' ? 2 : 1;
-}
-
-bool FileOrFolderExists(const std::wstring& path) {
-  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // The text from the last "." of the last path component.
@@ -124,7 +122,7 @@ std::wstring CCommandLine::GetImagePath() const {
     if (path.size() >= 2 && path.front() == L'"' && path.back() == L'"') {
       path = path.substr(1, path.size() - 2);
     }
-    if (path.empty() || !FileOrFolderExists(path)) {
+    if (!win_util::PathExists(path)) {
       continue;
     }
     if (LastComponentExtension(path) == L".exe") {

@@ -3,17 +3,18 @@
 #include <commctrl.h>
 
 #include "app/app_names.h"
-#include "framework/auto_init_com.h"
-#include "framework/auto_init_gdiplus.h"
 #include "app/command_line.h"
 #include "app/ipc/ipc_message_mgr.h"
 #include "app/ipc/ipc_receiver.h"
 #include "app/orvanedlg.h"
 #include "app/start_decision.h"
+#include "basic_lib/win_util.h"
 #include "config/app_config.h"
-#include "framework/handle.h"
 #include "folder/current_folder_image.h"
 #include "folder/system_cache.h"
+#include "framework/auto_init_com.h"
+#include "framework/auto_init_gdiplus.h"
+#include "framework/handle.h"
 #include "image/image_document.h"
 #include "image/wic_factory.h"
 #include "integration/companion_lib_wrapper.h"
@@ -27,10 +28,6 @@ namespace {
 
 constexpr const wchar_t* kSkinsMissingText = L"图片查看失败，请重新下载看图软件";
 constexpr DWORD kAllCommonControls = 0xFF;
-
-bool Exists(const std::wstring& path) {
-  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 }  // namespace
 
@@ -110,7 +107,8 @@ bool COrvaneApp::HandOverPendingUpdate() {
 
 bool COrvaneApp::FindSkinResources() {
   skin_folder_ = CAppConfig::GetProgramFolder() + L"resources";
-  return Exists(skin_folder_) && Exists(skin_folder_ + L"\\" + kSkinArchiveName);
+  return win_util::PathExists(skin_folder_) &&
+         win_util::PathExists(skin_folder_ + L"\\" + kSkinArchiveName);
 }
 
 void COrvaneApp::RefreshReceivers() {

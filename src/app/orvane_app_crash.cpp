@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/orvane_app.h"
+#include "basic_lib/win_util.h"
 #include "config/app_config.h"
 #include "framework/handle.h"
 #include "integration/companion_entry_points.h"
@@ -44,14 +45,6 @@ bool CanOpenForReading(const std::wstring& path) {
   return CHandle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                              nullptr, OPEN_EXISTING, 0, nullptr))
       .IsValid();
-}
-
-std::wstring ParentOf(std::wstring folder) {
-  while (!folder.empty() && folder.back() == L'\\') {
-    folder.pop_back();
-  }
-  const size_t slash = folder.find_last_of(L'\\');
-  return slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash + 1);
 }
 
 void PatchFilterSetter() {
@@ -99,9 +92,9 @@ std::wstring COrvaneApp::FileVersionText(const std::wstring& module_path) {
 }
 
 std::wstring COrvaneApp::FindCrashUploader(const std::wstring& program_folder) {
-  const std::wstring parent = ParentOf(program_folder);
+  const std::wstring parent = win_util::ParentFolder(program_folder);
   const std::wstring candidates[] = {program_folder, program_folder + L"Utils\\", parent,
-                                     parent + L"Utils\\", ParentOf(parent)};
+                                     parent + L"Utils\\", win_util::ParentFolder(parent)};
   std::wstring path;
   for (const std::wstring& folder : candidates) {
     path = folder + kCrashUploaderName;

@@ -11,6 +11,7 @@
 #include "app/ipc/ipc_message_mgr.h"
 #include "app/orvane_app.h"
 #include "app/start_decision.h"
+#include "basic_lib/win_util.h"
 #include "config/app_config.h"
 #include "framework/handle.h"
 #include "integration/companion_entry_points.h"
@@ -21,10 +22,6 @@ namespace {
 constexpr DWORD kExitMutexWaitMs = 10000;
 constexpr DWORD kProcessIdBufferBytes = 2048;
 constexpr size_t kMaxUpdateStateChars = 260;
-
-bool Exists(const std::wstring& path) {
-  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 std::wstring UpperCase(std::wstring text) {
   CharUpperBuffW(&text[0], static_cast<DWORD>(text.size()));
@@ -89,7 +86,7 @@ bool COrvaneApp::MutexExists(const wchar_t* name) {
 bool COrvaneApp::IsUpdatePending() { return IsUpdatePendingIn(UpdateStateFile()); }
 
 bool COrvaneApp::IsUpdatePendingIn(const std::wstring& state_file) {
-  if (!Exists(state_file)) {
+  if (!win_util::PathExists(state_file)) {
     return false;
   }
   wchar_t state[kMaxUpdateStateChars + 1] = {};
@@ -119,19 +116,17 @@ bool COrvaneApp::LaunchTrayProgram(const std::wstring& arguments) {
 }
 
 void COrvaneApp::EnsureFolders() {
-  if (Exists(CrashFolder())) {
+  if (win_util::PathExists(CrashFolder())) {
     return;
   }
   for (const std::wstring& folder : {CAppConfig::GetDataFolder(), TempFolder(), CrashFolder()}) {
-    if (!Exists(folder)) {
-      CreateDirectoryW(folder.c_str(), nullptr);
-    }
+    win_util::CreateFolder(folder);
   }
 }
 
 void COrvaneApp::CleanTempFolder() {
   const std::wstring scratch = PrintScratchFile();
-  if (Exists(scratch)) {
+  if (win_util::PathExists(scratch)) {
     DeleteFileW(scratch.c_str());
   }
   PruneCrashDumps(kCrashDumpsKept);

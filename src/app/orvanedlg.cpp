@@ -8,6 +8,7 @@
 #include "app/ipc/channel_names.h"
 #include "app/ipc/ipc_message_mgr.h"
 #include "app/orvane_app.h"
+#include "basic_lib/win_util.h"
 #include "config/app_config.h"
 #include "folder/folder_scan.h"
 #include "image/image_document.h"
@@ -29,15 +30,6 @@ constexpr UINT kChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTO
 // SetWindowPos flags that move or resize without side effects.
 constexpr UINT kQuietMove = SWP_NOZORDER | SWP_NOACTIVATE;
 
-bool Exists(const wchar_t* path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
-
-}  // namespace
-
-COrvaneDlg::COrvaneDlg() : CDialog(IDD_MAIN_FRAME, nullptr) {
-  CDialog::RegisterDialogClassCopy(kMainFrameClassName);
-  background_brush_.CreateSolidBrush(RGB(39, 39, 39));
-}
-
 COrvaneDlg::~COrvaneDlg() { DestroyWindowNow(); }
 
 BOOL COrvaneDlg::OnInitDialog() {
@@ -45,12 +37,8 @@ BOOL COrvaneDlg::OnInitDialog() {
 
   // Hand-over, dropped files and the drag-and-drop helper message also
   // from processes of lower integrity.
-  using FilterFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
-  if (auto filter = reinterpret_cast<FilterFn>(
-          GetProcAddress(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx"))) {
-    for (UINT message : {0x004Au, 0x0233u, 0x0049u}) {
-      filter(hwnd_, message, 1 /* MSGFLT_ALLOW */, nullptr);
-    }
+  for (UINT message : {0x004Au, 0x0233u, 0x0049u}) {
+    win_util::AllowMessageForWindow(hwnd_, message);
   }
 
   CAppConfig::GetInstance()->RestoreWindowPlacement(hwnd_);
@@ -319,7 +307,7 @@ LRESULT COrvaneDlg::OnCopyData(const COPYDATASTRUCT* data) {
     PostMessageW(hwnd_, UM_SETTINGS_PAGE4, 0, 0);
     return 1;
   }
-  if (!text.empty() && Exists(text.c_str())) {
+  if (!text.empty() && win_util::PathExists(text)) {
     SendMessageW(hwnd_, UM_OPEN_HANDED_OVER, reinterpret_cast<WPARAM>(text.c_str()), 0);
     return 1;
   }

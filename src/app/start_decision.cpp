@@ -5,6 +5,7 @@
 #include "app/app_names.h"
 #include "app/command_line.h"
 #include "app/hand_over.h"
+#include "basic_lib/win_util.h"
 #include "config/app_config.h"
 #include "framework/handle.h"
 #include "integration/companion_entry_points.h"
@@ -62,10 +63,7 @@ void MakeDefaultViewer() {
 }
 
 void DeleteDataFolder() {
-  std::wstring folder = CAppConfig::GetDataFolder();
-  while (!folder.empty() && folder.back() == L'\\') {
-    folder.pop_back();
-  }
+  std::wstring folder = win_util::WithoutTrailingSeparator(CAppConfig::GetDataFolder());
   if (folder.empty()) {
     return;
   }

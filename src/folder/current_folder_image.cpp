@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "basic_lib/win_util.h"
 #include "config/app_config.h"
 #include "folder/folder_scan.h"
 #include "framework/auto_init_com.h"
@@ -37,10 +38,8 @@ unsigned __stdcall ScanThreadEntry(void* parameter) {
 void SplitPath(const std::wstring& path, std::wstring* folder, std::wstring* name) {
   const wchar_t* name_start = PathFindFileNameW(path.c_str());
   *name = name_start;
-  *folder = path.substr(0, static_cast<size_t>(name_start - path.c_str()));
-  while (!folder->empty() && folder->back() == L'\\') {
-    folder->pop_back();
-  }
+  *folder = win_util::WithoutTrailingSeparator(
+      path.substr(0, static_cast<size_t>(name_start - path.c_str())));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "basic_lib/win_util.h"
 #include "folder/explorer_view_order.h"
 #include "image/image_format.h"
 
@@ -83,9 +84,7 @@ CFolderScanResult ScanFolder(const std::wstring& folder, const std::wstring& cur
 }
 
 std::wstring ResolveOpenPath(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  if (path.empty() || attributes == INVALID_FILE_ATTRIBUTES ||
-      !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+  if (!win_util::FolderExists(path)) {
     return path;
   }
   wchar_t full[MAX_PATH] = {};
@@ -93,12 +92,9 @@ std::wstring ResolveOpenPath(const std::wstring& path) {
   if (length == 0 || length >= MAX_PATH) {
     return path;
   }
-  std::wstring folder(full, length);
   // "C:\" and "pictures\" name the folder without the closing separator
   // the scan and the joined name add back.
-  while (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/')) {
-    folder.pop_back();
-  }
+  const std::wstring folder = win_util::WithoutTrailingSeparator(std::wstring(full, length));
   const std::atomic<int32_t> no_abort{0};
   CFolderScanResult scan;
   ListFolder(folder, no_abort, &scan);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "basic_lib/win_util.h"
 #include "config/app_config.h"
 #include "image/image_document.h"
 #include "popup_dialog/message_box.h"
@@ -85,13 +86,12 @@ bool ConvertCommand(HWND owner, IConvertFormatChooser& chooser, const std::wstri
     return false;
   }
 
-  if (!PathFileExistsW(module_path.c_str())) {
+  if (!win_util::PathExists(module_path)) {
     return false;
   }
   // The module stays loaded for the rest of the run.
   HMODULE module = LoadLibraryExW(module_path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-  auto convert =
-      module ? reinterpret_cast<ConvertImgFn>(GetProcAddress(module, "ConvertImg")) : nullptr;
+  const auto convert = win_util::GetProcAddressAs<ConvertImgFn>(module, "ConvertImg");
   if (!convert) {
     return false;
   }

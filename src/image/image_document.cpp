@@ -1,4 +1,3 @@
-
 #include "image/image_document.h"
 
 #include <shlwapi.h>
@@ -8,6 +7,8 @@
 #include <vector>
 
 #include "basic_lib/win32_system.h"
+#include "basic_lib/win_util.h"
+#include "basic_lib/windows_version.h"
 #include "config/app_config.h"
 #include "framework/ui_thread.h"
 #include "image/image_file_opener.h"
@@ -16,7 +17,6 @@
 #include "image/save_target.h"
 #include "image/wic_factory.h"
 #include "image/wic_pipeline.h"
-#include "image/windows_version.h"
 #include "l10n/lang_string.h"
 #include "log/my_log.h"
 #include "popup_dialog/message_box.h"
@@ -28,10 +28,6 @@ constexpr int kRotationSaveQuality = 95;
 // The temporary copies for printing and the wallpaper.
 constexpr int kCopyQuality = 90;
 constexpr LONG kLongImageMaxWidth = 1280;
-
-bool FileExists(const std::wstring& path) {
-  return !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 int ConfiguredJpegQuality() {
   const CAppConfig* config = CAppConfig::GetInstance();
@@ -68,7 +64,7 @@ void CImageDocument::Open(const std::wstring& path) {
   loader_.reset();
   use_display_bitmap_ = false;
   display_bitmap_.Reset();
-  if (FileExists(path_)) {
+  if (win_util::PathExists(path_)) {
     std::vector<wchar_t> canonical(std::max<size_t>(MAX_PATH, path_.size() + 1), L'\0');
     if (path_.size() < MAX_PATH && PathCanonicalizeW(canonical.data(), path_.c_str())) {
       path_ = canonical.data();
@@ -226,7 +222,7 @@ bool CImageDocument::SaveResized(const std::wstring& path, UINT width, UINT heig
 std::wstring CImageDocument::TempFolder() { return CAppConfig::GetDataFolder() + L"temp\\"; }
 
 void CImageDocument::Print() {
-  if (!loader_ || GetFileAttributesW(path_.c_str()) == INVALID_FILE_ATTRIBUTES) {
+  if (!loader_ || !win_util::PathExists(path_)) {
     return;
   }
   std::wstring to_print = path_;

@@ -12,6 +12,7 @@
 
 #include "app/app_names.h"
 #include "app/app_test_support.h"
+#include "basic_lib/win_util.h"
 #include "support/app_driver.h"
 #include "support/test_paths.h"
 #include "version.h"
@@ -197,7 +198,7 @@ TEST_F(Lifecycle, InstallAndUninstallRunTheirModuleCallsAndEndWithoutAWindow) {
   ASSERT_TRUE(uninstall.WaitForExit(20000, &code));
   EXPECT_EQ(code, 0u);
   EXPECT_FALSE(KeyExists(L"Software\\Classes\\Lumora.jpg"));
-  EXPECT_FALSE(test_support::FileExists(backup.data()));
+  EXPECT_FALSE(win_util::PathExists(backup.data()));
   EXPECT_EQ(test_support::FindMainWindowOf(0), nullptr);
 }
 
@@ -380,7 +381,7 @@ TEST_F(Lifecycle, ExitKeepsTheTenNewestCrashDumpsAndDeletesThePrintScratchFile) 
 
   const std::set<std::wstring> left = FilesIn(crash, L"*.dmp");
   EXPECT_EQ(left, std::set<std::wstring>(dumps.begin() + 2, dumps.end()));
-  EXPECT_FALSE(test_support::FileExists(print));
+  EXPECT_FALSE(win_util::PathExists(print));
 
   for (const std::wstring& name : left) {
     DeleteFileW((crash + name).c_str());

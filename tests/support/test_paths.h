@@ -45,6 +45,5 @@ class FileRestorer {
 
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);
-bool FileExists(const std::wstring& path);
 
 }  // namespace test_support

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "decoder_test_data.h"
+#include "basic_lib/win_util.h"
 #include "image/image_file_opener.h"
 #include "image_decoder.h"
 #include "support/test_paths.h"
@@ -81,7 +82,7 @@ TEST(DecoderModule, ExportContract) {
   HMODULE module = LoadLibraryW(ModuleInDist().c_str());
   ASSERT_NE(module, nullptr);
   using LoadImageFn = IUnknown*(__stdcall*)(const wchar_t*, IWICImagingFactory*);
-  auto load_image = reinterpret_cast<LoadImageFn>(GetProcAddress(module, "load_image"));
+  auto load_image = win_util::GetProcAddressAs<LoadImageFn>(module, "load_image");
   ASSERT_NE(load_image, nullptr);
   EXPECT_EQ(load_image(nullptr, CWICFactory::Get()), nullptr);
   EXPECT_EQ(load_image(Fixture(L"tga_24.tga").c_str(), nullptr), nullptr);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "image/tests/saving_test_support.h"
+#include "basic_lib/win_util.h"
 #include "support/test_paths.h"
 
 namespace {
@@ -28,7 +29,7 @@ class RenderModule : public ::testing::Test {
   void SetUp() override {
     module_ = LoadLibraryW((test_support::DistFolder() + L"\\graph\\Render.dll").c_str());
     ASSERT_NE(module_, nullptr);
-    convert_ = reinterpret_cast<ConvertImgFn>(GetProcAddress(module_, "ConvertImg"));
+    convert_ = win_util::GetProcAddressAs<ConvertImgFn>(module_, "ConvertImg");
     ASSERT_NE(convert_, nullptr);
   }
   void TearDown() override { FreeLibrary(module_); }

@@ -13,6 +13,7 @@
 #include "app/start_decision.h"
 #include "config/app_config.h"
 #include "integration/companion_entry_points.h"
+#include "basic_lib/win_util.h"
 #include "support/test_paths.h"
 #include "version.h"
 
@@ -86,17 +87,17 @@ TEST(AppCrashDumps, PruningDeletesTheSmallestNamesUntilTheLimitRemains) {
 
   COrvaneApp::PruneCrashDumpsIn(crash, 12);
   for (const std::wstring& dump : dumps) {
-    EXPECT_TRUE(test_support::FileExists(crash + dump)) << dump;
+    EXPECT_TRUE(win_util::PathExists(crash + dump)) << dump;
   }
 
   COrvaneApp::PruneCrashDumpsIn(crash, COrvaneApp::kCrashDumpsKept);
-  EXPECT_FALSE(test_support::FileExists(crash + dumps[0]));
-  EXPECT_FALSE(test_support::FileExists(crash + dumps[1]));
+  EXPECT_FALSE(win_util::PathExists(crash + dumps[0]));
+  EXPECT_FALSE(win_util::PathExists(crash + dumps[1]));
   for (size_t i = 2; i < dumps.size(); ++i) {
-    EXPECT_TRUE(test_support::FileExists(crash + dumps[i])) << dumps[i];
+    EXPECT_TRUE(win_util::PathExists(crash + dumps[i])) << dumps[i];
   }
-  EXPECT_TRUE(test_support::FileExists(crash + L"notes.txt"));
-  EXPECT_TRUE(test_support::FileExists(crash + L"0000.dmp"));
+  EXPECT_TRUE(win_util::PathExists(crash + L"notes.txt"));
+  EXPECT_TRUE(win_util::PathExists(crash + L"0000.dmp"));
 }
 
 TEST(AppCrashHandler, UploaderIsTheFirstReadableCandidateElseTheLastOne) {

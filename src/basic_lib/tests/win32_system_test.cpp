@@ -4,13 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include "basic_lib/win_util.h"
 #include "support/test_paths.h"
 
 namespace {
 
-using test_support::FileExists;
 using test_support::ScratchFolder;
 using test_support::WriteFileBytes;
+using win_util::PathExists;
 
 TEST(ShellOperations, DeleteMovesTheFileAwayAndReportsMissingFiles) {
   ScratchFolder folder(L"shell");
@@ -20,8 +21,8 @@ TEST(ShellOperations, DeleteMovesTheFileAwayAndReportsMissingFiles) {
   ASSERT_TRUE(WriteFileBytes(neighbour, "picture"));
 
   EXPECT_TRUE(win32_system::DeleteCurrentFile(file));
-  EXPECT_FALSE(FileExists(file));
-  EXPECT_TRUE(FileExists(neighbour));
+  EXPECT_FALSE(PathExists(file));
+  EXPECT_TRUE(PathExists(neighbour));
   EXPECT_FALSE(win32_system::DeleteToRecycleBin(file, FOF_SILENT | FOF_NOCONFIRMATION));
   EXPECT_FALSE(win32_system::DeleteToRecycleBin(L"", FOF_SILENT | FOF_NOCONFIRMATION));
 }
@@ -32,7 +33,7 @@ TEST(ShellOperations, SilentDeletionRemovesWholeFolders) {
   ASSERT_TRUE(CreateDirectoryW(inner.c_str(), nullptr));
   ASSERT_TRUE(WriteFileBytes(inner + L"\\x.txt", "x"));
   EXPECT_TRUE(win32_system::DeleteSilently(inner));
-  EXPECT_FALSE(FileExists(inner));
+  EXPECT_FALSE(PathExists(inner));
   EXPECT_FALSE(win32_system::DeleteSilently(L""));
 }
 
@@ -59,7 +60,7 @@ TEST(ShellOperations, PrintingWithoutTheWizardEndsQuietly) {
   win32_system::PrintFile(file);
   win32_system::PrintFile(L"");
   Sleep(500);
-  EXPECT_TRUE(FileExists(file));
+  EXPECT_TRUE(PathExists(file));
 }
 
 }  // namespace

@@ -14,9 +14,10 @@
 #include "image/jpeg_encoder.h"
 #include "image/save_as_command.h"
 #include "image/tests/saving_test_support.h"
-#include "image/windows_version.h"
+#include "basic_lib/windows_version.h"
 #include "l10n/lang_string.h"
 #include "popup_dialog/tests/message_box_watcher.h"
+#include "basic_lib/win_util.h"
 #include "support/test_paths.h"
 #include "widgets/window_title.h"
 
@@ -25,10 +26,10 @@ namespace {
 using image_test::Fixture;
 using saving_test::ExifOfFile;
 using saving_test::FilesIn;
-using test_support::FileExists;
 using test_support::ReadFileBytes;
 using test_support::ScratchFolder;
 using test_support::WriteFileBytes;
+using win_util::PathExists;
 
 const auto* const kEnvironment =
     ::testing::AddGlobalTestEnvironment(new imaging_test::ImagingEnvironment);

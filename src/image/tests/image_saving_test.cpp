@@ -18,7 +18,8 @@
 #include "image/tests/exif_test_builder.h"
 #include "image/tests/saving_test_support.h"
 #include "image/wic_image_loader.h"
-#include "image/windows_version.h"
+#include "basic_lib/windows_version.h"
+#include "basic_lib/win_util.h"
 #include "support/test_paths.h"
 
 namespace {
@@ -26,10 +27,10 @@ namespace {
 using image_test::Fixture;
 using saving_test::ExifOfFile;
 using saving_test::FilesIn;
-using test_support::FileExists;
 using test_support::ReadFileBytes;
 using test_support::ScratchFolder;
 using test_support::WriteFileBytes;
+using win_util::PathExists;
 
 const auto* const kEnvironment =
     ::testing::AddGlobalTestEnvironment(new imaging_test::ImagingEnvironment);
@@ -396,7 +397,7 @@ TEST_F(SavingTest, InPlaceOrientationRewriteChangesOnlyTheTagOrNothing) {
     EXPECT_EQ(ReadFileBytes(path), original);
   }
   EXPECT_FALSE(WriteOrientationInPlace(scratch_.File(L"missing.jpg"), 6));
-  EXPECT_FALSE(FileExists(scratch_.File(L"missing.jpg")));
+  EXPECT_FALSE(PathExists(scratch_.File(L"missing.jpg")));
 }
 
 // ---- Where the bytes go ----
@@ -418,7 +419,7 @@ TEST_F(SavingTest, ExistingTargetIsReplacedFromATemporaryFileInOneStep) {
     ASSERT_NE(target.working(), path);
     EXPECT_EQ(target.working().substr(0, scratch_.path().size() + 4), scratch_.path() + L"\\tmp");
     EXPECT_EQ(target.working().substr(target.working().size() - 4), L".png");
-    EXPECT_FALSE(FileExists(target.working()));
+    EXPECT_FALSE(PathExists(target.working()));
     EXPECT_FALSE(target.Commit(copy_back)) << "nothing written yet";
     EXPECT_EQ(ReadFileBytes(path), "old");
 

@@ -12,7 +12,7 @@
 #include "image/thumbnail_request.h"
 #include "image/wic_factory.h"
 #include "image/wic_image_loader.h"
-#include "image/windows_version.h"
+#include "basic_lib/windows_version.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "image/tests/image_test_fixtures.h"
 #include "image/wic_image_loader.h"
 #include "image/wic_pipeline.h"
-#include "image/windows_version.h"
+#include "basic_lib/windows_version.h"
 #include "support/test_paths.h"
 
 namespace {

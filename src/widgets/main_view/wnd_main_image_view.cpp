@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 #include <windowsx.h>
 
+#include "basic_lib/win_util.h"
 #include "config/app_config.h"
 #include "folder/current_folder_image.h"
 #include "image/image_document.h"
@@ -22,10 +23,6 @@ constexpr UINT kCommandPrevious = 20005;
 constexpr UINT kCommandNext = 20006;
 constexpr UINT kCommandScrollUp = 26000;
 constexpr UINT kCommandScrollDown = 26001;
-
-bool FileExists(const std::wstring& path) {
-  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 FCObjImage LoadPicture(const wchar_t* name, bool premultiplied = false) {
   FCObjImage image;
@@ -74,7 +71,7 @@ void WndMainImageView::OnImageChanged() {
   CImageDocument* document = CImageDocument::Instance();
   const std::wstring path = document->GetPath();
   if (!path.empty()) {
-    if (FileExists(path) && document->GetLoader()) {
+    if (win_util::PathExists(path) && document->GetLoader()) {
       const RECT area = ViewArea();
       bool loading = false;
       view = view_render::CViewRender::Create(document_, &preload_, hwnd_, area.right - area.left,
@@ -82,7 +79,7 @@ void WndMainImageView::OnImageChanged() {
       if (loading) {
         AddItem(new CLoadingGifItem(this, LoadPicture(L"loading.png", true)));
       }
-    } else if (FileExists(path)) {
+    } else if (win_util::PathExists(path)) {
       AddLoadErrorItem(path);
     } else {
       AddItem(
