@@ -4,10 +4,13 @@
 
 #include "app/app_names.h"
 #include "app/command_line.h"
+#include "app/crash_handler.h"
 #include "app/ipc/ipc_message_mgr.h"
 #include "app/ipc/ipc_receiver.h"
+#include "app/named_mutex.h"
 #include "app/orvanedlg.h"
 #include "app/start_decision.h"
+#include "app/tray_program.h"
 #include "basic_lib/win_util.h"
 #include "config/app_config.h"
 #include "folder/current_folder_image.h"
@@ -86,7 +89,7 @@ BOOL COrvaneApp::InitInstance() {
 bool COrvaneApp::HandOverPendingUpdate() {
   // The last error is reset first, so that a mutex that existed before is
   // told apart from a new one.
-  CHandle(CreateMutexW(nullptr, FALSE, nullptr));
+  ResetLastErrorWithMutex();
   // Only guards the decision: the viewer the tray program starts again must
   // not find it still held.
   const CHandle mutex(

@@ -8,6 +8,7 @@
 #include "app/ipc/channel_names.h"
 #include "app/ipc/ipc_message_mgr.h"
 #include "app/orvane_app.h"
+#include "app/tray_program.h"
 #include "basic_lib/win_util.h"
 #include "config/app_config.h"
 #include "folder/folder_scan.h"
@@ -57,12 +58,12 @@ BOOL COrvaneDlg::OnInitDialog() {
   {
     const RECT client = GetClientRect();
     image_view_.Create(
-        hwnd_, 101,
+        hwnd_, IDC_IMAGE_VIEW,
         ImageViewRect(client.right, client.bottom, CAppConfig::GetInstance()->toolbar_dock != 0),
         kChildStyle);
   }
-  logo_.Create(hwnd_, 103, {9, 6, 103, 30}, kChildStyle);
-  menu_bar_.Create(hwnd_, 103, {0, 1, 30, 31}, kChildStyle);
+  logo_.Create(hwnd_, IDC_LOGO, {9, 6, 103, 30}, kChildStyle);
+  menu_bar_.Create(hwnd_, IDC_MENU_BAR, {0, 1, 30, 31}, kChildStyle);
 
   // The first statistic loads common.dll; without it the process ends here.
   CStatReporter::Send(L"main", L"open");
@@ -166,7 +167,7 @@ bool COrvaneDlg::OnTimer(UINT_PTR id) {
       ExitProcess(0);
     case kTrayTimer:
       KillTimer(hwnd_, id);
-      COrvaneApp::LaunchTrayProgram(L"");
+      LaunchTrayProgram(L"");
       break;
     case kStartStatTimer:
       KillTimer(hwnd_, id);

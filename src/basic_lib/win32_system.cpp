@@ -203,10 +203,10 @@ bool SetDesktopWallpaper(const std::wstring& path, DWORD style) {
   return ok;
 }
 
-std::wstring GetFileVersionText(const std::wstring& path) {
+std::wstring GetFileVersionText(const std::wstring& path, DWORD max_resource_bytes) {
   DWORD ignored = 0;
   const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
-  if (size == 0) {
+  if (size == 0 || size > max_resource_bytes) {
     return std::wstring();
   }
   std::wstring text;

@@ -1,6 +1,5 @@
 #include "config/app_config.h"
 
-#include <shellapi.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 
@@ -479,13 +478,7 @@ std::wstring CAppConfig::MapLink(const std::wstring& location) const {
 }
 
 bool CAppConfig::OpenMapLink(const std::wstring& location) const {
-  const std::wstring link = MapLink(location);
-  if (link.empty()) {
-    return false;
-  }
-  const HINSTANCE result =
-      ShellExecuteW(nullptr, L"open", link.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-  return reinterpret_cast<INT_PTR>(result) > 32;
+  return map_link::OpenMapLink(gps_map_vendor, location);
 }
 
 std::wstring CAppConfig::GetDataFolder() {

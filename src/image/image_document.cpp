@@ -10,6 +10,7 @@
 #include "basic_lib/win_util.h"
 #include "basic_lib/windows_version.h"
 #include "config/app_config.h"
+#include "config/data_paths.h"
 #include "framework/ui_thread.h"
 #include "image/image_file_opener.h"
 #include "image/image_format.h"
@@ -219,15 +220,13 @@ bool CImageDocument::SaveResized(const std::wstring& path, UINT width, UINT heig
   return target.Commit(same_file);
 }
 
-std::wstring CImageDocument::TempFolder() { return CAppConfig::GetDataFolder() + L"temp\\"; }
-
 void CImageDocument::Print() {
   if (!loader_ || !win_util::PathExists(path_)) {
     return;
   }
   std::wstring to_print = path_;
   if (!IsNativeEncodableClass(GetImageFormatClass(path_))) {
-    to_print = TempFolder() + L"tempprint.jpg";
+    to_print = data_paths::PrintScratchFile();
     if (!SaveAs(to_print, kCopyQuality)) {
       return;
     }
@@ -245,7 +244,7 @@ void CImageDocument::SetAsWallpaper() {
     return;
   }
   CWICImageLoader copy(upright.Get(), loader_->colour_context());
-  const std::wstring wallpaper = TempFolder() + L"wallpaper.jpg";
+  const std::wstring wallpaper = data_paths::WallpaperFile();
   CSaveTarget target(wallpaper);
   if (target.working().empty() || !copy.SaveTo(target.working(), kCopyQuality) ||
       !target.Commit(false)) {

@@ -11,6 +11,8 @@
 #include "app/app_test_support.h"
 #include "app/ipc/channel.h"
 #include "app/ipc/channel_names.h"
+#include "main_messages.h"
+#include "resource_ids.h"
 #include "support/app_driver.h"
 #include "support/test_paths.h"
 
@@ -22,9 +24,6 @@ using test_support::FindMessageWindow;
 using test_support::LumoraProcess;
 using test_support::WaitUntil;
 using test_support::WindowCaption;
-
-constexpr UINT kCloseButton = 1023;
-constexpr UINT kQuickIndexChanged = 0x8201;
 
 class HandOver : public ::testing::Test {
  protected:
@@ -123,7 +122,7 @@ TEST_F(HandOver, AViewerThatIsClosingDoesNotTakeTheRequest) {
   app_test::HeldMutex exit_mutex(L"LmMainExitMutex-ad756f18033b6ea0", true);
   LumoraProcess first;
   StartViewer(first, L"", L"Lumora");
-  PostMessageW(first.main_window(), WM_COMMAND, kCloseButton, 0);
+  PostMessageW(first.main_window(), WM_COMMAND, IDC_CLOSE_BUTTON, 0);
   test_support::PumpFor(500);
   ASSERT_FALSE(first.WaitForExit(0));
 
@@ -270,7 +269,7 @@ TEST_F(HandOver, TheTrayProgramsQuitMessageClosesOnlyWhenRoutedToTheMainWindow) 
   ASSERT_FALSE(first.WaitForExit(0));
 
   // The settings dialog's quick-index change reaches the tray program.
-  PostMessageW(first.main_window(), kQuickIndexChanged, 0, 1);
+  PostMessageW(first.main_window(), UM_QUICK_INDEX_CHANGED, 0, 1);
   ASSERT_TRUE(WaitUntil([&] { return !tray.received.empty(); }));
   EXPECT_EQ(tray.received, std::vector<uint32_t>{IPC::kTrayQuickIndex});
   EXPECT_EQ(tray.last_value, 1);

@@ -13,6 +13,7 @@
 #include "app/app_names.h"
 #include "app/app_test_support.h"
 #include "basic_lib/win_util.h"
+#include "resource_ids.h"
 #include "support/app_driver.h"
 #include "support/test_paths.h"
 #include "version.h"
@@ -29,7 +30,6 @@ using test_support::ScratchFolder;
 using test_support::WaitUntil;
 using test_support::WindowCaption;
 
-constexpr UINT kCloseButton = 1023;
 const wchar_t kSkinsMissingText[] = L"图片查看失败，请重新下载看图软件";
 
 std::wstring TrayPath() { return DistFolder() + L"\\LumoraTray.exe"; }
@@ -324,7 +324,7 @@ TEST_F(Lifecycle, TheViewerStartsTheTrayProgramWhichOutlivesItUnlessTheLastViewe
     ASSERT_TRUE(WaitUntil(test_support::TrayProgramRuns));
     EXPECT_EQ(test_support::ProcessesOf(TrayPath()).size(), 1u);
     viewer.KeepTrayProgram();
-    PostMessageW(viewer.main_window(), WM_COMMAND, kCloseButton, 0);
+    PostMessageW(viewer.main_window(), WM_COMMAND, IDC_CLOSE_BUTTON, 0);
     DWORD code = 1;
     ASSERT_TRUE(viewer.WaitForExit(10000, &code));
     EXPECT_EQ(code, 0u);
@@ -341,12 +341,12 @@ TEST_F(Lifecycle, TheViewerStartsTheTrayProgramWhichOutlivesItUnlessTheLastViewe
   ASSERT_TRUE(second.Start(Quoted(pictures.File(L"b.bmp"))));
   ASSERT_NE(second.WaitForMainWindow(), nullptr);
 
-  PostMessageW(first.main_window(), WM_COMMAND, kCloseButton, 0);
+  PostMessageW(first.main_window(), WM_COMMAND, IDC_CLOSE_BUTTON, 0);
   ASSERT_TRUE(first.WaitForExit(15000));
   test_support::PumpFor(1000);
   EXPECT_TRUE(test_support::TrayProgramRuns()) << "another viewer still runs";
 
-  PostMessageW(second.main_window(), WM_COMMAND, kCloseButton, 0);
+  PostMessageW(second.main_window(), WM_COMMAND, IDC_CLOSE_BUTTON, 0);
   ASSERT_TRUE(second.WaitForExit(15000));
   EXPECT_TRUE(WaitUntil([] {
     return !test_support::TrayProgramRuns() && test_support::ProcessesOf(TrayPath()).empty();

@@ -9,6 +9,7 @@
 
 #include "image/tests/exif_test_builder.h"
 #include "image/wic_factory.h"
+#include "resource_ids.h"
 #include "support/app_driver.h"
 #include "support/test_paths.h"
 #include "support/test_pictures.h"
@@ -19,7 +20,6 @@ using test_support::LumoraProcess;
 using test_support::ScreenPixel;
 
 constexpr COLORREF kCanvas = RGB(39, 39, 39);
-constexpr int kImageViewId = 101;
 
 bool Near(COLORREF a, COLORREF b, int tolerance = 24) {
   return abs(GetRValue(a) - GetRValue(b)) <= tolerance &&
@@ -58,7 +58,7 @@ class PictureViewApp : public ::testing::Test {
     main_ = app_.WaitForMainWindow();
     ASSERT_NE(main_, nullptr);
     SetWindowPos(main_, HWND_TOP, 80, 60, 900, 650, SWP_SHOWWINDOW);
-    view_ = GetDlgItem(main_, kImageViewId);
+    view_ = GetDlgItem(main_, IDC_IMAGE_VIEW);
     ASSERT_NE(view_, nullptr);
   }
   std::wstring Caption(const std::wstring& expected) { return app_.WaitForCaption(expected, 8000); }
@@ -211,7 +211,7 @@ TEST_F(PictureViewApp, RotationTurnsTheViewOnly) {
   StartWith(L"split.png");
   ASSERT_EQ(Caption(L"split.png ( 400x300 ) - [4/4] 100%"), L"split.png ( 400x300 ) - [4/4] 100%");
   const std::string before = test_support::ReadFileBytes(folder_.File(L"split.png"));
-  Command(20008);
+  Command(ID_ROTATE_RIGHT);
   EXPECT_EQ(Text(Caption(L"split.png ( 300x400 ) - [4/4] 100%")),
             "split.png ( 300x400 ) - [4/4] 100%");
   // Turned clockwise, the red left half is now on top.
