@@ -13,7 +13,7 @@ namespace {
 // may switch the mode, and a render that started finishes with its mode.
 int CurrentMode() {
   const CAppConfig* config = CAppConfig::GetInstance();
-  return config ? config->current_effect : kEnhanceNone;
+  return config->current_effect;
 }
 
 bool IsFourByteFormat(const WICPixelFormatGUID& format) {

@@ -140,7 +140,7 @@ std::wstring CCurrentFolderImage::Neighbour(int offset) const {
   }
   int64_t index = static_cast<int64_t>(current_index_) + offset;
   const CAppConfig* config = CAppConfig::GetInstance();
-  if (config && config->view_folder_loop) {
+  if (config->view_folder_loop) {
     if (index < 0) {
       index = count - 1;
     } else if (index >= count) {

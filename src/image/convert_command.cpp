@@ -98,6 +98,6 @@ bool ConvertCommand(HWND owner, IConvertFormatChooser& chooser, const std::wstri
   const CWICImageLoaderPtr loader = document->GetLoader();
   const int orientation = loader ? loader->exif().orientation : -1;
   const CAppConfig* config = CAppConfig::GetInstance();
-  convert(path.c_str(), target.data(), config ? config->save_jpeg_quality : 80, orientation);
+  convert(path.c_str(), target.data(), config->save_jpeg_quality, orientation);
   return true;
 }

@@ -18,7 +18,7 @@ bool ComposeDisplayBitmap(IWICBitmapSource* source, HBITMAP& out) {
   }
   const CAppConfig* config = CAppConfig::GetInstance();
   {
-    CMemoryBitmapDC dc(bitmap, config ? config->canvas_brush : nullptr);
+    CMemoryBitmapDC dc(bitmap, config->canvas_brush);
     image.DrawTo(dc, RECT{0, 0, image.Width(), image.Height()});
   }
   if (out) {

@@ -32,7 +32,7 @@ constexpr LONG kLongImageMaxWidth = 1280;
 
 int ConfiguredJpegQuality() {
   const CAppConfig* config = CAppConfig::GetInstance();
-  return config ? config->save_jpeg_quality : 80;
+  return config->save_jpeg_quality;
 }
 
 }  // namespace
@@ -137,7 +137,7 @@ void CImageDocument::Rotate(bool clockwise) {
   }
   const int orientation = loader_->RotateOrientation(clockwise);
   const CAppConfig* config = CAppConfig::GetInstance();
-  if (config && config->rotate_auto_save && IsNativeEncodableClass(GetImageFormatClass(path_))) {
+  if (config->rotate_auto_save && IsNativeEncodableClass(GetImageFormatClass(path_))) {
     SaveRotation(orientation);
   }
   const SIZE size = GetOrientedSize();

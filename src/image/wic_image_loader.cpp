@@ -104,7 +104,7 @@ void CWICImageLoader::LoadFrame(IWICBitmapFrameDecode* frame, const std::wstring
   ReadFrameMetadata(exif_, frame, is_jpeg ? path.c_str() : nullptr);
   if (!CWindowsVersion::IsWindows8OrLater()) {
     const CAppConfig* config = CAppConfig::GetInstance();
-    if (!(config && config->orientation_by_tag)) {
+    if (!config->orientation_by_tag) {
       exif_.orientation = 0;
     }
   }
@@ -221,7 +221,7 @@ bool CWICImageLoader::RenderToBitmap(UINT width, UINT height, HBITMAP& out) cons
       return false;
     }
     const CAppConfig* config = CAppConfig::GetInstance();
-    if (colour_context_ && !(config && config->ignore_embedded_icc)) {
+    if (colour_context_ && !config->ignore_embedded_icc) {
       pipeline = wic_pipeline::ApplyColourTransform(pipeline.Get(), colour_context_.Get(), false);
     }
     if (transform != WICBitmapTransformRotate0) {

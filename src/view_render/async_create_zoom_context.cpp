@@ -42,8 +42,8 @@ void CAsyncCreateZoomContext::Run() {
     return;
   }
   const CAppConfig* config = CAppConfig::GetInstance();
-  const bool colour_managed = !(config && config->ignore_embedded_icc);
-  const int effect = config ? config->current_effect : 0;
+  const bool colour_managed = !config->ignore_embedded_icc;
+  const int effect = config->current_effect;
   try {
     ComPtr<IWICBitmap> picture = loader_->GetBitmap(colour_managed);
     if (!picture) {

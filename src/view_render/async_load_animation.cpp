@@ -69,7 +69,7 @@ void CAsyncLoadAnimation::Run() {
     return;
   }
   const CAppConfig* config = CAppConfig::GetInstance();
-  HBRUSH canvas = config ? config->canvas_brush : nullptr;
+  HBRUSH canvas = config->canvas_brush;
 
   CAnimationFrames frames;
   for (UINT index = 0; index < frame_count; ++index) {
