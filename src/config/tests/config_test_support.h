@@ -10,7 +10,8 @@
 class ConfigSandbox {
  public:
   explicit ConfigSandbox(const std::wstring& name)
-      : folder_(name), settings_file_(folder_.File(L"data\\config.ini")),
+      : folder_(name),
+        settings_file_(folder_.File(L"data\\config.ini")),
         language_folder_(folder_.File(L"locales\\")) {
     CreateDirectoryW(folder_.File(L"data").c_str(), nullptr);
     CreateDirectoryW(folder_.File(L"locales").c_str(), nullptr);
