@@ -31,6 +31,13 @@ constexpr UINT kChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTO
 // SetWindowPos flags that move or resize without side effects.
 constexpr UINT kQuietMove = SWP_NOZORDER | SWP_NOACTIVATE;
 
+}  // namespace
+
+COrvaneDlg::COrvaneDlg() : CDialog(IDD_MAIN_FRAME, nullptr) {
+  CDialog::RegisterDialogClassCopy(kMainFrameClassName);
+  background_brush_.CreateSolidBrush(RGB(39, 39, 39));
+}
+
 COrvaneDlg::~COrvaneDlg() { DestroyWindowNow(); }
 
 BOOL COrvaneDlg::OnInitDialog() {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/app_names.h"
-#include "app/app_test_support.h"
+#include "support/app_helpers.h"
 #include "basic_lib/win_util.h"
 #include "resource_ids.h"
 #include "support/app_driver.h"
@@ -20,12 +20,13 @@
 
 namespace {
 
-using app_test::Contains;
-using app_test::HeldMutex;
-using app_test::Quoted;
+using test_support::Contains;
 using test_support::DataFolder;
 using test_support::DistFolder;
+using test_support::FilesIn;
+using test_support::HeldMutex;
 using test_support::LumoraProcess;
+using test_support::Quoted;
 using test_support::ScratchFolder;
 using test_support::WaitUntil;
 using test_support::WindowCaption;
@@ -33,22 +34,6 @@ using test_support::WindowCaption;
 const wchar_t kSkinsMissingText[] = L"图片查看失败，请重新下载看图软件";
 
 std::wstring TrayPath() { return DistFolder() + L"\\LumoraTray.exe"; }
-
-std::set<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pattern) {
-  std::set<std::wstring> names;
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((folder + pattern).c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) {
-    return names;
-  }
-  do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      names.insert(found.cFileName);
-    }
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-  return names;
-}
 
 bool KeyExists(const wchar_t* path) {
   HKEY key = nullptr;
@@ -168,7 +153,7 @@ class Lifecycle : public ::testing::Test {
   }
   void TearDown() override { test_support::EndTrayPrograms(); }
 
-  app_test::SettingsGuard settings_;
+  test_support::SettingsGuard settings_;
 };
 
 TEST_F(Lifecycle, InstallAndUninstallRunTheirModuleCallsAndEndWithoutAWindow) {
@@ -207,7 +192,7 @@ TEST_F(Lifecycle, APendingUpdateIsHandedToTheTrayProgramUnlessItRunsOrTheUpdater
   ASSERT_TRUE(test_support::WriteFileBytes(DistFolder() + L"\\config.ini",
                                            "[update]\r\nstate=glimtUpdate\r\n"));
   ScratchFolder pictures(L"update");
-  ASSERT_TRUE(app_test::WriteBitmap(pictures.File(L"a.bmp")));
+  ASSERT_TRUE(test_support::WriteBitmap(pictures.File(L"a.bmp")));
 
   {
     SCOPED_TRACE("the updater runs");
@@ -315,8 +300,8 @@ TEST_F(Lifecycle, StatisticsOfTheStartAndItsSourceReachTheStatisticsLibrary) {
 
 TEST_F(Lifecycle, TheViewerStartsTheTrayProgramWhichOutlivesItUnlessTheLastViewerExitsCompletely) {
   ScratchFolder pictures(L"complete-exit");
-  ASSERT_TRUE(app_test::WriteBitmap(pictures.File(L"a.bmp")));
-  ASSERT_TRUE(app_test::WriteBitmap(pictures.File(L"b.bmp")));
+  ASSERT_TRUE(test_support::WriteBitmap(pictures.File(L"a.bmp")));
+  ASSERT_TRUE(test_support::WriteBitmap(pictures.File(L"b.bmp")));
   {
     LumoraProcess viewer;
     ASSERT_TRUE(viewer.Start(L""));

@@ -4,6 +4,8 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <gtest/gtest.h>
+
 #include <utility>
 #include <vector>
 
@@ -96,6 +98,30 @@ std::string ReadFileBytes(const std::wstring& path) {
     bytes.append(buffer, got);
   }
   return bytes;
+}
+
+std::set<std::wstring> FilesIn(const std::wstring& folder, const std::wstring& pattern) {
+  std::set<std::wstring> names;
+  const bool separated = !folder.empty() && (folder.back() == L'\\' || folder.back() == L'/');
+  WIN32_FIND_DATAW data;
+  CFindHandle search(
+      FindFirstFileW((folder + (separated ? L"" : L"\\") + pattern).c_str(), &data));
+  if (!search.IsValid()) {
+    return names;
+  }
+  do {
+    const std::wstring name = data.cFileName;
+    if (name != L"." && name != L"..") {
+      names.insert(name);
+    }
+  } while (FindNextFileW(search.get(), &data));
+  return names;
+}
+
+void MakeFiles(const ScratchFolder& folder, const std::vector<std::wstring>& names) {
+  for (const std::wstring& name : names) {
+    ASSERT_TRUE(WriteFileBytes(folder.File(name), "x")) << name.c_str();
+  }
 }
 
 }  // namespace test_support

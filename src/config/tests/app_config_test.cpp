@@ -10,10 +10,11 @@
 
 #include "basic_lib/win_util.h"
 #include "config/app_config.h"
-#include "config/tests/config_test_support.h"
+#include "support/config_sandbox.h"
 #include "l10n/language_file.h"
 #include "log/my_log.h"
 
+using test_support::ConfigSandbox;
 using test_support::ReadFileBytes;
 using test_support::WriteFileBytes;
 using win_util::PathExists;

@@ -10,16 +10,17 @@
 
 #include "config/app_config.h"
 #include "folder/system_cache.h"
-#include "folder/tests/folder_test_support.h"
+#include "support/counting_window.h"
+#include "support/message_pump.h"
 #include "support/test_paths.h"
 #include "widgets/window_title.h"
 
 namespace {
 
-using folder_test::CountingWindow;
-using folder_test::MakeFiles;
-using folder_test::PumpFor;
-using folder_test::PumpUntil;
+using test_support::CountingWindow;
+using test_support::MakeFiles;
+using test_support::PumpFor;
+using test_support::PumpUntil;
 using test_support::ScratchFolder;
 using Names = std::deque<std::wstring>;
 
@@ -218,7 +219,7 @@ TEST_F(FolderListTest, PathsWithoutAFolderClearTheList) {
 
 TEST(FolderListLifetime, DestroyingTheListStopsItsScan) {
   ScratchFolder folder(L"destroy");
-  folder_test::MakeFiles(folder, {L"a.jpg", L"b.jpg"});
+  test_support::MakeFiles(folder, {L"a.jpg", L"b.jpg"});
   CountingWindow notify(UM_FOLDER_LIST_READY);
   CSystemCache preload;
   {
@@ -236,7 +237,7 @@ namespace {
 
 TEST(FolderListLifetime, TheApplicationsListFeedsTheApplicationsPreloadQueue) {
   ScratchFolder folder(L"singleton");
-  folder_test::MakeFiles(folder, {L"a.jpg", L"b.jpg"});
+  test_support::MakeFiles(folder, {L"a.jpg", L"b.jpg"});
   CountingWindow notify(UM_FOLDER_LIST_READY);
   CCurrentFolderImage* list = CCurrentFolderImage::GetInstance();
   ASSERT_NE(nullptr, list);

@@ -11,7 +11,6 @@
 
 #include "folder/explorer_view_order.h"
 #include "framework/auto_init_com.h"
-#include "folder/tests/folder_test_support.h"
 #include "support/test_paths.h"
 #include "view_render/message_window.h"
 
@@ -54,7 +53,7 @@ TEST(FolderScan, ExplorerOrderReplacesTheSortedListWhenItHoldsThePicture) {
 
 TEST(FolderScan, NoExplorerWindowGivesNoOrder) {
   ScratchFolder folder(L"explorer");
-  folder_test::MakeFiles(folder, {L"a.jpg"});
+  test_support::MakeFiles(folder, {L"a.jpg"});
   FCAutoInitializeCOM com;
   std::atomic<int32_t> abort{0};
   std::vector<std::wstring> names = {L"stale"};
@@ -70,7 +69,7 @@ TEST(FolderScan, NoExplorerWindowGivesNoOrder) {
 
 TEST(FolderScan, AbortedScanFindsNoCurrentPicture) {
   ScratchFolder folder(L"abort");
-  folder_test::MakeFiles(folder, {L"a.jpg", L"b.jpg"});
+  test_support::MakeFiles(folder, {L"a.jpg", L"b.jpg"});
   FCAutoInitializeCOM com;
   std::atomic<int32_t> abort{0};
   CFolderScanResult whole = ScanFolder(folder.path(), L"b.jpg", abort);
@@ -85,7 +84,7 @@ TEST(FolderScan, AbortedScanFindsNoCurrentPicture) {
 
 TEST(FolderScan, AFolderOpensAsItsFirstPicture) {
   ScratchFolder folder(L"resolve");
-  folder_test::MakeFiles(folder, {L"notes.txt", L"b10.png", L"B2.jpg"});
+  test_support::MakeFiles(folder, {L"notes.txt", L"b10.png", L"B2.jpg"});
   // A folder whose name looks like a picture sorts first but is no picture.
   ASSERT_TRUE(CreateDirectoryW(folder.File(L"a.jpg").c_str(), nullptr));
   ScratchFolder empty(L"resolve-empty");

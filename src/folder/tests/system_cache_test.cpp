@@ -13,20 +13,22 @@
 
 #include "config/app_config.h"
 #include "folder/async_create_system_cache.h"
-#include "folder/tests/folder_test_support.h"
+#include "support/counting_window.h"
+#include "support/message_pump.h"
+#include "support/test_paths.h"
 #include "framework/com_ptr.h"
-#include "image/tests/imaging_test_support.h"
+#include "support/imaging.h"
 #include "image/wic_factory.h"
 
 namespace {
 
-using folder_test::CountingWindow;
-using folder_test::PumpFor;
-using folder_test::PumpUntil;
+using test_support::CountingWindow;
+using test_support::PumpFor;
+using test_support::PumpUntil;
 using Paths = std::vector<std::wstring>;
 
 const auto* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new imaging_test::ImagingEnvironment);
+    ::testing::AddGlobalTestEnvironment(new test_support::ImagingEnvironment);
 
 const std::wstring kFolder = L"C:\\pictures";
 const std::wstring kOtherFolder = L"C:\\other";

@@ -8,7 +8,7 @@
 #include "config/app_config.h"
 #include "effects/current_effect.h"
 #include "image/image_file_opener.h"
-#include "image/tests/image_test_fixtures.h"
+#include "support/image_fixtures.h"
 #include "image/thumbnail_request.h"
 #include "image/wic_factory.h"
 #include "image/wic_image_loader.h"
@@ -16,9 +16,9 @@
 
 namespace {
 
-using image_test::Fixture;
-using image_test::Rgb;
-using imaging_test::Pixels;
+using test_support::Fixture;
+using test_support::Pixels;
+using test_support::Rgb;
 
 class RenderTest : public ::testing::Test {
  protected:
@@ -37,13 +37,13 @@ TEST_F(RenderTest, EveryOrientationRendersUpright) {
     const SIZE size = loader->GetOrientedSize();
     HBITMAP out = nullptr;
     ASSERT_TRUE(loader->RenderToBitmap(size.cx, size.cy, out));
-    const Pixels pixels = image_test::ReadHBitmap(out);
+    const Pixels pixels = test_support::ReadHBitmap(out);
     DeleteObject(out);
     ASSERT_EQ(pixels.width, static_cast<UINT>(size.cx));
     for (int by = 0; by < size.cy / 8; ++by) {
       for (int bx = 0; bx < size.cx / 8; ++bx) {
-        EXPECT_TRUE(image_test::ColourNear(pixels.At(bx * 8 + 4, by * 8 + 4),
-                                           image_test::DisplayedBlock(orientation, bx, by), 24))
+        EXPECT_TRUE(test_support::ColourNear(pixels.At(bx * 8 + 4, by * 8 + 4),
+                                             test_support::DisplayedBlock(orientation, bx, by), 24))
             << "block " << bx << "," << by;
       }
     }
@@ -57,15 +57,15 @@ TEST_F(RenderTest, LargeRotatedPictureIsScaledThenTurned) {
   EXPECT_EQ(loader->GetOrientedSize().cy, 3000);
   HBITMAP out = nullptr;
   ASSERT_TRUE(loader->RenderToBitmap(500, 750, out));
-  const Pixels pixels = image_test::ReadHBitmap(out);
+  const Pixels pixels = test_support::ReadHBitmap(out);
   DeleteObject(out);
   ASSERT_EQ(pixels.width, 500u);
   ASSERT_EQ(pixels.height, 750u);
   // Stored quadrants red, lime / blue, yellow, turned a quarter clockwise.
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(125, 187), {0, 0, 255}, 24));
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(375, 187), {255, 0, 0}, 24));
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(125, 562), {255, 255, 0}, 24));
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(375, 562), {0, 255, 0}, 24));
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(125, 187), {0, 0, 255}, 24));
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(375, 187), {255, 0, 0}, 24));
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(125, 562), {255, 255, 0}, 24));
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(375, 562), {0, 255, 0}, 24));
 }
 
 // 3 x 1 straight alpha: clear white, opaque (R 200, G 100, B 100), half white.
@@ -82,10 +82,10 @@ TEST_F(RenderTest, ComposedOverTheCanvasWithTheCurrentEffect) {
   CWICImageLoader loader = TranslucentLoader();
   HBITMAP out = nullptr;
   ASSERT_TRUE(loader.RenderToBitmap(3, 1, out));
-  Pixels pixels = image_test::ReadHBitmap(out);
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(0, 0), {39, 39, 39}, 1));  // canvas colour
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(1, 0), {200, 100, 100}, 1));
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(2, 0), {147, 147, 147}, 2));
+  Pixels pixels = test_support::ReadHBitmap(out);
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(0, 0), {39, 39, 39}, 1));  // canvas colour
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(1, 0), {200, 100, 100}, 1));
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(2, 0), {147, 147, 147}, 2));
 
   // A new render replaces (and deletes) the bitmap held in out.
   CAppConfig::GetInstance()->current_effect = kEnhanceBrighter;
@@ -93,8 +93,8 @@ TEST_F(RenderTest, ComposedOverTheCanvasWithTheCurrentEffect) {
   ASSERT_TRUE(loader.RenderToBitmap(3, 1, out));
   EXPECT_NE(out, previous);
   EXPECT_EQ(GetObjectType(previous), 0u);
-  pixels = image_test::ReadHBitmap(out);
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(1, 0), {220, 120, 120}, 1));
+  pixels = test_support::ReadHBitmap(out);
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(1, 0), {220, 120, 120}, 1));
   DeleteObject(out);
 }
 
@@ -144,18 +144,18 @@ TEST_F(RenderTest, ThumbnailRendersLikeThePicture) {
   // From Windows 8 on thumbnails come upright: the transform is not applied.
   ASSERT_TRUE(RenderThumbnailHBitmap(thumbnail, WTSAT_ARGB, 8, 2, out, WICBitmapTransformRotate90,
                                      nullptr));
-  Pixels pixels = image_test::ReadHBitmap(out);
+  Pixels pixels = test_support::ReadHBitmap(out);
   ASSERT_EQ(pixels.width, 8u);
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(0, 1), {255, 0, 0}, 8));
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(7, 0), {0, 0, 255}, 8));
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(0, 1), {255, 0, 0}, 8));
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(7, 0), {0, 0, 255}, 8));
 
   CWindowsVersion::OverrideForTesting(6, 1);
   ASSERT_TRUE(
       RenderThumbnailHBitmap(thumbnail, WTSAT_RGB, 2, 8, out, WICBitmapTransformRotate90, nullptr));
-  pixels = image_test::ReadHBitmap(out);
+  pixels = test_support::ReadHBitmap(out);
   ASSERT_EQ(pixels.height, 8u);
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(1, 0), {255, 0, 0}, 8));
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(0, 7), {0, 0, 255}, 8));
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(1, 0), {255, 0, 0}, 8));
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(0, 7), {0, 0, 255}, 8));
 
   // An sRGB profile leaves the colours as they are.
   ComPtr<IWICColorContext> srgb;
@@ -164,8 +164,8 @@ TEST_F(RenderTest, ThumbnailRendersLikeThePicture) {
   CWindowsVersion::OverrideForTesting(0, 0);
   ASSERT_TRUE(RenderThumbnailHBitmap(thumbnail, WTSAT_ARGB, 2, 1, out, WICBitmapTransformRotate0,
                                      srgb.Get()));
-  pixels = image_test::ReadHBitmap(out);
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(0, 0), {255, 0, 0}, 3));
+  pixels = test_support::ReadHBitmap(out);
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(0, 0), {255, 0, 0}, 3));
   DeleteObject(out);
   DeleteObject(thumbnail);
 }

@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-#include "popup_dialog/tests/message_box_watcher.h"
+#include "support/message_box_watcher.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ TEST(MessageBox, ShowsTheTextCentredOnItsOwner) {
   // Off-centre on the screen, so a box centred on the screen would miss.
   HWND owner = CreateOwner(40, 60, 700, 500);
   ASSERT_NE(owner, nullptr);
-  popup_test::MessageBoxWatcher watcher;
+  test_support::MessageBoxWatcher watcher;
   const int result = ShowMessageBox(owner, L"保存失败");
   const auto seen = watcher.Seen();
   ASSERT_EQ(seen.size(), 1u);
@@ -40,7 +40,7 @@ TEST(MessageBox, ShowsTheTextCentredOnItsOwner) {
 }
 
 TEST(MessageBox, TheButtonCarriesTheGivenText) {
-  popup_test::MessageBoxWatcher watcher;
+  test_support::MessageBoxWatcher watcher;
   ShowMessageBox(nullptr, L"GIF图片格式暂不支持格式转换哦~", L"我知道了");
   const auto seen = watcher.Seen();
   ASSERT_EQ(seen.size(), 1u);
@@ -51,7 +51,7 @@ TEST(MessageBox, TheButtonCarriesTheGivenText) {
 TEST(MessageBox, AGoneOwnerFallsBackToNoOwner) {
   HWND owner = CreateOwner(0, 0, 100, 100);
   DestroyWindow(owner);
-  popup_test::MessageBoxWatcher watcher;
+  test_support::MessageBoxWatcher watcher;
   EXPECT_EQ(ShowMessageBox(owner, L"text"), IDOK);
   const auto seen = watcher.Seen();
   ASSERT_EQ(seen.size(), 1u);
