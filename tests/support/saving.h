@@ -177,5 +177,4 @@ struct ExifOfFile {
   }
 };
 
-
 }  // namespace test_support

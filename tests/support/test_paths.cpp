@@ -104,8 +104,7 @@ std::set<std::wstring> FilesIn(const std::wstring& folder, const std::wstring& p
   std::set<std::wstring> names;
   const bool separated = !folder.empty() && (folder.back() == L'\\' || folder.back() == L'/');
   WIN32_FIND_DATAW data;
-  CFindHandle search(
-      FindFirstFileW((folder + (separated ? L"" : L"\\") + pattern).c_str(), &data));
+  CFindHandle search(FindFirstFileW((folder + (separated ? L"" : L"\\") + pattern).c_str(), &data));
   if (!search.IsValid()) {
     return names;
   }
