@@ -5,12 +5,14 @@
 
 #include "app/app_names.h"
 #include "app/command_line.h"
+#include "app/hand_over_text.h"
 #include "app/ipc/channel_names.h"
 #include "app/ipc/ipc_message_mgr.h"
 #include "app/orvane_app.h"
 #include "app/tray_program.h"
 #include "basic_lib/win_util.h"
 #include "config/app_config.h"
+#include "folder/current_folder_image.h"
 #include "folder/folder_scan.h"
 #include "image/image_document.h"
 #include "image/image_format.h"
@@ -247,9 +249,26 @@ void COrvaneDlg::BringForward() {
 }
 
 void COrvaneDlg::OpenPath(const std::wstring& path) {
-  CImageDocument::Instance()->Open(ResolveOpenPath(path));
+  if (win_util::FolderExists(path)) {
+    // Listed on the folder list's scan thread: a large or slow folder must
+    // not hold this window, or a process that handed it over.
+    CCurrentFolderImage::GetInstance()->OpenFolder(hwnd_, path);
+    return;
+  }
+  OpenPicture(path);
+}
+
+void COrvaneDlg::OpenPicture(const std::wstring& path) {
+  CImageDocument::Instance()->Open(path);
   if (image_view_.IsWindow()) {
     image_view_.OnImageChanged();
+  }
+}
+
+void COrvaneDlg::OnFolderPictureFound() {
+  const std::wstring path = CCurrentFolderImage::GetInstance()->TakeFoundPicture();
+  if (!path.empty()) {
+    OpenPicture(path);
   }
 }
 
@@ -288,15 +307,7 @@ LRESULT COrvaneDlg::OnCopyData(const COPYDATASTRUCT* data) {
   if (!data->lpData) {
     return 0;
   }
-  // The text is UTF-16; take at most what fits in cbData and stop at the
-  // first zero, so a record without its terminating zero is still safe.
-  const auto* chars = static_cast<const wchar_t*>(data->lpData);
-  const size_t max_chars = data->cbData / sizeof(wchar_t);
-  size_t length = 0;
-  while (length < max_chars && chars[length] != L'\0') {
-    ++length;
-  }
-  const std::wstring text(chars, length);
+  const std::wstring text = HandOverText(data->lpData, data->cbData);
 
   CCommandLine received;
   received.Parse(text);
@@ -403,6 +414,9 @@ LRESULT COrvaneDlg::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case UM_OPEN_HANDED_OVER:
       OnOpenHandedOver(reinterpret_cast<const wchar_t*>(wparam));
+      return 0;
+    case UM_FOLDER_PICTURE_FOUND:
+      OnFolderPictureFound();
       return 0;
     case UM_MAIN_MENU_CHOICE:
       switch (wparam) {

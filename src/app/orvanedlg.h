@@ -42,7 +42,6 @@ class COrvaneDlg : public CDialog, public IChannelListener2 {
   void ToggleFullScreen();
   bool IsFullScreen() const { return full_screen_ != 0; }
   bool IsClosing() const { return closing_; }
-  const RECT& region_rect() const { return region_rect_; }
 
   // Geometry of the children in a client area of width w and height h.
   static RECT ToolbarRect(int w, int h, bool docked_bottom);
@@ -81,7 +80,10 @@ class COrvaneDlg : public CDialog, public IChannelListener2 {
   void StartOrderlyClose();
   void ToggleAlwaysOnTop();
   void SetToolbarDock(int dock);
+  // A folder opens its first picture once the folder list has listed it.
   void OpenPath(const std::wstring& path);
+  void OpenPicture(const std::wstring& path);
+  void OnFolderPictureFound();
   void BringForward();
 
   void CreateTitleFonts();
