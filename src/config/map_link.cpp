@@ -1,8 +1,5 @@
 #include "config/map_link.h"
 
-#include <windows.h>
-#include <shellapi.h>
-
 #include <cwchar>
 
 namespace map_link {
@@ -56,16 +53,6 @@ std::wstring BuildMapLink(int vendor, const std::wstring& location) {
   }
   return L"https://apis.map.qq.com/uri/v1/marker?marker=coord:" + location +
          L";title:Here&coord_type=1&referer=ReziVavor";
-}
-
-bool OpenMapLink(int vendor, const std::wstring& location) {
-  const std::wstring link = BuildMapLink(vendor, location);
-  if (link.empty()) {
-    return false;
-  }
-  const HINSTANCE result =
-      ShellExecuteW(nullptr, L"open", link.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-  return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
 }  // namespace map_link
