@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "main_messages.h"
 #include "toolkit/ui_label.h"
 #include "toolkit/ui_list.h"
 
@@ -117,7 +118,7 @@ void CContextMenu::Notify(TNotifyUI& msg) {
       msg.pSender->GetName() == L"list_menu") {
     auto* list = dynamic_cast<CListUI*>(msg.pSender);
     if (CControlUI* item = list ? list->GetItemAt(static_cast<int>(msg.wParam)) : nullptr) {
-      PostMessageW(owner_, kMenuResultMessage, item->GetTag(), 0);
+      PostMessageW(owner_, UM_MENU_RESULT, item->GetTag(), 0);
     }
   }
   CUseZipResourceDuiWnd::Notify(msg);
@@ -126,7 +127,7 @@ void CContextMenu::Notify(TNotifyUI& msg) {
 LRESULT CContextMenu::OnKillFocus(UINT, WPARAM, LPARAM, BOOL& handled) {
   handled = FALSE;
   if (IsInitialised()) {
-    PostMessageW(owner_, kMenuResultMessage, static_cast<WPARAM>(-1), 0);
+    PostMessageW(owner_, UM_MENU_RESULT, static_cast<WPARAM>(-1), 0);
   }
   return 0;
 }

@@ -7,7 +7,7 @@
 
 // The picture's context menu (skin "context_menu.xml"): "list_menu" with ten
 // items whose tags are their commands. Choosing an item posts
-// kMenuResultMessage with the command to the owner (the image view); losing
+// UM_MENU_RESULT with the command to the owner (the image view); losing
 // the focus posts it with -1. Non-modal; the owner destroys it.
 class CContextMenu : public CUseZipResourceDuiWnd {
  public:

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "main_messages.h"
 #include "toolkit/ui_list.h"
 
 namespace {
@@ -132,7 +133,7 @@ void CMainMenu::Notify(TNotifyUI& msg) {
     const int index = static_cast<int>(msg.wParam);
     if (list && !(list->GetName() == L"list_menu" && index == kWheelItem)) {
       if (CControlUI* item = list->GetItemAt(index)) {
-        PostMessageW(owner_, kMenuResultMessage, item->GetTag(), 0);
+        PostMessageW(owner_, UM_MENU_RESULT, item->GetTag(), 0);
       }
     }
   }
@@ -142,7 +143,7 @@ void CMainMenu::Notify(TNotifyUI& msg) {
 LRESULT CMainMenu::OnKillFocus(UINT, WPARAM, LPARAM, BOOL& handled) {
   handled = FALSE;
   if (IsInitialised() && ::IsWindow(owner_)) {
-    PostMessageW(owner_, kMenuResultMessage, static_cast<WPARAM>(-1), 0);
+    PostMessageW(owner_, UM_MENU_RESULT, static_cast<WPARAM>(-1), 0);
   }
   return 0;
 }

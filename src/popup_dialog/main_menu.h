@@ -4,10 +4,6 @@
 
 #include "popup_dialog/use_zip_resource_dui_wnd.h"
 
-// Message a menu posts to its owner: wParam the chosen command id, or -1
-// when the menu was dismissed without a choice.
-constexpr UINT kMenuResultMessage = 33283;
-
 // The main menu (skin "menu.xml"): "list_menu" with seven items whose tags
 // are their commands, and the mouse-wheel submenu "list_menu2" that flies
 // out of item 3 ("wheel_menu"). Non-modal; the owner (the menu bar) destroys

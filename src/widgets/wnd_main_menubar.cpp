@@ -1,5 +1,6 @@
 #include "widgets/wnd_main_menubar.h"
 
+#include "main_messages.h"
 #include "config/app_config.h"
 #include "framework/gdi_objects.h"
 #include "l10n/lang_string.h"
@@ -83,7 +84,7 @@ void WndMainMenubar::OnMenuResult(WPARAM command) {
 }
 
 LRESULT WndMainMenubar::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == kMenuResultMessage) {
+  if (message == UM_MENU_RESULT) {
     OnMenuResult(wparam);
     return 0;
   }

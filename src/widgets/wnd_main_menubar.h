@@ -9,7 +9,7 @@
 
 // The menu button of the title strip. A click posts command 20012 to the
 // main window, which calls OpenMenu: the main menu opens against this window
-// and reports its choice here (kMenuResultMessage); the choice goes on to the
+// and reports its choice here (UM_MENU_RESULT); the choice goes on to the
 // main window as its command. The button shows its active state while the
 // menu is open.
 class WndMainMenubar : public CWidgetWindow, public CUIEventObserver {

@@ -13,22 +13,24 @@
 
 #include "config/app_config.h"
 #include "folder/async_create_system_cache.h"
-#include "folder/tests/folder_test_support.h"
+#include "support/counting_window.h"
+#include "support/message_pump.h"
+#include "support/test_paths.h"
 #include "framework/com_ptr.h"
+#include "basic_lib/windows_version.h"
 #include "image/tests/fake_thumbnail_cache.h"
-#include "image/tests/imaging_test_support.h"
-#include "image/windows_version.h"
+#include "support/imaging.h"
 #include "image/wic_factory.h"
 
 namespace {
 
-using folder_test::CountingWindow;
-using folder_test::PumpFor;
-using folder_test::PumpUntil;
+using test_support::CountingWindow;
+using test_support::PumpFor;
+using test_support::PumpUntil;
 using Paths = std::vector<std::wstring>;
 
 const auto* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new imaging_test::ImagingEnvironment);
+    ::testing::AddGlobalTestEnvironment(new test_support::ImagingEnvironment);
 
 const std::wstring kFolder = L"C:\\pictures";
 const std::wstring kOtherFolder = L"C:\\other";
@@ -261,8 +263,8 @@ TEST(CachedFitBitmap, WithoutAThumbnailCacheTheFileMustBeDecoded) {
 }
 
 TEST(CachedFitBitmap, TheCachedThumbnailIsFinalAFastPreviewIsNot) {
-  using image_test::ThumbnailAnswer;
-  using image_test::ThumbnailCall;
+  using test_support::ThumbnailAnswer;
+  using test_support::ThumbnailCall;
   test_support::ScratchFolder folder(L"fit-cache");
   const std::wstring path = folder.File(L"photo.jpg");
   ASSERT_TRUE(test_support::WriteFileBytes(path, "the cache answers for it"));
@@ -279,7 +281,7 @@ TEST(CachedFitBitmap, TheCachedThumbnailIsFinalAFastPreviewIsNot) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.held ? "held" : "not held");
-    image_test::CFakeThumbnailCache cache([&c](UINT, WTS_FLAGS flags) {
+    test_support::CFakeThumbnailCache cache([&c](UINT, WTS_FLAGS flags) {
       if (flags & WTS_FASTEXTRACT) {
         return ThumbnailAnswer{256, 128, RGB(40, 40, 200), WTS_DEFAULT};
       }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "l10n/language_file.h"
+#include "main_messages.h"
 #include "popup_dialog/context_menu.h"
 #include "popup_dialog/main_menu.h"
 #include "popup_dialog/tests/skin_test_support.h"
@@ -100,7 +101,7 @@ std::vector<int>* g_results = nullptr;
 WNDPROC g_static_proc = nullptr;
 
 LRESULT CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == kMenuResultMessage && g_results) {
+  if (message == UM_MENU_RESULT && g_results) {
     g_results->push_back(static_cast<int>(wparam));
     return 0;
   }
