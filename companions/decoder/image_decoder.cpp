@@ -4,8 +4,10 @@
 #include <new>
 #include <utility>
 
+#include "heif_decoder.h"
 #include "pcx_decoder.h"
 #include "pnm_decoder.h"
+#include "raw_decoder.h"
 #include "tga_decoder.h"
 #include "webp_decoder.h"
 
@@ -41,12 +43,16 @@ std::unique_ptr<CImageDecoder> TryDecoder(const uint8_t* data, size_t size) {
 }  // namespace
 
 std::unique_ptr<CImageDecoder> CreateImageDecoder(const uint8_t* data, size_t size,
-                                                  const std::wstring& extension) {
+                                                  const std::wstring& extension,
+                                                  IWICImagingFactory* factory) {
   if (!data || size == 0) {
     return nullptr;
   }
   if (CWebpDecoder::HasSignature(data, size)) {
     return TryDecoder<CWebpDecoder>(data, size);
+  }
+  if (CHeifDecoder::HasSignature(data, size)) {
+    return TryDecoder<CHeifDecoder>(data, size);
   }
   if (CPnmDecoder::HasSignature(data, size)) {
     return TryDecoder<CPnmDecoder>(data, size);
@@ -57,12 +63,17 @@ std::unique_ptr<CImageDecoder> CreateImageDecoder(const uint8_t* data, size_t si
   if (CTgaDecoder::HasFooter(data, size) || IsTgaExtension(extension)) {
     return TryDecoder<CTgaDecoder>(data, size);
   }
+  // RAW formats have no common signature: LibRaw identifies them itself.
+  auto raw = std::make_unique<CRawDecoder>(factory);
+  if (raw->ReadHeader(data, size)) {
+    return raw;
+  }
   return nullptr;
 }
 
 bool DecodeImageBytes(const uint8_t* data, size_t size, const std::wstring& extension,
-                      CDecodedPixels* decoded) {
-  std::unique_ptr<CImageDecoder> decoder = CreateImageDecoder(data, size, extension);
+                      CDecodedPixels* decoded, IWICImagingFactory* factory) {
+  std::unique_ptr<CImageDecoder> decoder = CreateImageDecoder(data, size, extension, factory);
   if (!decoder) {
     return false;
   }
@@ -75,5 +86,7 @@ bool DecodeImageBytes(const uint8_t* data, size_t size, const std::wstring& exte
   decoded->width = decoder->width();
   decoded->height = decoder->height();
   decoded->bgra = std::move(bgra);
+  decoded->exif = decoder->exif();
+  decoded->icc_profile = decoder->icc_profile();
   return true;
 }

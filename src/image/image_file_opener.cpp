@@ -8,6 +8,8 @@
 #include <memory>
 
 #include "config/app_config.h"
+#include "image/image_format.h"
+#include "image/metadata_reader.h"
 #include "image/wic_factory.h"
 
 namespace {
@@ -74,6 +76,13 @@ GdiPlusImagePtr LoadGdiPlusBitmap(const std::wstring& path) {
   return RasteriseMetafile(image);
 }
 
+bool IsCameraRawReadAsTiff(const std::wstring& path, const CWICImageLoader& loader) {
+  GUID container = {};
+  return GetImageFormatClass(path) == kFormatCameraRaw && loader.decoder() &&
+         SUCCEEDED(loader.decoder()->GetContainerFormat(&container)) &&
+         IsEqualGUID(container, GUID_ContainerFormatTiff);
+}
+
 }  // namespace
 
 ComPtr<IWICBitmapSource> DecodeWithGdiPlus(const std::wstring& path) {
@@ -112,8 +121,8 @@ ComPtr<IWICBitmapSource> DecodeWithGdiPlus(const std::wstring& path) {
 
 std::wstring GetDecoderModulePath() { return CAppConfig::GetProgramFolder() + L"FreeImage.dll"; }
 
-ComPtr<IWICBitmapSource> DecodeWithModule(const std::wstring& path,
-                                          const std::wstring& module_file) {
+ComPtr<IWICBitmapSource> DecodeWithModule(const std::wstring& path, const std::wstring& module_file,
+                                          CModuleMetadata* metadata) {
   IWICImagingFactory* factory = CWICFactory::Get();
   if (!factory || !PathFileExistsW(module_file.c_str())) {
     return nullptr;
@@ -123,28 +132,60 @@ ComPtr<IWICBitmapSource> DecodeWithModule(const std::wstring& path,
     return nullptr;
   }
   using LoadImageFn = IUnknown*(__stdcall*)(const wchar_t*, IWICImagingFactory*);
+  using LoadImageWithMetadataFn =
+      IUnknown*(__stdcall*)(const wchar_t*, IWICImagingFactory*, BYTE**, UINT*, IWICColorContext**);
   auto load_image = reinterpret_cast<LoadImageFn>(GetProcAddress(module, "load_image"));
-  ComPtr<IWICBitmapSource> source;
-  if (load_image) {
-    if (IUnknown* object = load_image(path.c_str(), factory)) {
-      object->QueryInterface(IID_IWICBitmapSource, reinterpret_cast<void**>(source.Receive()));
-      object->Release();
-    }
+  auto load_image_with_metadata =
+      reinterpret_cast<LoadImageWithMetadataFn>(GetProcAddress(module, "load_image_with_metadata"));
+  IUnknown* object = nullptr;
+  BYTE* exif = nullptr;
+  UINT exif_size = 0;
+  ComPtr<IWICColorContext> colour_context;
+  if (load_image_with_metadata) {
+    object = load_image_with_metadata(path.c_str(), factory, &exif, &exif_size,
+                                      colour_context.Receive());
+  } else if (load_image) {
+    object = load_image(path.c_str(), factory);
   }
+  ComPtr<IWICBitmapSource> source;
+  if (object) {
+    object->QueryInterface(IID_IWICBitmapSource, reinterpret_cast<void**>(source.Receive()));
+    object->Release();
+  }
+  if (source && metadata) {
+    if (exif && exif_size > 0) {
+      metadata->exif.assign(exif, exif + exif_size);
+    }
+    metadata->colour_context = colour_context;
+  }
+  // The block came from the COM allocator, not the module's own heap.
+  CoTaskMemFree(exif);
   FreeLibrary(module);
   return source;
 }
 
 CWICImageLoaderPtr OpenImageFile(const std::wstring& path) {
   auto loader = std::make_shared<CWICImageLoader>(path);
-  if (loader->GetOrientedSize().cx != 0) {
+  const bool decoded_by_platform = loader->GetOrientedSize().cx != 0;
+  // Most camera RAW files are TIFF structures whose first directory is a
+  // small thumbnail or the sensor data; a platform without a RAW codec reads
+  // them as plain TIFF. The module is asked first then, and that reading is
+  // kept only for a file the module cannot decode. GDI+ would read the same
+  // TIFF directory.
+  const bool raw_read_as_tiff = decoded_by_platform && IsCameraRawReadAsTiff(path, *loader);
+  if (decoded_by_platform && !raw_read_as_tiff) {
     return loader;
   }
-  if (ComPtr<IWICBitmapSource> bitmap = DecodeWithGdiPlus(path)) {
-    return std::make_shared<CWICImageLoader>(bitmap.Get(), nullptr);
+  if (!raw_read_as_tiff) {
+    if (ComPtr<IWICBitmapSource> bitmap = DecodeWithGdiPlus(path)) {
+      return std::make_shared<CWICImageLoader>(bitmap.Get(), nullptr);
+    }
   }
-  if (ComPtr<IWICBitmapSource> bitmap = DecodeWithModule(path)) {
-    return std::make_shared<CWICImageLoader>(bitmap.Get(), nullptr);
+  CModuleMetadata metadata;
+  if (ComPtr<IWICBitmapSource> bitmap = DecodeWithModule(path, GetDecoderModulePath(), &metadata)) {
+    auto decoded = std::make_shared<CWICImageLoader>(bitmap.Get(), metadata.colour_context.Get());
+    ReadExifBlock(decoded->exif(), metadata.exif.data(), metadata.exif.size());
+    return decoded;
   }
-  return nullptr;
+  return raw_read_as_tiff ? loader : nullptr;
 }
