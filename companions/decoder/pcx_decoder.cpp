@@ -63,9 +63,15 @@ bool CPcxDecoder::ReadHeader(const uint8_t* data, size_t size) {
     if (!has_vga_palette && data[1] == 5) {
       return false;
     }
+    // Without the palette its place may lie before the file's start: no
+    // pointer is formed there.
     for (uint32_t i = 0; i < 256; ++i) {
-      const uint8_t* rgb = data + size - kVgaPaletteSize + 1 + i * 3;
-      palette_[i] = has_vga_palette ? Pack(rgb[0], rgb[1], rgb[2]) : Pack(i, i, i);
+      if (has_vga_palette) {
+        const uint8_t* rgb = data + size - kVgaPaletteSize + 1 + i * 3;
+        palette_[i] = Pack(rgb[0], rgb[1], rgb[2]);
+      } else {
+        palette_[i] = Pack(i, i, i);
+      }
     }
   } else if (bits_ == 1 && planes_ == 1) {
     palette_[0] = Pack(0, 0, 0);

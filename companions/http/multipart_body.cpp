@@ -1,8 +1,6 @@
 #include "http/multipart_body.h"
 
-#include <windows.h>
-
-#include <cstdio>
+#include <utility>
 
 namespace http_module {
 
@@ -26,23 +24,14 @@ std::string QuotedName(const std::string& name) {
   return quoted;
 }
 
-std::string CandidateBoundary(unsigned attempt) {
-  static LONG counter = 0;
-  char text[80];
-  snprintf(text, sizeof(text), "----LumoraFormBoundary%08lx%08lx%04x%04x",
-           static_cast<unsigned long>(GetTickCount()),
-           static_cast<unsigned long>(GetCurrentProcessId() * 2654435761u),
-           static_cast<unsigned>(InterlockedIncrement(&counter) & 0xFFFF), attempt & 0xFFFF);
-  return text;
-}
-
 }  // namespace
 
-CMultipartBody::CMultipartBody(std::vector<std::pair<std::string, std::string>> fields)
+CMultipartBody::CMultipartBody(std::vector<std::pair<std::string, std::string>> fields,
+                               const BoundaryCandidates& candidates)
     : fields_(std::move(fields)) {
   unsigned attempt = 0;
   do {
-    boundary_ = CandidateBoundary(attempt++);
+    boundary_ = candidates(attempt++);
   } while (BoundaryOccursInFields(boundary_));
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,7 +11,13 @@ namespace http_module {
 // as a part with its name, separated by a boundary that occurs in no value.
 class CMultipartBody {
  public:
+  // The boundary is the first candidate, asked for attempt 0, 1, and so on,
+  // that occurs in no field.
+  using BoundaryCandidates = std::function<std::string(unsigned attempt)>;
+
   explicit CMultipartBody(std::vector<std::pair<std::string, std::string>> fields);
+  CMultipartBody(std::vector<std::pair<std::string, std::string>> fields,
+                 const BoundaryCandidates& candidates);
 
   const std::string& boundary() const { return boundary_; }
   std::string ContentType() const;

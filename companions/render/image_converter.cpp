@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-#include "image/com_ptr.h"
+#include "framework/com_ptr.h"
 #include "image/exif_info.h"
 #include "image/image_file_opener.h"
 #include "image/image_format.h"

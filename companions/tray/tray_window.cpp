@@ -14,9 +14,7 @@ CTrayWindow::CTrayWindow(Actions actions) : actions_(std::move(actions)) {}
 
 CTrayWindow::~CTrayWindow() {
   RemoveIcon();
-  if (hwnd_) {
-    DestroyWindow(hwnd_);
-  }
+  DestroyWindowNow();
   if (icon_) {
     DestroyIcon(icon_);
   }
@@ -27,19 +25,16 @@ bool CTrayWindow::Create(HINSTANCE instance) {
   icon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconResourceId), IMAGE_ICON,
                                         GetSystemMetrics(SM_CXSMICON),
                                         GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
-  WNDCLASSEXW wc = {};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = WindowProc;
-  wc.hInstance = instance;
-  wc.hIcon = icon_;
-  wc.lpszClassName = kClassName;
-  if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-    return false;
-  }
   // A hidden top-level window: message-only windows miss the TaskbarCreated
   // broadcast that asks for the icon again after Explorer restarts.
-  if (!CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"Lumora", WS_POPUP, 0, 0, 0, 0, nullptr,
-                       nullptr, instance, this)) {
+  CreateArgs args;
+  args.class_name = kClassName;
+  args.title = L"Lumora";
+  args.style = WS_POPUP;
+  args.ex_style = WS_EX_TOOLWINDOW;
+  args.class_style = 0;
+  args.icon = icon_;
+  if (!Create(args)) {
     return false;
   }
   AddIcon();
@@ -97,27 +92,19 @@ void CTrayWindow::ShowMenu() {
   DestroyMenu(menu);
 }
 
-LRESULT CALLBACK CTrayWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* self =
-        static_cast<CTrayWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+void CTrayWindow::PostNcDestroy() { PostQuitMessage(0); }
+
+bool CTrayWindow::OnCommand(UINT id, UINT, HWND) {
+  if (id == kCommandOpenViewer) {
+    actions_.open_viewer();
+  } else if (id == kCommandExit) {
+    actions_.exit_by_user();
+    Quit();
   }
-  auto* self = reinterpret_cast<CTrayWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!self) {
-    return DefWindowProcW(hwnd, message, wparam, lparam);
-  }
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    self->hwnd_ = nullptr;
-    PostQuitMessage(0);
-    return DefWindowProcW(hwnd, message, wparam, lparam);
-  }
-  return self->HandleMessage(message, wparam, lparam);
+  return true;
 }
 
-LRESULT CTrayWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT CTrayWindow::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == taskbar_created_ && taskbar_created_ != 0) {
     AddIcon();
     return 0;
@@ -136,17 +123,9 @@ LRESULT CTrayWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
           break;
       }
       return 0;
-    case WM_COMMAND:
-      if (LOWORD(wparam) == kCommandOpenViewer) {
-        actions_.open_viewer();
-      } else if (LOWORD(wparam) == kCommandExit) {
-        actions_.exit_by_user();
-        Quit();
-      }
-      return 0;
     case kQuitMessage:
       RemoveIcon();
-      DestroyWindow(hwnd_);
+      ::DestroyWindow(hwnd_);
       return 0;
     case WM_QUERYENDSESSION:
       return TRUE;
@@ -161,5 +140,5 @@ LRESULT CTrayWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     default:
       break;
   }
-  return DefWindowProcW(hwnd_, message, wparam, lparam);
+  return CWnd::WindowProc(message, wparam, lparam);
 }

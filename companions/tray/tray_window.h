@@ -5,9 +5,11 @@
 
 #include <functional>
 
+#include "framework/wnd.h"
+
 // The tray program's hidden window and its notification-area icon with the
 // menu "open the viewer" / "exit".
-class CTrayWindow {
+class CTrayWindow : public CWnd {
  public:
   struct Actions {
     std::function<void()> open_viewer;
@@ -15,10 +17,9 @@ class CTrayWindow {
   };
 
   explicit CTrayWindow(Actions actions);
-  ~CTrayWindow();
-  CTrayWindow(const CTrayWindow&) = delete;
-  CTrayWindow& operator=(const CTrayWindow&) = delete;
+  ~CTrayWindow() override;
 
+  using CWnd::Create;
   bool Create(HINSTANCE instance);
   HWND hwnd() const { return hwnd_; }
   // Ends the program's message loop; safe to call from a message handler.
@@ -29,9 +30,12 @@ class CTrayWindow {
   static constexpr UINT kCommandOpenViewer = 1001;
   static constexpr UINT kCommandExit = 1002;
 
+  LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+  bool OnCommand(UINT id, UINT code, HWND control) override;
+  // The program ends with its window.
+  void PostNcDestroy() override;
+
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void AddIcon();
   void RemoveIcon();
   void ShowMenu();
@@ -41,7 +45,6 @@ class CTrayWindow {
   static constexpr UINT kQuitMessage = WM_APP + 2;
 
   Actions actions_;
-  HWND hwnd_ = nullptr;
   HICON icon_ = nullptr;
   bool icon_added_ = false;
   UINT taskbar_created_ = 0;

@@ -1,8 +1,5 @@
 #include "app/command_line.h"
 
-#include <windows.h>
-#include <shlwapi.h>
-
 namespace {
 
 constexpr size_t kNoEquals = std::wstring::npos;
@@ -13,20 +10,6 @@ size_t SwitchPrefixLength(const std::wstring& token) {
     return 0;
   }
   return token[1] == L'-' ? 2 : 1;
-}
-
-bool FileOrFolderExists(const std::wstring& path) {
-  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// The text from the last "." of the last path component.
-std::wstring LastComponentExtension(const std::wstring& path) {
-  const size_t slash = path.find_last_of(L"\\/");
-  const size_t dot = path.find_last_of(L'.');
-  if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash)) {
-    return std::wstring();
-  }
-  return path.substr(dot);
 }
 
 }  // namespace
@@ -116,23 +99,6 @@ bool CCommandLine::GetSwitchValue(const std::wstring& name, std::wstring& value)
   }
   value = found->second;
   return true;
-}
-
-std::wstring CCommandLine::GetImagePath() const {
-  for (const std::wstring& arg : positional_args_) {
-    std::wstring path = arg;
-    if (path.size() >= 2 && path.front() == L'"' && path.back() == L'"') {
-      path = path.substr(1, path.size() - 2);
-    }
-    if (path.empty() || !FileOrFolderExists(path)) {
-      continue;
-    }
-    if (LastComponentExtension(path) == L".exe") {
-      continue;
-    }
-    return path;
-  }
-  return std::wstring();
 }
 
 std::wstring CCommandLine::StartSourceTag(const std::wstring& from_value) {

@@ -3,13 +3,15 @@
 #include <commctrl.h>
 
 #include "app/app_names.h"
-#include "app/auto_init_gdiplus.h"
+#include "framework/auto_init_com.h"
+#include "framework/auto_init_gdiplus.h"
 #include "app/command_line.h"
 #include "app/ipc/ipc_message_mgr.h"
 #include "app/ipc/ipc_receiver.h"
 #include "app/orvanedlg.h"
 #include "app/start_decision.h"
 #include "config/app_config.h"
+#include "framework/handle.h"
 #include "folder/current_folder_image.h"
 #include "folder/system_cache.h"
 #include "image/image_document.h"
@@ -19,7 +21,6 @@
 #include "log/my_log.h"
 #include "popup_dialog/message_box.h"
 #include "view_render/d2d_support.h"
-#include "view_render/message_window.h"
 #include "widgets/window_title.h"
 
 namespace {
@@ -88,14 +89,14 @@ BOOL COrvaneApp::InitInstance() {
 bool COrvaneApp::HandOverPendingUpdate() {
   // The last error is reset first, so that a mutex that existed before is
   // told apart from a new one.
-  CloseHandle(CreateMutexW(nullptr, FALSE, nullptr));
-  HANDLE mutex = CreateMutexExW(nullptr, kUpdateHandOverMutex, 0, MUTEX_MODIFY_STATE | SYNCHRONIZE);
+  CHandle(CreateMutexW(nullptr, FALSE, nullptr));
+  // Only guards the decision: the viewer the tray program starts again must
+  // not find it still held.
+  const CHandle mutex(
+      CreateMutexExW(nullptr, kUpdateHandOverMutex, 0, MUTEX_MODIFY_STATE | SYNCHRONIZE));
   const DWORD error = GetLastError();
   if (error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED) {
     LOG_INFO << "Another process hands the update over";
-    if (mutex) {
-      CloseHandle(mutex);
-    }
     return true;
   }
   bool taken_over = false;
@@ -103,11 +104,6 @@ bool COrvaneApp::HandOverPendingUpdate() {
     taken_over = StartTrayProgram(command_line() + L" --need-upgrade-privilege-now --entry=main" +
                                   L" --from=main");
     LOG_INFO << "Update hand-over to the tray program: " << (taken_over ? 1 : 0);
-  }
-  // Only guards the decision: the viewer the tray program starts again must
-  // not find it still held.
-  if (mutex) {
-    CloseHandle(mutex);
   }
   return taken_over;
 }

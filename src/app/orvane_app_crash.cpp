@@ -9,6 +9,7 @@
 
 #include "app/orvane_app.h"
 #include "config/app_config.h"
+#include "framework/handle.h"
 #include "integration/companion_entry_points.h"
 
 namespace {
@@ -40,13 +41,9 @@ CrashReportInfo& ReportInfo() {
 unsigned char g_saved_filter_bytes[kSavedBytes] = {};
 
 bool CanOpenForReading(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    return false;
-  }
-  CloseHandle(file);
-  return true;
+  return CHandle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, 0, nullptr))
+      .IsValid();
 }
 
 std::wstring ParentOf(std::wstring folder) {
@@ -145,9 +142,11 @@ LONG WINAPI COrvaneApp::CrashFilter(EXCEPTION_POINTERS* pointers) {
   execute.lpFile = uploader.c_str();
   execute.lpParameters = parameters;
   execute.nShow = SW_HIDE;
-  if (ShellExecuteExW(&execute) && execute.hProcess) {
-    WaitForSingleObject(execute.hProcess, INFINITE);
-    CloseHandle(execute.hProcess);
+  if (ShellExecuteExW(&execute)) {
+    const CHandle process(execute.hProcess);
+    if (process) {
+      WaitForSingleObject(process.get(), INFINITE);
+    }
   }
   return EXCEPTION_EXECUTE_HANDLER;
 }

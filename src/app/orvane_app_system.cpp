@@ -12,6 +12,7 @@
 #include "app/orvane_app.h"
 #include "app/start_decision.h"
 #include "config/app_config.h"
+#include "framework/handle.h"
 #include "integration/companion_entry_points.h"
 #include "log/my_log.h"
 
@@ -31,31 +32,30 @@ std::wstring UpperCase(std::wstring text) {
 }
 
 void EnableDebugPrivilege() {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+  HANDLE opened = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &opened)) {
     return;
   }
+  const CHandle token(opened);
   TOKEN_PRIVILEGES privileges = {};
   privileges.PrivilegeCount = 1;
   privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
   if (LookupPrivilegeValueW(nullptr, SE_DEBUG_NAME, &privileges.Privileges[0].Luid)) {
-    AdjustTokenPrivileges(token, FALSE, &privileges, sizeof(privileges), nullptr, nullptr);
+    AdjustTokenPrivileges(token.get(), FALSE, &privileges, sizeof(privileges), nullptr, nullptr);
   }
-  CloseHandle(token);
 }
 
 std::wstring ProcessImagePath(DWORD process_id) {
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process_id);
+  const CHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process_id));
   if (!process) {
     return std::wstring();
   }
   wchar_t path[MAX_PATH * 2] = {};
   DWORD length = MAX_PATH * 2;
   std::wstring result;
-  if (QueryFullProcessImageNameW(process, 0, path, &length)) {
+  if (QueryFullProcessImageNameW(process.get(), 0, path, &length)) {
     result.assign(path, length);
   }
-  CloseHandle(process);
   return result;
 }
 
@@ -77,12 +77,10 @@ std::wstring COrvaneApp::UpdateStateFile() {
 
 bool COrvaneApp::MutexExists(const wchar_t* name) {
   // Creating and closing an unnamed mutex leaves the last error at zero.
-  CloseHandle(CreateMutexW(nullptr, FALSE, nullptr));
-  HANDLE mutex = OpenMutexW(MUTEX_MODIFY_STATE, FALSE, name);
+  CHandle(CreateMutexW(nullptr, FALSE, nullptr));
+  const CHandle mutex(OpenMutexW(MUTEX_MODIFY_STATE, FALSE, name));
   const DWORD error = GetLastError();
-  if (mutex) {
-    CloseHandle(mutex);
-  } else if (error != ERROR_FILE_NOT_FOUND && error != ERROR_ACCESS_DENIED) {
+  if (!mutex && error != ERROR_FILE_NOT_FOUND && error != ERROR_ACCESS_DENIED) {
     return false;
   }
   return error != ERROR_FILE_NOT_FOUND;
@@ -144,16 +142,17 @@ void COrvaneApp::PruneCrashDumps(size_t keep) { PruneCrashDumpsIn(CrashFolder(),
 void COrvaneApp::PruneCrashDumpsIn(const std::wstring& crash_folder, size_t keep) {
   std::vector<std::wstring> dumps;
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((crash_folder + L"*.dmp").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) {
-    return;
-  }
-  do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      dumps.push_back(crash_folder + found.cFileName);
+  {
+    const CFindHandle search(FindFirstFileW((crash_folder + L"*.dmp").c_str(), &found));
+    if (!search) {
+      return;
     }
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
+    do {
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        dumps.push_back(crash_folder + found.cFileName);
+      }
+    } while (FindNextFileW(search.get(), &found));
+  }
   if (dumps.size() <= keep) {
     return;
   }
@@ -179,9 +178,8 @@ void COrvaneApp::KillProcessesByPath(const std::wstring& path) {
     if (ids[i] == 0 || UpperCase(ProcessImagePath(ids[i])) != wanted) {
       continue;
     }
-    if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, ids[i])) {
-      TerminateProcess(process, 0);
-      CloseHandle(process);
+    if (const CHandle process{OpenProcess(PROCESS_TERMINATE, FALSE, ids[i])}) {
+      TerminateProcess(process.get(), 0);
     }
   }
 }

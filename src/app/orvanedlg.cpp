@@ -5,10 +5,12 @@
 
 #include "app/app_names.h"
 #include "app/command_line.h"
+#include "app/hand_over_text.h"
 #include "app/ipc/channel_names.h"
 #include "app/ipc/ipc_message_mgr.h"
 #include "app/orvane_app.h"
 #include "config/app_config.h"
+#include "folder/current_folder_image.h"
 #include "folder/folder_scan.h"
 #include "image/image_document.h"
 #include "image/image_format.h"
@@ -172,7 +174,7 @@ void COrvaneDlg::StartOrderlyClose() {
   SetTimer(hwnd_, kExitTimer, 1000, nullptr);
 }
 
-void COrvaneDlg::OnTimer(UINT_PTR id) {
+bool COrvaneDlg::OnTimer(UINT_PTR id) {
   switch (id) {
     case kExitTimer:
       ExitProcess(0);
@@ -187,6 +189,7 @@ void COrvaneDlg::OnTimer(UINT_PTR id) {
     default:
       break;
   }
+  return true;
 }
 
 void COrvaneDlg::SendStartStatistic() {
@@ -250,9 +253,26 @@ void COrvaneDlg::BringForward() {
 }
 
 void COrvaneDlg::OpenPath(const std::wstring& path) {
-  CImageDocument::Instance()->Open(ResolveOpenPath(path));
+  if (IsFolder(path)) {
+    // Listed on the folder list's scan thread: a large or slow folder must
+    // not hold this window, or a process that handed it over.
+    CCurrentFolderImage::GetInstance()->OpenFolder(hwnd_, path);
+    return;
+  }
+  OpenPicture(path);
+}
+
+void COrvaneDlg::OpenPicture(const std::wstring& path) {
+  CImageDocument::Instance()->Open(path);
   if (image_view_.IsWindow()) {
     image_view_.OnImageChanged();
+  }
+}
+
+void COrvaneDlg::OnFolderPictureFound() {
+  const std::wstring path = CCurrentFolderImage::GetInstance()->TakeFoundPicture();
+  if (!path.empty()) {
+    OpenPicture(path);
   }
 }
 
@@ -291,15 +311,7 @@ LRESULT COrvaneDlg::OnCopyData(const COPYDATASTRUCT* data) {
   if (!data->lpData) {
     return 0;
   }
-  // The text is UTF-16; take at most what fits in cbData and stop at the
-  // first zero, so a record without its terminating zero is still safe.
-  const auto* chars = static_cast<const wchar_t*>(data->lpData);
-  const size_t max_chars = data->cbData / sizeof(wchar_t);
-  size_t length = 0;
-  while (length < max_chars && chars[length] != L'\0') {
-    ++length;
-  }
-  const std::wstring text(chars, length);
+  const std::wstring text = HandOverText(data->lpData, data->cbData);
 
   CCommandLine received;
   received.Parse(text);
@@ -338,7 +350,15 @@ void COrvaneDlg::OnDropFiles(HDROP drop) {
   }
 }
 
-void COrvaneDlg::OnCommand(UINT id) {
+bool COrvaneDlg::OnCommand(UINT id, UINT code, HWND control) {
+  if (id == IDOK || id == IDCANCEL) {
+    return CDialog::OnCommand(id, code, control);
+  }
+  RunCommand(id);
+  return true;
+}
+
+void COrvaneDlg::RunCommand(UINT id) {
   if (OnPictureCommand(id)) {
     return;
   }
@@ -378,28 +398,13 @@ void COrvaneDlg::OnCommand(UINT id) {
 
 LRESULT COrvaneDlg::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_COMMAND:
-      if (LOWORD(wparam) != IDOK && LOWORD(wparam) != IDCANCEL) {
-        OnCommand(LOWORD(wparam));
-        return 0;
-      }
-      break;
-    case WM_SIZE:
-      OnSize(static_cast<UINT>(wparam), LOWORD(lparam), HIWORD(lparam));
-      return 0;
     case WM_GETMINMAXINFO:
       OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lparam));
       return 0;
     case WM_NCHITTEST:
       return OnNcHitTest(lparam);
-    case WM_PAINT:
-      OnPaint();
-      return 0;
     case WM_CTLCOLORSTATIC:
       return OnCtlColor(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
-    case WM_TIMER:
-      OnTimer(wparam);
-      return 0;
     case WM_DROPFILES:
       OnDropFiles(reinterpret_cast<HDROP>(wparam));
       return 0;
@@ -414,6 +419,9 @@ LRESULT COrvaneDlg::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
     case UM_OPEN_HANDED_OVER:
       OnOpenHandedOver(reinterpret_cast<const wchar_t*>(wparam));
       return 0;
+    case UM_FOLDER_PICTURE_FOUND:
+      OnFolderPictureFound();
+      return 0;
     case UM_MAIN_MENU_CHOICE:
       switch (wparam) {
         case ID_OPEN:
@@ -424,7 +432,7 @@ LRESULT COrvaneDlg::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
         case ID_WHEEL_PAGE:
         case ID_WHEEL_ZOOM:
         case ID_TOGGLE_DEFAULT_VIEWER:
-          OnCommand(static_cast<UINT>(wparam));
+          RunCommand(static_cast<UINT>(wparam));
           break;
         default:
           break;

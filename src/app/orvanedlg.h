@@ -38,6 +38,10 @@ class COrvaneDlg : public CDialog, public IChannelListener2 {
   BOOL PreTranslateMessage(MSG* msg) override;
   void OnCancel() override;
   LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+  bool OnCommand(UINT id, UINT code, HWND control) override;
+  bool OnSize(UINT type, int width, int height) override;
+  bool OnPaint() override;
+  bool OnTimer(UINT_PTR id) override;
 
   // The tray channel (routing id 2): type 2 closes the window.
   void OnMessageReceived(const IPC::Message& message) override;
@@ -49,7 +53,6 @@ class COrvaneDlg : public CDialog, public IChannelListener2 {
   void ToggleFullScreen();
   bool IsFullScreen() const { return full_screen_ != 0; }
   bool IsClosing() const { return closing_; }
-  const RECT& region_rect() const { return region_rect_; }
 
   // Geometry of the children in a client area of width w and height h.
   static RECT ToolbarRect(int w, int h, bool docked_bottom);
@@ -64,15 +67,12 @@ class COrvaneDlg : public CDialog, public IChannelListener2 {
 
  private:
   // Messages.
-  void OnCommand(UINT id);
+  void RunCommand(UINT id);
   LRESULT OnCopyData(const COPYDATASTRUCT* data);
   void OnDropFiles(HDROP drop);
-  void OnSize(UINT type, int width, int height);
   void OnGetMinMaxInfo(MINMAXINFO* info);
   LRESULT OnNcHitTest(LPARAM lparam);
   LRESULT OnCtlColor(HDC dc, HWND control);
-  void OnPaint();
-  void OnTimer(UINT_PTR id);
   void OnTitleWidth(int width, int height);
   void OnStartupOpen();
   void OnOpenHandedOver(const wchar_t* path);
@@ -93,7 +93,10 @@ class COrvaneDlg : public CDialog, public IChannelListener2 {
   void StartOrderlyClose();
   void ToggleAlwaysOnTop();
   void SetToolbarDock(int dock);
+  // A folder opens its first picture once the folder list has listed it.
   void OpenPath(const std::wstring& path);
+  void OpenPicture(const std::wstring& path);
+  void OnFolderPictureFound();
   void BringForward();
 
   void CreateTitleFonts();

@@ -64,10 +64,10 @@ void COrvaneDlg::PlaceWindowButtons(UINT size_type, int width) {
   }
 }
 
-void COrvaneDlg::OnSize(UINT type, int width, int height) {
+bool COrvaneDlg::OnSize(UINT type, int width, int height) {
   Default();
   if (type == SIZE_MINIMIZED) {
-    return;
+    return true;
   }
   // The window rectangle in client coordinates: left and top are the border.
   RECT window = GetWindowRect();
@@ -82,6 +82,7 @@ void COrvaneDlg::OnSize(UINT type, int width, int height) {
   PlaceWindowButtons(type, width);
   LayoutChildren();
   Invalidate();
+  return true;
 }
 
 void COrvaneDlg::OnGetMinMaxInfo(MINMAXINFO* info) {
@@ -111,10 +112,11 @@ LRESULT COrvaneDlg::OnNcHitTest(LPARAM lparam) {
   return hit;
 }
 
-void COrvaneDlg::OnPaint() {
+bool COrvaneDlg::OnPaint() {
   CPaintDC paint(hwnd_);
   const RECT client = GetClientRect();
   FillRect(paint, &client, background_brush_);
+  return true;
 }
 
 LRESULT COrvaneDlg::OnCtlColor(HDC dc, HWND control) {

@@ -11,6 +11,12 @@
 // command line and settings. True: go on starting; false: stop now.
 bool DispatchStartArguments();
 
+// Deletes the data folder and everything in it ("/uninstall"); true when it
+// was deleted. Only a full path strictly inside the user's roaming
+// application-data folder is ever deleted.
+bool DeleteDataFolder(std::wstring folder);
+bool IsDeletableDataFolder(const std::wstring& folder);
+
 // The main windows of other running viewers (class
 // "LumoraMainFrameClass-b1f78b3cc4bd764c", another process), in enumeration
 // order; only the first one found when first_only is set.

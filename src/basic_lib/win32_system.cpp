@@ -9,6 +9,9 @@
 
 #include <process.h>
 
+#include "framework/auto_init_com.h"
+#include "framework/com_ptr.h"
+#include "framework/handle.h"
 #include "image/windows_version.h"
 #include "log/my_log.h"
 
@@ -32,21 +35,18 @@ int DeleteWithShell(const std::wstring& path, FILEOP_FLAGS flags) {
 
 // Creates an automation object by its programmatic identifier and returns
 // its dispatch interface.
-IDispatch* CreateAutomationObject(const wchar_t* prog_id) {
+ComPtr<IDispatch> CreateAutomationObject(const wchar_t* prog_id) {
   CLSID clsid;
   if (FAILED(CLSIDFromProgID(prog_id, &clsid))) {
     return nullptr;
   }
-  IUnknown* unknown = nullptr;
+  ComPtr<IUnknown> unknown;
   if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IUnknown,
-                              reinterpret_cast<void**>(&unknown)))) {
+                              reinterpret_cast<void**>(unknown.Receive())))) {
     return nullptr;
   }
-  OleRun(unknown);
-  IDispatch* dispatch = nullptr;
-  unknown->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch));
-  unknown->Release();
-  return dispatch;
+  OleRun(unknown.Get());
+  return unknown.As<IDispatch>();
 }
 
 HRESULT Invoke(IDispatch* object, const wchar_t* name, VARIANT* args, UINT count) {
@@ -67,9 +67,10 @@ HRESULT Invoke(IDispatch* object, const wchar_t* name, VARIANT* args, UINT count
 
 unsigned __stdcall PrintWizardThread(void* argument) {
   BSTR path = static_cast<BSTR>(argument);
-  if (SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
-    IDispatch* dialog = CreateAutomationObject(L"WIA.CommonDialog");
-    IDispatch* vector = dialog ? CreateAutomationObject(L"WIA.Vector") : nullptr;
+  FCAutoInitializeCOM com;
+  if (com.succeeded()) {
+    ComPtr<IDispatch> dialog = CreateAutomationObject(L"WIA.CommonDialog");
+    ComPtr<IDispatch> vector = dialog ? CreateAutomationObject(L"WIA.Vector") : nullptr;
     if (dialog && vector) {
       // Arguments go in reverse order: Add(item, index 0).
       VARIANT add_args[2];
@@ -79,21 +80,14 @@ unsigned __stdcall PrintWizardThread(void* argument) {
       VariantInit(&add_args[1]);
       add_args[1].vt = VT_BSTR;
       add_args[1].bstrVal = path;
-      if (SUCCEEDED(Invoke(vector, L"Add", add_args, 2))) {
+      if (SUCCEEDED(Invoke(vector.Get(), L"Add", add_args, 2))) {
         VARIANT wizard_arg;
         VariantInit(&wizard_arg);
         wizard_arg.vt = VT_DISPATCH;
-        wizard_arg.pdispVal = vector;
-        Invoke(dialog, L"ShowPhotoPrintingWizard", &wizard_arg, 1);
+        wizard_arg.pdispVal = vector.Get();
+        Invoke(dialog.Get(), L"ShowPhotoPrintingWizard", &wizard_arg, 1);
       }
     }
-    if (vector) {
-      vector->Release();
-    }
-    if (dialog) {
-      dialog->Release();
-    }
-    CoUninitialize();
   }
   SysFreeString(path);
   return 0;
@@ -162,19 +156,19 @@ void PrintFile(const std::wstring& path) {
   if (!copy) {
     return;
   }
-  const uintptr_t thread = _beginthreadex(nullptr, 0, PrintWizardThread, copy, 0, nullptr);
-  if (thread) {
-    CloseHandle(reinterpret_cast<HANDLE>(thread));
-  } else {
+  CHandle thread(
+      reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, PrintWizardThread, copy, 0, nullptr)));
+  if (!thread) {
     SysFreeString(copy);
   }
 }
 
 bool SetDesktopWallpaper(const std::wstring& path, DWORD style) {
   RemoveTranscodedWallpaper();
-  IActiveDesktop* desktop = nullptr;
-  const HRESULT created = CoCreateInstance(CLSID_ActiveDesktop, nullptr, CLSCTX_INPROC_SERVER,
-                                           IID_IActiveDesktop, reinterpret_cast<void**>(&desktop));
+  ComPtr<IActiveDesktop> desktop;
+  const HRESULT created =
+      CoCreateInstance(CLSID_ActiveDesktop, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveDesktop,
+                       reinterpret_cast<void**>(desktop.Receive()));
   if (FAILED(created) || !desktop) {
     LOG_INFO << "CoCreateInstance failed,result:" << static_cast<long>(created);
     return false;
@@ -209,7 +203,6 @@ bool SetDesktopWallpaper(const std::wstring& path, DWORD style) {
     LOG_INFO << "ApplyChanges failed,result:" << static_cast<long>(hr);
     ok = false;
   }
-  desktop->Release();
   return ok;
 }
 

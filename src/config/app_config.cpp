@@ -4,14 +4,16 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include <climits>
 #include <cwchar>
 #include <mutex>
-#include <vector>
 
 #include "basic_lib/program_folder.h"
+#include "config/config_values.h"
 #include "config/map_link.h"
+#include "config/settings_file_lock.h"
 #include "config/window_placement.h"
+#include "framework/handle.h"
+#include "framework/ui_thread.h"
 #include "l10n/language_file.h"
 #include "log/my_log.h"
 
@@ -23,71 +25,11 @@ constexpr const wchar_t* kLockscreen = L"lockscreen";
 // can hold it, so a missing key and an empty value can be told apart.
 constexpr const wchar_t* kMissing = L"\n";
 
-// Decimal with optional leading white space and sign, stopping at the first
-// non-digit; no digits give 0. Saturates instead of overflowing.
-int64_t ParseInt64(const wchar_t* text) {
-  while (*text && iswspace(*text)) {
-    ++text;
-  }
-  bool negative = false;
-  if (*text == L'-' || *text == L'+') {
-    negative = *text == L'-';
-    ++text;
-  }
-  uint64_t magnitude = 0;
-  const uint64_t limit = negative ? uint64_t(INT64_MAX) + 1 : uint64_t(INT64_MAX);
-  for (; *text >= L'0' && *text <= L'9'; ++text) {
-    const uint64_t digit = static_cast<uint64_t>(*text - L'0');
-    if (magnitude > (limit - digit) / 10) {
-      magnitude = limit;
-      break;
-    }
-    magnitude = magnitude * 10 + digit;
-  }
-  if (negative) {
-    return magnitude == uint64_t(INT64_MAX) + 1 ? INT64_MIN : -static_cast<int64_t>(magnitude);
-  }
-  return static_cast<int64_t>(magnitude);
-}
-
-int32_t Low32(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
-
-int32_t AsFlag(int64_t value) { return value != 0 ? 1 : 0; }
-
-int32_t Clamp(int64_t value, int32_t low, int32_t high) {
-  const int32_t low32 = Low32(value);
-  return low32 >= high ? high : (low32 <= low ? low : low32);
-}
-
-// 99 (not chosen yet) and 0 (page turn) stay; anything else means zoom.
-int32_t WheelAction(int64_t value) { return value == 99 ? 99 : AsFlag(value); }
-
-// "red,green,blue"; each piece keeps its low byte. False unless there are
-// exactly three non-empty pieces.
-bool ParseCanvasColor(const std::wstring& text, COLORREF* color) {
-  std::vector<std::wstring> pieces;
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find(L',', start);
-    if (end == std::wstring::npos) {
-      end = text.size();
-    }
-    if (end > start) {
-      pieces.push_back(text.substr(start, end - start));
-    }
-    start = end + 1;
-  }
-  if (pieces.size() != 3) {
-    return false;
-  }
-  // Hand-edited files often read "39, 39, 39"; not every shell skips the blanks.
-  auto byte = [](const std::wstring& piece) {
-    const size_t first = piece.find_first_not_of(L" \t");
-    return first == std::wstring::npos ? 0 : StrToIntW(piece.c_str() + first) & 0xFF;
-  };
-  *color = RGB(byte(pieces[0]), byte(pieces[1]), byte(pieces[2]));
-  return true;
-}
+using config_values::AsFlag;
+using config_values::Clamp;
+using config_values::Low32;
+using config_values::ParseInt64;
+using config_values::WheelAction;
 
 std::wstring FolderOf(const std::wstring& path) {
   const size_t slash = path.find_last_of(L"\\/");
@@ -115,12 +57,11 @@ class CSettingsFileWriter {
       }
     } else {
       // A byte order mark makes the profile writer keep texts in UTF-16.
-      HANDLE file = CreateFileW(target_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-      if (file != INVALID_HANDLE_VALUE) {
+      CHandle file(CreateFileW(target_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (file) {
         DWORD written = 0;
-        WriteFile(file, "\xFF\xFE", 2, &written, nullptr);
-        CloseHandle(file);
+        WriteFile(file.get(), "\xFF\xFE", 2, &written, nullptr);
       }
     }
   }
@@ -240,8 +181,10 @@ void CAppConfig::Load() {
     view_margin = Clamp(value, 0, 64);
   }
   std::wstring text;
-  if (ReadText(kApp, L"canvas_back_color", &text)) {
-    ParseCanvasColor(text, &canvas_back_color);
+  uint32_t color = 0;
+  if (ReadText(kApp, L"canvas_back_color", &text) &&
+      config_values::ParseCanvasColor(text, &color)) {
+    canvas_back_color = color;
   }
   if (ReadNumber(kApp, L"hardware_zoom", &value)) {
     hardware_zoom = AsFlag(value);
@@ -333,6 +276,7 @@ int32_t CAppConfig::ReadSnipHotkey() const {
 }
 
 void CAppConfig::Save() {
+  ASSERT_UI_THREAD();
   // Read before anything is written: it decides whether the lock-screen
   // section is written at all.
   int64_t changed_setting = 0;
@@ -341,6 +285,9 @@ void CAppConfig::Save() {
        changed_setting != 0) ||
       lockscreen_enable != loaded_lockscreen_enable || lockscreen_time != loaded_lockscreen_time;
 
+  // Taken before the copy, so the keys of other writers ("Default") are
+  // kept as the file holds them.
+  CSettingsFileLock lock;
   CSettingsFileWriter file(settings_file_);
   file.WriteText(kApp, L"last_position", last_position);
   file.WriteNumber(kApp, L"max_zoom_ratio", max_zoom_ratio);

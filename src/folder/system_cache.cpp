@@ -6,7 +6,7 @@
 
 #include "config/app_config.h"
 #include "folder/async_create_system_cache.h"
-#include "image/com_ptr.h"
+#include "framework/com_ptr.h"
 #include "image/image_format.h"
 #include "image/thumbnail_request.h"
 #include "image/wic_image_loader.h"
@@ -137,11 +137,10 @@ bool CSystemCache::GetCachedFitBitmap(const CFitBitmapSource& picture, UINT widt
       picture.loader ? picture.loader->GetTransform() : WICBitmapTransformRotate0;
   // The cache's previews are sRGB; a view that ignores embedded profiles
   // shows the file's own values, so the preview is mapped back to them.
-  const CAppConfig* config = CAppConfig::GetInstance();
-  IWICColorContext* colour_context = picture.loader && config && config->ignore_embedded_icc
-                                         ? picture.loader->colour_context()
-                                         : nullptr;
-  if (!RenderThumbnailToBitmap(request, width, height, out, transform, colour_context)) {
+  const CDisplayOptions options = CDisplayOptions::Current();
+  IWICColorContext* colour_context =
+      picture.loader && !options.colour_managed ? picture.loader->colour_context() : nullptr;
+  if (!RenderThumbnailToBitmap(request, width, height, out, transform, colour_context, options)) {
     return false;
   }
   return (request.quality & CThumbnailRequest::kLowQuality) == 0;

@@ -32,6 +32,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM, LPARAM lpa
 }
 
 INT_PTR CDialog::DoModal() {
+  ASSERT_UI_THREAD();
   HINSTANCE instance = GetModuleHandleW(nullptr);
   ended_ = false;
   result_ = -1;
@@ -93,19 +94,24 @@ void CDialog::EndDialog(INT_PTR result) {
   PostMessageW(hwnd_, WM_NULL, 0, 0);
 }
 
+bool CDialog::OnCommand(UINT id, UINT code, HWND) {
+  if (code != 0) {
+    return false;
+  }
+  switch (id) {
+    case IDOK:
+      OnOK();
+      return true;
+    case IDCANCEL:
+      OnCancel();
+      return true;
+    default:
+      return false;
+  }
+}
+
 LRESULT CDialog::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_COMMAND && HIWORD(wparam) == 0) {
-    switch (LOWORD(wparam)) {
-      case IDOK:
-        OnOK();
-        return 0;
-      case IDCANCEL:
-        OnCancel();
-        return 0;
-      default:
-        break;
-    }
-  } else if (message == WM_CLOSE) {
+  if (message == WM_CLOSE) {
     OnCancel();
     return 0;
   }

@@ -24,6 +24,8 @@ class CDialog : public CWnd {
   virtual void OnOK() { EndDialog(IDOK); }
   virtual void OnCancel() { EndDialog(IDCANCEL); }
 
+  // IDOK and IDCANCEL (from buttons and keys) go to OnOK and OnCancel.
+  bool OnCommand(UINT id, UINT code, HWND control) override;
   LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
   // Keyboard navigation of the dialog's controls.
   BOOL PreTranslateMessage(MSG* msg) override;

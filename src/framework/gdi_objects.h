@@ -60,7 +60,9 @@ using CBitmap = CGdiObjectT<HBITMAP>;
 using CRgn = CGdiObjectT<HRGN>;
 using CPen = CGdiObjectT<HPEN>;
 
-// Selects an object into a DC and puts the previous one back.
+// Selects an object into a DC and puts the previous one back. Given the
+// DC's current object (GetCurrentObject), it only restores that object at
+// the end of the scope.
 class CSelectObject {
  public:
   CSelectObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(::SelectObject(dc, object)) {}
@@ -77,7 +79,7 @@ class CSelectObject {
   HGDIOBJ previous_;
 };
 
-// A window's client-area DC for the scope.
+// A window's client-area DC for the scope; the screen's for a null window.
 class CClientDC {
  public:
   explicit CClientDC(HWND hwnd) : hwnd_(hwnd), dc_(::GetDC(hwnd)) {}
@@ -111,7 +113,8 @@ class CPaintDC {
   HDC dc_;
 };
 
-// A memory DC compatible with another DC, deleted at the end of the scope.
+// A memory DC compatible with another DC (the screen for null), deleted at
+// the end of the scope.
 class CMemoryDC {
  public:
   explicit CMemoryDC(HDC compatible) : dc_(::CreateCompatibleDC(compatible)) {}
@@ -122,6 +125,7 @@ class CMemoryDC {
   }
   CMemoryDC(const CMemoryDC&) = delete;
   CMemoryDC& operator=(const CMemoryDC&) = delete;
+  HDC get() const { return dc_; }
   operator HDC() const { return dc_; }
 
  private:

@@ -10,8 +10,6 @@ constexpr UINT_PTR kSubclassId = 0x4C554D;
 // lack GetWindowSubclass).
 constexpr const wchar_t* kObjectProperty = L"LumoraWndObject";
 
-DWORD g_ui_thread = 0;
-
 // The object waiting for its window in CreateEx on this thread.
 thread_local CWnd* g_creating = nullptr;
 
@@ -23,10 +21,6 @@ LRESULT CALLBACK PlainClassProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
 }
 
 }  // namespace
-
-void SetUiThread() { g_ui_thread = GetCurrentThreadId(); }
-
-bool IsUiThread() { return g_ui_thread == 0 || g_ui_thread == GetCurrentThreadId(); }
 
 CWnd::~CWnd() { DestroyWindowNow(); }
 
@@ -42,21 +36,21 @@ bool CWnd::DestroyWindowNow() {
   return ok != FALSE;
 }
 
-bool CWnd::CreateEx(DWORD ex_style, const wchar_t* class_name, const wchar_t* title, DWORD style,
-                    const RECT& rect, HWND parent, UINT_PTR id_or_menu, UINT class_style,
-                    HBRUSH background) {
+bool CWnd::Create(const CreateArgs& args) {
+  ASSERT_UI_THREAD();
   HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSEXW existing = {};
   existing.cbSize = sizeof(existing);
-  if (!GetClassInfoExW(instance, class_name, &existing)) {
+  if (!GetClassInfoExW(instance, args.class_name, &existing)) {
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
-    wc.style = class_style;
+    wc.style = args.class_style;
     wc.lpfnWndProc = PlainClassProc;
     wc.hInstance = instance;
+    wc.hIcon = args.icon;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = background;
-    wc.lpszClassName = class_name;
+    wc.hbrBackground = args.background;
+    wc.lpszClassName = args.class_name;
     if (!RegisterClassExW(&wc)) {
       return false;
     }
@@ -66,9 +60,11 @@ bool CWnd::CreateEx(DWORD ex_style, const wchar_t* class_name, const wchar_t* ti
   HHOOK hook = SetWindowsHookExW(WH_CBT, CreationHook, nullptr, GetCurrentThreadId());
   CWnd* outer = g_creating;
   g_creating = this;
-  HWND hwnd = ::CreateWindowExW(ex_style, class_name, title, style, rect.left, rect.top,
-                                rect.right - rect.left, rect.bottom - rect.top, parent,
-                                reinterpret_cast<HMENU>(id_or_menu), instance, nullptr);
+  const RECT& rect = args.rect;
+  HWND hwnd =
+      ::CreateWindowExW(args.ex_style, args.class_name, args.title, args.style, rect.left, rect.top,
+                        rect.right - rect.left, rect.bottom - rect.top, args.parent,
+                        reinterpret_cast<HMENU>(args.id_or_menu), instance, nullptr);
   g_creating = outer;
   if (hook) {
     UnhookWindowsHookEx(hook);
@@ -133,7 +129,24 @@ BOOL CWnd::WalkPreTranslateTree(HWND stop, MSG* msg) {
 }
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
-  return DefWindowProcW(message, wparam, lparam);
+  bool handled = false;
+  switch (message) {
+    case WM_SIZE:
+      handled = OnSize(static_cast<UINT>(wparam), LOWORD(lparam), HIWORD(lparam));
+      break;
+    case WM_PAINT:
+      handled = OnPaint();
+      break;
+    case WM_TIMER:
+      handled = OnTimer(static_cast<UINT_PTR>(wparam));
+      break;
+    case WM_COMMAND:
+      handled = OnCommand(LOWORD(wparam), HIWORD(wparam), reinterpret_cast<HWND>(lparam));
+      break;
+    default:
+      break;
+  }
+  return handled ? 0 : DefWindowProcW(message, wparam, lparam);
 }
 
 BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }

@@ -1,13 +1,13 @@
 #pragma once
 
-#include <windows.h>
-#include <propidl.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <map>
 #include <utility>
 #include <vector>
+
+// PROPVARIANT, without the platform headers: the parsing builds anywhere.
+struct tagPROPVARIANT;
 
 // The TIFF structure of an EXIF block: IFD0 and, through their pointer tags,
 // the Exif and GPS IFDs, in either byte order. Every offset and count is
@@ -51,7 +51,7 @@ class CExifParser {
   // SHORT as VT_UI2, LONG as VT_UI4, RATIONAL as VT_UI8 with the numerator in
   // the low half, SRATIONAL as VT_I8, ASCII as VT_LPSTR, UNDEFINED as VT_BLOB,
   // more than one value as a vector. False for an unknown type.
-  bool ToPropVariant(const Field& field, PROPVARIANT* out) const;
+  bool ToPropVariant(const Field& field, tagPROPVARIANT* out) const;
 
   static size_t TypeSize(uint16_t type);
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "image/com_ptr.h"
+#include "framework/com_ptr.h"
 #include "image/exif_parser.h"
 
 // A metadata query reader of our own over a parsed EXIF block. It answers the

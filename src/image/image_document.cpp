@@ -1,3 +1,4 @@
+
 #include "image/image_document.h"
 
 #include <shlwapi.h>
@@ -8,6 +9,7 @@
 
 #include "basic_lib/win32_system.h"
 #include "config/app_config.h"
+#include "framework/ui_thread.h"
 #include "image/image_file_opener.h"
 #include "image/image_format.h"
 #include "image/orientation_writer.h"
@@ -52,14 +54,14 @@ CAsyncTaskQueue& CImageDocument::GetQueue() {
 void CImageDocument::CancelPending() { GetQueue().CancelPending(); }
 
 void CImageDocument::WaitForTasks() {
-  // Off the user-interface thread (the resize job) a missing queue has
-  // nothing to wait for, and must not be made there.
+  // A missing queue has nothing to wait for.
   if (queue_) {
     queue_->WaitAllFromAnyThread();
   }
 }
 
 void CImageDocument::Open(const std::wstring& path) {
+  ASSERT_UI_THREAD();
   CancelPending();
   path_ = path;
   loader_.reset();
@@ -78,6 +80,7 @@ void CImageDocument::Open(const std::wstring& path) {
 }
 
 void CImageDocument::Close() {
+  ASSERT_UI_THREAD();
   if (queue_) {
     queue_->CancelPending();
   }
@@ -121,6 +124,7 @@ void CImageDocument::SetDisplayBitmap(HBITMAP bitmap) {
 }
 
 void CImageDocument::Rotate(bool clockwise) {
+  ASSERT_UI_THREAD();
   if (!loader_) {
     return;
   }
@@ -190,28 +194,40 @@ bool CImageDocument::SaveAs(const std::wstring& path, int quality) {
   return saved;
 }
 
-bool CImageDocument::SaveResized(const std::wstring& path, UINT width, UINT height,
-                                 bool& same_file) {
+CImageDocument::CResizeRequest CImageDocument::MakeResizeRequest(const std::wstring& path,
+                                                                 UINT width, UINT height) {
+  WaitForTasks();
+  CResizeRequest request;
+  request.loader = loader_;
+  request.shown_path = path_;
+  request.path = path;
+  request.width = width;
+  request.height = height;
+  request.quality = ConfiguredJpegQuality();
+  return request;
+}
+
+bool CImageDocument::SaveResized(const CResizeRequest& request, bool& same_file) {
   same_file = false;
-  CWICImageLoaderPtr loader = loader_;
+  const CWICImageLoaderPtr& loader = request.loader;
   if (!loader) {
     return false;
   }
-  WaitForTasks();
   ComPtr<IWICColorContext> colour_context;
-  ComPtr<IWICBitmapSource> scaled = loader->GetScaledBitmap(width, height, &colour_context);
+  ComPtr<IWICBitmapSource> scaled =
+      loader->GetScaledBitmap(request.width, request.height, &colour_context);
   if (!scaled) {
     return false;
   }
   // The scaler reads from the loader's decoded copy, not from the file, so
   // the loader can let go of the file now.
-  if (StrCmpIW(path.c_str(), path_.c_str()) == 0) {
+  if (StrCmpIW(request.path.c_str(), request.shown_path.c_str()) == 0) {
     loader->Reset();
     same_file = true;
   }
-  CSaveTarget target(path);
+  CSaveTarget target(request.path);
   CWICImageLoader resized(scaled.Get(), colour_context.Get());
-  if (target.working().empty() || !resized.SaveTo(target.working(), ConfiguredJpegQuality())) {
+  if (target.working().empty() || !resized.SaveTo(target.working(), request.quality)) {
     target.Discard();
     return false;
   }

@@ -137,20 +137,19 @@ ComPtr<IWICBitmapSource> DecodeWithModule(const std::wstring& path, const std::w
   auto load_image = reinterpret_cast<LoadImageFn>(GetProcAddress(module, "load_image"));
   auto load_image_with_metadata =
       reinterpret_cast<LoadImageWithMetadataFn>(GetProcAddress(module, "load_image_with_metadata"));
-  IUnknown* object = nullptr;
+  ComPtr<IUnknown> object;
   BYTE* exif = nullptr;
   UINT exif_size = 0;
   ComPtr<IWICColorContext> colour_context;
   if (load_image_with_metadata) {
-    object = load_image_with_metadata(path.c_str(), factory, &exif, &exif_size,
-                                      colour_context.Receive());
+    object.Attach(load_image_with_metadata(path.c_str(), factory, &exif, &exif_size,
+                                           colour_context.Receive()));
   } else if (load_image) {
-    object = load_image(path.c_str(), factory);
+    object.Attach(load_image(path.c_str(), factory));
   }
   ComPtr<IWICBitmapSource> source;
   if (object) {
-    object->QueryInterface(IID_IWICBitmapSource, reinterpret_cast<void**>(source.Receive()));
-    object->Release();
+    source = object.As<IWICBitmapSource>();
   }
   if (source && metadata) {
     if (exif && exif_size > 0) {

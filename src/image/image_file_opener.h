@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "image/com_ptr.h"
+#include "framework/com_ptr.h"
 #include "image/wic_image_loader.h"
 
 // Decodes a file into a loader: WIC first, then GDI+, then the external

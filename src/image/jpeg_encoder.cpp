@@ -7,7 +7,7 @@
 #include <mutex>
 #include <set>
 
-#include "image/com_ptr.h"
+#include "framework/com_ptr.h"
 #include "image/wic_factory.h"
 
 namespace {

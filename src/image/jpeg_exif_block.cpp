@@ -1,7 +1,5 @@
 #include "image/jpeg_exif_block.h"
 
-#include <windows.h>
-
 #include <cstring>
 
 namespace {
@@ -18,7 +16,7 @@ bool IsStandalone(uint8_t marker) { return marker == 0x01 || (marker >= 0xD0 && 
 
 }  // namespace
 
-bool CJpegExifBlock::Find(const ReadAt& read, std::vector<uint8_t>* block) {
+bool CJpegExifBlock::Find(const ReadAt& read, std::vector<uint8_t>* block, uint64_t* block_offset) {
   uint8_t head[2] = {};
   if (!read(0, head, 2) || head[0] != 0xFF || head[1] != kStartOfImage) {
     return false;
@@ -53,6 +51,9 @@ bool CJpegExifBlock::Find(const ReadAt& read, std::vector<uint8_t>* block) {
       uint8_t signature[6] = {};
       if (read(offset + 2, signature, 6) && std::memcmp(signature, "Exif\0", 5) == 0) {
         block->resize(payload - 6);
+        if (block_offset) {
+          *block_offset = offset + 8;
+        }
         return read(offset + 8, block->data(), block->size());
       }
     }
@@ -71,25 +72,4 @@ bool CJpegExifBlock::FindInMemory(const uint8_t* data, size_t size, std::vector<
         return true;
       },
       block);
-}
-
-bool CJpegExifBlock::FindInFile(const std::wstring& path, std::vector<uint8_t>* block) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    return false;
-  }
-  const bool found = Find(
-      [file](uint64_t offset, void* buffer, size_t count) {
-        OVERLAPPED at = {};
-        at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
-        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-        DWORD done = 0;
-        return count <= MAXDWORD && ReadFile(file, buffer, static_cast<DWORD>(count), &done, &at) &&
-               done == count;
-      },
-      block);
-  CloseHandle(file);
-  return found;
 }

@@ -1,13 +1,10 @@
 #include "image/jpeg_exif_carrier.h"
 
-#include <windows.h>
-
 #include <algorithm>
 #include <cstring>
 #include <utility>
 
 #include "image/exif_parser.h"
-#include "image/jpeg_exif_block.h"
 
 namespace {
 
@@ -15,48 +12,10 @@ constexpr uint16_t kOrientationTag = 274;
 constexpr uint16_t kPixelXDimensionTag = 40962;
 constexpr uint16_t kPixelYDimensionTag = 40963;
 constexpr size_t kMaxSegmentLength = 0xFFFF;
-// Bigger files are not re-read into memory to carry a segment over.
-constexpr LONGLONG kMaxRewrittenFile = 1ll << 30;
+constexpr size_t kTiffHeaderSize = 8;
 const uint8_t kExifSignature[6] = {'E', 'x', 'i', 'f', 0, 0};
 
-bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>* data) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    return false;
-  }
-  LARGE_INTEGER size = {};
-  bool ok = GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart <= kMaxRewrittenFile;
-  if (ok) {
-    data->resize(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    ok = ReadFile(file, data->data(), static_cast<DWORD>(data->size()), &read, nullptr) &&
-         read == data->size();
-  }
-  CloseHandle(file);
-  return ok;
-}
-
-bool WriteWholeFile(const std::wstring& path, const std::vector<uint8_t>& data) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    return false;
-  }
-  DWORD written = 0;
-  const bool ok =
-      WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr) &&
-      written == data.size() && SetEndOfFile(file);
-  CloseHandle(file);
-  return ok;
-}
-
 }  // namespace
-
-bool CJpegExifCarrier::ReadFrom(const std::wstring& source_jpeg) {
-  std::vector<uint8_t> block;
-  return CJpegExifBlock::FindInFile(source_jpeg, &block) && SetBlock(std::move(block));
-}
 
 bool CJpegExifCarrier::SetBlock(std::vector<uint8_t> block) {
   CExifParser parser;
@@ -101,9 +60,21 @@ void CJpegExifCarrier::SetOrientation(int orientation) {
     return;
   }
   const CExifParser::Field* field = parser.Find(CExifParser::kPrimary, kOrientationTag);
-  if (field && field->type == CExifParser::kShort && field->count >= 1) {
-    Write16(field->value_offset, static_cast<uint16_t>(orientation));
+  if (!field || field->type != CExifParser::kShort || field->count < 1) {
+    return;
   }
+  // More than two values are kept outside the entry, where a damaged block
+  // can point them at its own header or IFD0's table: rewriting those would
+  // lose the whole block, so such a value is left as it is.
+  const size_t at = field->value_offset;
+  if (field->count > 2) {
+    const uint32_t primary = Read32(4);
+    const size_t table_end = size_t{primary} + 2 + size_t{Read16(primary)} * 12 + 4;
+    if (at < kTiffHeaderSize || (at + 2 > primary && at < table_end)) {
+      return;
+    }
+  }
+  Write16(at, static_cast<uint16_t>(orientation));
 }
 
 void CJpegExifCarrier::MarkPixelsTurnedUpright(bool axes_swapped) {
@@ -153,19 +124,4 @@ bool CJpegExifCarrier::InsertSegment(std::vector<uint8_t>* jpeg,
   segment.insert(segment.end(), block.begin(), block.end());
   jpeg->insert(jpeg->begin() + static_cast<std::ptrdiff_t>(at), segment.begin(), segment.end());
   return true;
-}
-
-bool CJpegExifCarrier::WriteInto(const std::wstring& target_jpeg) const {
-  if (block_.empty()) {
-    return false;
-  }
-  std::vector<uint8_t> jpeg;
-  if (!ReadWholeFile(target_jpeg, &jpeg)) {
-    return false;
-  }
-  std::vector<uint8_t> existing;
-  if (CJpegExifBlock::FindInMemory(jpeg.data(), jpeg.size(), &existing)) {
-    return true;
-  }
-  return InsertSegment(&jpeg, block_) && WriteWholeFile(target_jpeg, jpeg);
 }

@@ -5,7 +5,7 @@
 #include <cwchar>
 #include <string>
 
-#include "image/com_ptr.h"
+#include "framework/com_ptr.h"
 #include "image/exif_query_reader.h"
 
 namespace {

@@ -7,6 +7,8 @@
 #include <limits>
 #include <new>
 
+#include "framework/com_ptr.h"
+
 namespace {
 
 // Bytes of a buffer of the given stride and height, or 0 when the product does
@@ -126,8 +128,8 @@ bool FCObjImage::LoadFromWicSource(IWICBitmapSource* source, REFWICPixelFormatGU
     Release();
     return false;
   }
-  IWICBitmapSource* converted = nullptr;
-  if (FAILED(WICConvertBitmapSource(pixel_format, source, &converted)) || !converted) {
+  ComPtr<IWICBitmapSource> converted;
+  if (FAILED(WICConvertBitmapSource(pixel_format, source, converted.Receive())) || !converted) {
     return false;
   }
   UINT w = 0;
@@ -152,7 +154,6 @@ bool FCObjImage::LoadFromWicSource(IWICBitmapSource* source, REFWICPixelFormatGU
     const UINT stride = static_cast<UINT>(Stride());
     ok = SUCCEEDED(converted->CopyPixels(nullptr, stride, stride * h, pixels));
   }
-  converted->Release();
   return ok;
 }
 
@@ -207,12 +208,11 @@ void FCObjImage::Unwrap() {
   ZeroFields();
 }
 
-CMemoryBitmapDC::CMemoryBitmapDC(HBITMAP bitmap, HBRUSH fill) : dc_(CreateCompatibleDC(nullptr)) {
+CMemoryBitmapDC::CMemoryBitmapDC(HBITMAP bitmap, HBRUSH fill)
+    : dc_(nullptr), bitmap_(dc_, bitmap), font_(dc_, GetCurrentObject(dc_, OBJ_FONT)) {
   if (!dc_) {
     return;
   }
-  old_bitmap_ = SelectObject(dc_, bitmap);
-  old_font_ = GetCurrentObject(dc_, OBJ_FONT);
   SetBkMode(dc_, TRANSPARENT);
   SetStretchBltMode(dc_, COLORONCOLOR);
   if (fill) {
@@ -221,13 +221,4 @@ CMemoryBitmapDC::CMemoryBitmapDC(HBITMAP bitmap, HBRUSH fill) : dc_(CreateCompat
     RECT all = {0, 0, info.bmWidth, info.bmHeight};
     FillRect(dc_, &all, fill);
   }
-}
-
-CMemoryBitmapDC::~CMemoryBitmapDC() {
-  if (!dc_) {
-    return;
-  }
-  SelectObject(dc_, old_bitmap_);
-  SelectObject(dc_, old_font_);
-  DeleteDC(dc_);
 }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "framework/gdi_objects.h"
+
 // Base of drawable objects: a position nothing in the image model interprets.
 class FCObjGraph {
  public:
@@ -77,14 +79,14 @@ using FCObjImagePtr = std::shared_ptr<FCObjImage>;
 class CMemoryBitmapDC {
  public:
   explicit CMemoryBitmapDC(HBITMAP bitmap, HBRUSH fill = nullptr);
-  ~CMemoryBitmapDC();
   CMemoryBitmapDC(const CMemoryBitmapDC&) = delete;
   CMemoryBitmapDC& operator=(const CMemoryBitmapDC&) = delete;
 
   operator HDC() const { return dc_; }
 
  private:
-  HDC dc_;
-  HGDIOBJ old_bitmap_ = nullptr;
-  HGDIOBJ old_font_ = nullptr;
+  // Destroyed in reverse order: the selections are undone before the DC goes.
+  CMemoryDC dc_;
+  CSelectObject bitmap_;
+  CSelectObject font_;
 };

@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <random>
 
+#include "framework/handle.h"
 #include "log/my_log.h"
 
 namespace {
@@ -26,12 +27,11 @@ bool CreationTime(const std::wstring& path, FILETIME* created) {
 }
 
 void SetCreationTime(const std::wstring& path, const FILETIME& created) {
-  HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file != INVALID_HANDLE_VALUE) {
-    SetFileTime(file, &created, nullptr, nullptr);
-    CloseHandle(file);
+  const CHandle file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file) {
+    SetFileTime(file.get(), &created, nullptr, nullptr);
   }
 }
 

@@ -1,6 +1,6 @@
 #include "image/wic_factory.h"
 
-#include "image/com_ptr.h"
+#include "framework/com_ptr.h"
 
 #include <atomic>
 #include <mutex>

@@ -9,7 +9,7 @@
 
 #include "image/image_format.h"
 #include "image/jpeg_encoder.h"
-#include "image/jpeg_exif_carrier.h"
+#include "image/jpeg_metadata_carrier.h"
 #include "image/metadata_reader.h"
 #include "image/wic_factory.h"
 #include "image/wic_image_loader.h"
@@ -192,10 +192,11 @@ bool CWICImageLoader::SaveTo(const std::wstring& path, int quality) const {
     return false;
   }
 
-  // The encoder has closed the file. Where the platform did not copy the
-  // source's EXIF segment, it is carried over here.
+  // The encoder has closed the file. Every metadata segment of the source
+  // that the encoder did not copy (EXIF, XMP, ICC profile, IPTC, ...) is
+  // carried over here.
   if (is_jpeg && decoder_ && !path_.empty()) {
-    CJpegExifCarrier carrier;
+    CJpegMetadataCarrier carrier;
     if (carrier.ReadFrom(path_)) {
       if (turned_upright) {
         carrier.MarkPixelsTurnedUpright(wic_pipeline::SwapsAxes(GetTransform()));

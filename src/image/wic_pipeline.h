@@ -2,7 +2,7 @@
 
 #include <wincodec.h>
 
-#include "image/com_ptr.h"
+#include "framework/com_ptr.h"
 
 // Steps of the imaging pipeline shared by the loader and the thumbnail path.
 // Unless stated otherwise a step raises CComError when WIC fails.

@@ -41,9 +41,7 @@ std::string ToUtf8(const std::wstring& text) {
 CMyLog::CMyLog() { InitializeCriticalSection(&lock_); }
 
 CMyLog::~CMyLog() {
-  if (file_ != INVALID_HANDLE_VALUE) {
-    CloseHandle(file_);
-  }
+  file_.Close();
   DeleteCriticalSection(&lock_);
 }
 
@@ -65,38 +63,36 @@ void CMyLog::Open() { Open(DefaultLogPath()); }
 
 void CMyLog::Open(const std::wstring& log_path) {
   CLockGuard guard(&lock_);
-  if (file_ != INVALID_HANDLE_VALUE) {
+  if (file_) {
     return;
   }
   const std::wstring marker_path = log_path + L".on";
-  HANDLE marker = CreateFileW(marker_path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (marker == INVALID_HANDLE_VALUE) {
+  if (!CHandle(CreateFileW(marker_path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))) {
     return;
   }
-  CloseHandle(marker);
-  file_ = CreateFileW(log_path.c_str(), FILE_APPEND_DATA, kShareAll, nullptr, OPEN_ALWAYS,
-                      FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file_ == INVALID_HANDLE_VALUE) {
+  file_.Attach(CreateFileW(log_path.c_str(), FILE_APPEND_DATA, kShareAll, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file_) {
     return;
   }
   LARGE_INTEGER size = {};
-  if (GetFileSizeEx(file_, &size) && size.QuadPart == 0) {
+  if (GetFileSizeEx(file_.get(), &size) && size.QuadPart == 0) {
     // A byte order mark lets editors tell the UTF-8 text from the ANSI code page.
     DWORD written = 0;
-    WriteFile(file_, "\xEF\xBB\xBF", 3, &written, nullptr);
+    WriteFile(file_.get(), "\xEF\xBB\xBF", 3, &written, nullptr);
   }
 }
 
 bool CMyLog::IsFileOpen() const {
   CLockGuard guard(&lock_);
-  return file_ != INVALID_HANDLE_VALUE;
+  return file_.IsValid();
 }
 
 void CMyLog::Write(const CLogLine& line) {
   CLockGuard guard(&lock_);
   pending_ += line.str();
-  if (file_ != INVALID_HANDLE_VALUE) {
+  if (file_) {
     WriteToFile(pending_);
   }
   std::wcout << pending_ << L'\n';
@@ -111,7 +107,7 @@ void CMyLog::WriteToFile(const std::wstring& text) {
   // in the file even when the process dies right after.
   const std::string bytes = ToUtf8(text) + "\r\n";
   DWORD written = 0;
-  WriteFile(file_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 void CLogLineSender::operator&(const CLogLine& line) const {

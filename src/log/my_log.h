@@ -5,6 +5,7 @@
 #include <string>
 
 #include "basic_lib/singleton.h"
+#include "framework/handle.h"
 #include "log/log_line.h"
 
 // The diagnostic log. Lines go to the standard output always, and to
@@ -34,7 +35,7 @@ class CMyLog : public CSingletonT<CMyLog> {
 
   mutable CRITICAL_SECTION lock_;
   std::wstring pending_;
-  HANDLE file_ = INVALID_HANDLE_VALUE;
+  CHandle file_;
 };
 
 // Hands a finished line to the process-wide log; used by the macros below

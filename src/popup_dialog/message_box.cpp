@@ -5,15 +5,10 @@
 #include <algorithm>
 #include <vector>
 
-namespace {
+#include "framework/gdi_objects.h"
+#include "framework/wnd.h"
 
-// The box being set up on this thread: the hook sees it before it shows.
-struct CBoxSetup {
-  HHOOK hook = nullptr;
-  HWND owner = nullptr;
-  const std::wstring* button_text = nullptr;
-  HFONT font = nullptr;
-};
+namespace {
 
 // The texts are mostly Chinese; the dialog font of some systems has no
 // such glyphs, so the box uses the font the rest of the program uses.
@@ -75,14 +70,15 @@ void ApplyFont(HWND box, HFONT font) {
   const RECT old_rect = ChildRect(box, parts.text);
   const int old_width = old_rect.right - old_rect.left;
   const int old_height = old_rect.bottom - old_rect.top;
-  HDC dc = GetDC(parts.text);
-  HGDIOBJ previous = SelectObject(dc, font);
-  const int limit = std::max(old_width, MulDiv(420, GetDeviceCaps(dc, LOGPIXELSX), 96));
-  RECT needed = {0, 0, limit, 0};
-  DrawTextW(dc, text.c_str(), length, &needed,
-            DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
-  SelectObject(dc, previous);
-  ReleaseDC(parts.text, dc);
+  RECT needed = {};
+  {
+    CClientDC dc(parts.text);
+    CSelectObject select(dc, font);
+    const int limit = std::max(old_width, MulDiv(420, GetDeviceCaps(dc, LOGPIXELSX), 96));
+    needed = {0, 0, limit, 0};
+    DrawTextW(dc, text.c_str(), length, &needed,
+              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+  }
   const int grow_x = std::max(0, static_cast<int>(needed.right) - old_width);
   const int grow_y = std::max(0, static_cast<int>(needed.bottom) - old_height);
   if (grow_x == 0 && grow_y == 0) {
@@ -100,8 +96,6 @@ void ApplyFont(HWND box, HFONT font) {
   SetWindowPos(box, nullptr, 0, 0, box_rect.right - box_rect.left + grow_x,
                box_rect.bottom - box_rect.top + grow_y, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
-
-thread_local CBoxSetup* t_setup = nullptr;
 
 void CentreOn(HWND box, HWND owner) {
   RECT box_rect = {};
@@ -142,14 +136,14 @@ BOOL CALLBACK RenameButton(HWND child, LPARAM text) {
   }
   const auto* caption = reinterpret_cast<const wchar_t*>(text);
   SetWindowTextW(child, caption);
-  HDC dc = GetDC(child);
-  HGDIOBJ previous =
-      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)));
   SIZE extent = {};
-  GetTextExtentPoint32W(dc, caption, lstrlenW(caption), &extent);
-  const int padding = MulDiv(24, GetDeviceCaps(dc, LOGPIXELSX), 96);
-  SelectObject(dc, previous);
-  ReleaseDC(child, dc);
+  int padding = 0;
+  {
+    CClientDC dc(child);
+    CSelectObject select(dc, reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)));
+    GetTextExtentPoint32W(dc, caption, lstrlenW(caption), &extent);
+    padding = MulDiv(24, GetDeviceCaps(dc, LOGPIXELSX), 96);
+  }
   HWND box = GetParent(child);
   const RECT rect = ChildRect(box, child);
   const int width = rect.right - rect.left;
@@ -161,36 +155,44 @@ BOOL CALLBACK RenameButton(HWND child, LPARAM text) {
   return FALSE;
 }
 
-// Runs after the platform has laid the box out, before it is shown.
-LRESULT CALLBACK BoxProc(HWND box, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
-                         DWORD_PTR data) {
-  auto* setup = reinterpret_cast<CBoxSetup*>(data);
-  switch (message) {
-    case WM_INITDIALOG: {
-      const LRESULT result = DefSubclassProc(box, message, wparam, lparam);
-      setup->font = CreateTextFont(box);
-      if (setup->font) {
-        ApplyFont(box, setup->font);
-      }
-      if (!setup->button_text->empty()) {
-        EnumChildWindows(box, RenameButton, reinterpret_cast<LPARAM>(setup->button_text->c_str()));
-      }
-      CentreOn(box, setup->owner);
-      return result;
+// The platform's message box, bound as it is created: its font, button text
+// and place are set after the platform has laid it out, before it shows.
+class CBoxWindow : public CWnd {
+ public:
+  CBoxWindow(HWND owner, const std::wstring& button_text)
+      : owner_(owner), button_text_(button_text) {}
+
+  LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override {
+    if (message != WM_INITDIALOG) {
+      return CWnd::WindowProc(message, wparam, lparam);
     }
-    case WM_NCDESTROY:
-      RemoveWindowSubclass(box, BoxProc, id);
-      break;
-    default:
-      break;
+    const LRESULT result = Default();
+    font_.Attach(CreateTextFont(hwnd_));
+    if (!font_.IsEmpty()) {
+      ApplyFont(hwnd_, font_);
+    }
+    if (!button_text_.empty()) {
+      EnumChildWindows(hwnd_, RenameButton, reinterpret_cast<LPARAM>(button_text_.c_str()));
+    }
+    CentreOn(hwnd_, owner_);
+    return result;
   }
-  return DefSubclassProc(box, message, wparam, lparam);
-}
+
+  HHOOK hook = nullptr;
+
+ private:
+  HWND owner_;
+  const std::wstring& button_text_;
+  // Kept past the box, whose controls use it until they are gone.
+  CFont font_;
+};
+
+thread_local CBoxWindow* t_box = nullptr;
 
 // Catches the box as it is created, the first dialog window of this thread.
 LRESULT CALLBACK SetupHook(int code, WPARAM wparam, LPARAM lparam) {
-  CBoxSetup* setup = t_setup;
-  if (!setup) {
+  CBoxWindow* box = t_box;
+  if (!box) {
     return 0;
   }
   if (code == HCBT_CREATEWND) {
@@ -198,33 +200,29 @@ LRESULT CALLBACK SetupHook(int code, WPARAM wparam, LPARAM lparam) {
     wchar_t class_name[16] = {};
     GetClassNameW(window, class_name, 16);
     if (lstrcmpW(class_name, L"#32770") == 0) {
-      SetWindowSubclass(window, BoxProc, 1, reinterpret_cast<DWORD_PTR>(setup));
-      UnhookWindowsHookEx(setup->hook);
-      setup->hook = nullptr;
+      box->SubclassWindow(window);
+      UnhookWindowsHookEx(box->hook);
+      box->hook = nullptr;
       return 0;
     }
   }
-  return CallNextHookEx(setup->hook, code, wparam, lparam);
+  return CallNextHookEx(box->hook, code, wparam, lparam);
 }
 
 }  // namespace
 
 int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& button_text) {
+  ASSERT_UI_THREAD();
   if (owner && !IsWindow(owner)) {
     owner = nullptr;
   }
-  CBoxSetup setup;
-  setup.owner = owner;
-  setup.button_text = &button_text;
-  setup.hook = SetWindowsHookExW(WH_CBT, SetupHook, nullptr, GetCurrentThreadId());
-  t_setup = &setup;
+  CBoxWindow box(owner, button_text);
+  box.hook = SetWindowsHookExW(WH_CBT, SetupHook, nullptr, GetCurrentThreadId());
+  t_box = &box;
   const int result = MessageBoxW(owner, text.c_str(), L"Lumora", MB_OK | MB_ICONINFORMATION);
-  t_setup = nullptr;
-  if (setup.hook) {
-    UnhookWindowsHookEx(setup.hook);
-  }
-  if (setup.font) {
-    DeleteObject(setup.font);
+  t_box = nullptr;
+  if (box.hook) {
+    UnhookWindowsHookEx(box.hook);
   }
   return result;
 }

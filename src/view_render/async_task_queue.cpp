@@ -3,6 +3,10 @@
 #include <atomic>
 #include <vector>
 
+#include "framework/auto_init_com.h"
+#include "framework/handle.h"
+#include "framework/ui_thread.h"
+
 CAsyncTaskQueue::CAsyncTaskQueue() { CreateMessageWindow(nullptr); }
 
 CAsyncTaskQueue::~CAsyncTaskQueue() {
@@ -13,6 +17,7 @@ CAsyncTaskQueue::~CAsyncTaskQueue() {
 }
 
 void CAsyncTaskQueue::Submit(TaskPtr task) {
+  ASSERT_UI_THREAD();
   if (!task) {
     return;
   }
@@ -88,14 +93,14 @@ namespace {
 // from its send early, so the end of the wait is told by an event.
 struct CWaitRequest {
   std::atomic<bool> started{false};
-  HANDLE done = nullptr;
+  CHandle done;
 };
 
 }  // namespace
 
 void CAsyncTaskQueue::WaitAllFromAnyThread() {
   CWaitRequest request;
-  request.done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  request.done.Attach(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   if (!request.done) {
     return;
   }
@@ -112,7 +117,7 @@ void CAsyncTaskQueue::WaitAllFromAnyThread() {
     SendMessageTimeoutW(window, UM_TASK_WAIT_ALL, reinterpret_cast<WPARAM>(&request), 0, SMTO_BLOCK,
                         INFINITE, &result);
     if (request.started) {
-      WaitForSingleObject(request.done, INFINITE);
+      WaitForSingleObject(request.done.get(), INFINITE);
       break;
     }
     // Not delivered: the window was replaced meanwhile; ask the new one.
@@ -120,7 +125,6 @@ void CAsyncTaskQueue::WaitAllFromAnyThread() {
       break;
     }
   }
-  CloseHandle(request.done);
 }
 
 void CAsyncTaskQueue::CancelPending() {
@@ -157,7 +161,7 @@ LRESULT CAsyncTaskQueue::HandleMessage(UINT message, WPARAM wparam, LPARAM lpara
       auto* request = reinterpret_cast<CWaitRequest*>(wparam);
       request->started = true;
       WaitAll();
-      SetEvent(request->done);
+      SetEvent(request->done.get());
       return 0;
     }
     default:
@@ -169,10 +173,10 @@ bool CAsyncTaskQueue::RelayToUiThread(const CAsyncTask& task, HWND target, UINT 
                                       WPARAM wparam, LPARAM lparam) {
   CTaskRelayRecord record = {target, message, wparam, lparam};
   DWORD_PTR result = 0;
-  // Blocks until handled; fails at once when the queue window is gone.
-  if (!SendMessageTimeoutW(task.hwnd, UM_TASK_RELAY, reinterpret_cast<WPARAM>(&record), 0,
-                           SMTO_BLOCK, INFINITE, &result)) {
-    return false;
-  }
+  // Blocks until handled. While the owner waits for its tasks (WaitAll) the
+  // queue window is gone and the send fails at once: that partial result is
+  // not shown, but the task goes on, since its completion reports everything.
+  SendMessageTimeoutW(task.hwnd, UM_TASK_RELAY, reinterpret_cast<WPARAM>(&record), 0, SMTO_BLOCK,
+                      INFINITE, &result);
   return IsWindow(target) != FALSE;
 }

@@ -5,41 +5,23 @@
 namespace view_render {
 
 CBufferedView::CBufferedView(int32_t width, int32_t height)
-    : width_(width), height_(height), dc_(CreateCompatibleDC(nullptr)) {
-  HDC screen = GetDC(nullptr);
-  buffer_bitmap_ = CreateCompatibleBitmap(screen, width, height);
-  ReleaseDC(nullptr, screen);
-  if (dc_ && buffer_bitmap_) {
-    previous_bitmap_ = SelectObject(dc_, buffer_bitmap_);
-  }
-}
-
-CBufferedView::~CBufferedView() {
-  if (dc_ && previous_bitmap_) {
-    SelectObject(dc_, previous_bitmap_);
-  }
-  if (scratch_bitmap_) {
-    DeleteObject(scratch_bitmap_);
-  }
-  if (buffer_bitmap_) {
-    DeleteObject(buffer_bitmap_);
-  }
-  if (dc_) {
-    DeleteDC(dc_);
-  }
-}
+    : width_(width),
+      height_(height),
+      dc_(nullptr),
+      buffer_bitmap_(CreateCompatibleBitmap(CClientDC(nullptr), width, height)),
+      selection_(dc_, buffer_bitmap_) {}
 
 void CBufferedView::ScrollContents(int32_t dx, int32_t dy) {
   if (!IsValid()) {
     return;
   }
-  if (!scratch_bitmap_) {
-    scratch_bitmap_ = CreateCompatibleBitmap(dc_, width_, height_);
-    if (!scratch_bitmap_) {
+  if (scratch_bitmap_.IsEmpty()) {
+    scratch_bitmap_.Attach(CreateCompatibleBitmap(dc_, width_, height_));
+    if (scratch_bitmap_.IsEmpty()) {
       return;
     }
   }
-  CMemoryDC scratch(dc_);
+  CMemoryDC scratch(dc_.get());
   CSelectObject select(scratch, scratch_bitmap_);
   BitBlt(scratch, 0, 0, width_, height_, dc_, 0, 0, SRCCOPY);
   BitBlt(dc_, dx, dy, width_, height_, scratch, 0, 0, SRCCOPY);

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "framework/gdi_objects.h"
+
 namespace view_render {
 
 // The back buffer of the picture view: a memory DC with a screen-compatible
@@ -13,7 +15,6 @@ namespace view_render {
 class CBufferedView {
  public:
   CBufferedView(int32_t width, int32_t height);
-  ~CBufferedView();
   CBufferedView(const CBufferedView&) = delete;
   CBufferedView& operator=(const CBufferedView&) = delete;
 
@@ -22,7 +23,7 @@ class CBufferedView {
   int32_t width() const { return width_; }
   int32_t height() const { return height_; }
   HBITMAP buffer_bitmap() const { return buffer_bitmap_; }
-  bool IsValid() const { return dc_ && buffer_bitmap_; }
+  bool IsValid() const { return dc_ && !buffer_bitmap_.IsEmpty(); }
 
   int SaveDC() { return ::SaveDC(dc_); }
   void RestoreDC(int saved) { ::RestoreDC(dc_, saved); }
@@ -36,10 +37,12 @@ class CBufferedView {
  private:
   int32_t width_;
   int32_t height_;
-  HDC dc_ = nullptr;
-  HBITMAP buffer_bitmap_ = nullptr;
-  HBITMAP scratch_bitmap_ = nullptr;
-  HGDIOBJ previous_bitmap_ = nullptr;
+  // Destroyed in reverse order: the selection is undone before the bitmaps
+  // and the DC go.
+  CMemoryDC dc_;
+  CBitmap buffer_bitmap_;
+  CBitmap scratch_bitmap_;
+  CSelectObject selection_;
 };
 
 }  // namespace view_render

@@ -4,7 +4,7 @@
 #include <d2d1.h>
 #include <wincodec.h>
 
-#include "image/com_ptr.h"
+#include "framework/com_ptr.h"
 
 namespace view_render {
 

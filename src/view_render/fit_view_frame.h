@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <d2d1.h>
 
-#include "image/com_ptr.h"
+#include "framework/com_ptr.h"
 
 namespace view_render {
 

@@ -24,19 +24,3 @@ class FCMessageWindow {
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 };
-
-// Joins this thread to a single-threaded COM apartment for the object's life.
-class FCAutoInitializeCOM {
- public:
-  FCAutoInitializeCOM() : result_(CoInitialize(nullptr)) {}
-  virtual ~FCAutoInitializeCOM() {
-    if (SUCCEEDED(result_)) {
-      CoUninitialize();
-    }
-  }
-  FCAutoInitializeCOM(const FCAutoInitializeCOM&) = delete;
-  FCAutoInitializeCOM& operator=(const FCAutoInitializeCOM&) = delete;
-
- private:
-  HRESULT result_;
-};

@@ -127,10 +127,10 @@ void CPreRenderKeyFrame::SubmitFitTask(bool second_pass) {
   request.height = fit_height_;
   request.second_pass = second_pass;
   request.use_display_bitmap = document.UseDisplayBitmap();
+  request.display = CDisplayOptions::Current();
   if (request.loader) {
     request.transform = request.loader->GetTransform();
-    const CAppConfig* config = CAppConfig::GetInstance();
-    if (config && config->ignore_embedded_icc) {
+    if (!request.display.colour_managed) {
       request.colour_context = request.loader->colour_context();
     }
   }
@@ -276,7 +276,8 @@ void CPreRenderKeyFrame::RequestKeyFrames() {
   }
   auto task = std::make_shared<CAsyncCreateZoomContext>(
       view_.document().GetLoader(), hwnd, fit_frame_.ratio, view_.image_width(),
-      view_.image_height(), ComPtr<ID2D1RenderTarget>(render_target_.Get()));
+      view_.image_height(), ComPtr<ID2D1RenderTarget>(render_target_.Get()),
+      CDisplayOptions::Current());
   if (IsLarge()) {
     view_.document().GetQueue().Submit(task);
   } else {

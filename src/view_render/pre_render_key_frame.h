@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "image/com_ptr.h"
+#include "framework/com_ptr.h"
 #include "view_render/fit_view_frame.h"
 #include "view_render/message_window.h"
 #include "view_render/pre_render.h"

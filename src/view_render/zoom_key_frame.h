@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "image/com_ptr.h"
+#include "framework/com_ptr.h"
 
 namespace view_render {
 

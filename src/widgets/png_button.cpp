@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 #include <gdiplus.h>
 
+#include "framework/com_ptr.h"
 #include "framework/gdi_objects.h"
 
 namespace {
@@ -24,13 +25,13 @@ std::unique_ptr<Gdiplus::Bitmap> LoadPngResource(UINT resource_id) {
   if (!data || size == 0) {
     return nullptr;
   }
-  IStream* stream = SHCreateMemStream(static_cast<const BYTE*>(data), size);
+  ComPtr<IStream> stream;
+  stream.Attach(SHCreateMemStream(static_cast<const BYTE*>(data), size));
   if (!stream) {
     return nullptr;
   }
-  // The bitmap reads the stream lazily, so it gets a copy it keeps alive.
-  std::unique_ptr<Gdiplus::Bitmap> bitmap(Gdiplus::Bitmap::FromStream(stream));
-  stream->Release();
+  // The bitmap reads the stream lazily and keeps its own reference.
+  std::unique_ptr<Gdiplus::Bitmap> bitmap(Gdiplus::Bitmap::FromStream(stream.Get()));
   if (!bitmap || bitmap->GetLastStatus() != Gdiplus::Ok) {
     return nullptr;
   }
@@ -96,6 +97,14 @@ void CPngButton::DrawButton(HDC dc, int width, int height) const {
                      image_h, Gdiplus::UnitPixel);
 }
 
+bool CPngButton::OnPaint() {
+  // Owner drawing without a round trip through the parent.
+  CPaintDC paint(hwnd_);
+  const RECT client = GetClientRect();
+  DrawButton(paint, client.right, client.bottom);
+  return true;
+}
+
 LRESULT CPngButton::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_MOUSEMOVE:
@@ -121,13 +130,6 @@ LRESULT CPngButton::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
       break;
     case WM_ERASEBKGND:
       return 1;
-    case WM_PAINT: {
-      // Owner drawing without a round trip through the parent.
-      CPaintDC paint(hwnd_);
-      const RECT client = GetClientRect();
-      DrawButton(paint, client.right, client.bottom);
-      return 0;
-    }
     default:
       break;
   }

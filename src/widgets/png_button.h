@@ -27,6 +27,7 @@ class CPngButton : public CWnd {
 
   int state() const { return state_; }
   LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+  bool OnPaint() override;
 
   // Draws into dc for the given size; called for WM_DRAWITEM by the parent.
   void DrawButton(HDC dc, int width, int height) const;

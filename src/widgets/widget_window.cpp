@@ -28,7 +28,13 @@ CWidgetWindow::~CWidgetWindow() {
 }
 
 bool CWidgetWindow::Create(HWND parent, UINT id, const RECT& rect, DWORD style) {
-  return CreateEx(0, kWidgetClass, L"", style, rect, parent, id, CS_DBLCLKS);
+  CreateArgs args;
+  args.class_name = kWidgetClass;
+  args.style = style;
+  args.rect = rect;
+  args.parent = parent;
+  args.id_or_menu = id;
+  return CWnd::Create(args);
 }
 
 HFONT CWidgetWindow::DefaultUIFont() {
@@ -39,9 +45,7 @@ HFONT CWidgetWindow::DefaultUIFont() {
     metrics.cbSize = sizeof(metrics);
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
     LOGFONTW face = metrics.lfMessageFont;
-    HDC screen = GetDC(nullptr);
-    face.lfHeight = -MulDiv(9, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
+    face.lfHeight = -MulDiv(9, GetDeviceCaps(CClientDC(nullptr), LOGPIXELSY), 72);
     face.lfWidth = 0;
     font = CreateFontIndirectW(&face);
   });
@@ -145,8 +149,11 @@ void CWidgetWindow::OnLButtonDown(int x, int y) {
   int last_x = x;
   int last_y = y;
   MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+  BOOL got = FALSE;
+  while ((got = GetMessageW(&msg, nullptr, 0, 0)) > 0) {
     if (GetCapture() != hwnd_) {
+      // The message fetched as the capture went belongs to someone.
+      DispatchMessageW(&msg);
       break;
     }
     if (msg.message == WM_MOUSEMOVE && msg.hwnd == hwnd_) {
@@ -174,15 +181,18 @@ void CWidgetWindow::OnLButtonDown(int x, int y) {
       released_normally = true;
       break;
     }
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
     DispatchMessageW(&msg);
+  }
+  if (got == 0) {
+    // WM_QUIT ends the loop that runs this one as well.
+    PostQuitMessage(static_cast<int>(msg.wParam));
   }
   // The window may have gone while the loop dispatched messages.
   if (!hwnd_) {
     return;
+  }
+  if (GetCapture() == hwnd_) {
+    ReleaseCapture();
   }
   OnButtonUp(item, last_x, last_y, released_normally);
   if (item && FindItemPointer(item)) {
@@ -259,6 +269,16 @@ void CWidgetWindow::BufferedPaint() {
   BitBlt(paint, update.left, update.top, width, height, memory, 0, 0, SRCCOPY);
 }
 
+bool CWidgetWindow::OnSize(UINT, int, int) {
+  Relayout();
+  return false;
+}
+
+bool CWidgetWindow::OnPaint() {
+  BufferedPaint();
+  return true;
+}
+
 LRESULT CWidgetWindow::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_MOUSEMOVE && !tracking) {
     TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, hwnd_, 0};
@@ -271,12 +291,6 @@ LRESULT CWidgetWindow::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
     Invalidate();
   }
   switch (message) {
-    case WM_SIZE:
-      Relayout();
-      break;
-    case WM_PAINT:
-      BufferedPaint();
-      return 0;
     case WM_ERASEBKGND:
       return 1;
     case WM_CAPTURECHANGED:

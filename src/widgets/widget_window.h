@@ -21,6 +21,7 @@ class CWidgetWindow : public CWnd, public FCTrackMouseHover {
   ~CWidgetWindow() override;
 
   // Creates the window as a visible child of parent.
+  using CWnd::Create;
   bool Create(HWND parent, UINT id, const RECT& rect,
               DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTOP);
 
@@ -44,6 +45,9 @@ class CWidgetWindow : public CWnd, public FCTrackMouseHover {
 
   BOOL PreTranslateMessage(MSG* msg) override;
   LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+  // Lays the items out again; the default processing follows.
+  bool OnSize(UINT type, int width, int height) override;
+  bool OnPaint() override;
   void OnMouseLeave() override;
 
   const std::deque<CWidgetItem*>& items() const { return items_; }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "framework/gdi_objects.h"
+#include "framework/ui_thread.h"
 #include "l10n/lang_string.h"
 #include "l10n/language_file.h"
 
@@ -141,6 +142,7 @@ void CWindowTitle::SetPosition(int index, int count) {
 }
 
 void CWindowTitle::Refresh() {
+  ASSERT_UI_THREAD();
   if (!main_window_) {
     return;
   }

@@ -93,6 +93,37 @@ TEST_F(HandOver, WithoutOnlyOneInstanceOnlyAViewerShowingNoPictureTakesIt) {
   EXPECT_TRUE(Contains(WindowCaption(first.main_window()), L"b.bmp"));
 }
 
+TEST_F(HandOver, ARelativePictureNameIsFoundFromTheFolderOfTheSecondStart) {
+  // The running viewer works in another folder than the second start.
+  test_support::ScratchFolder elsewhere(L"handover-home");
+  for (const wchar_t* only_one : {L"1", L"0"}) {
+    SCOPED_TRACE(only_one);
+    settings_.Set(L"only_one_instance", only_one);
+    LumoraProcess first;
+    ASSERT_TRUE(first.Start(L"", std::wstring(), elsewhere.path()));
+    ASSERT_NE(first.WaitForMainWindow(), nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return Contains(WindowCaption(first.main_window()), L"Lumora"); }));
+
+    LumoraProcess second;
+    ASSERT_TRUE(second.Start(L"c.bmp", std::wstring(), pictures_.path()));
+    DWORD code = 1;
+    ASSERT_TRUE(second.WaitForExit(20000, &code)) << "the second viewer did not end";
+    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(WaitUntil([&] { return Contains(WindowCaption(first.main_window()), L"c.bmp"); }))
+        << WindowCaption(first.main_window());
+  }
+}
+
+TEST_F(HandOver, AFolderHandedOverOpensItsFirstPicture) {
+  LumoraProcess first;
+  StartViewer(first, L"", L"Lumora");
+  ExpectHandedOver(Quoted(pictures_.path()));
+  EXPECT_TRUE(WaitUntil([&] { return Contains(WindowCaption(first.main_window()), L"a.bmp"); }))
+      << WindowCaption(first.main_window());
+  EXPECT_TRUE(WaitUntil([&] { return Contains(WindowCaption(first.main_window()), L"[1/3]"); }))
+      << WindowCaption(first.main_window());
+}
+
 TEST_F(HandOver, SwitchesReachTheAlwaysWindowOfAViewerShowingAPicture) {
   LumoraProcess first;
   StartViewer(first, Quoted(Picture(L"a.bmp")), L"a.bmp");

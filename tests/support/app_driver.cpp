@@ -32,14 +32,16 @@ BOOL CALLBACK FindMainWindowProc(HWND hwnd, LPARAM lparam) {
 
 LumoraProcess::~LumoraProcess() { Close(); }
 
-bool LumoraProcess::Start(const std::wstring& arguments, const std::wstring& exe_path) {
+bool LumoraProcess::Start(const std::wstring& arguments, const std::wstring& exe_path,
+                          const std::wstring& working_folder) {
   tray_was_running_ = TrayProgramRuns();
   const std::wstring exe = exe_path.empty() ? DistFolder() + L"\\Lumora.exe" : exe_path;
   std::wstring command = L"\"" + exe + L"\" " + arguments;
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
-  return CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info_) != FALSE;
+  return CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        working_folder.empty() ? nullptr : working_folder.c_str(), &startup,
+                        &info_) != FALSE;
 }
 
 HWND LumoraProcess::WaitForMainWindow(DWORD timeout_ms) {

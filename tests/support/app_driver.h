@@ -18,8 +18,10 @@ class LumoraProcess {
   LumoraProcess(const LumoraProcess&) = delete;
   LumoraProcess& operator=(const LumoraProcess&) = delete;
 
-  // arguments is the command-line text after the program path.
-  bool Start(const std::wstring& arguments, const std::wstring& exe_path = std::wstring());
+  // arguments is the command-line text after the program path; the process
+  // starts in working_folder, or in this one when it is empty.
+  bool Start(const std::wstring& arguments, const std::wstring& exe_path = std::wstring(),
+             const std::wstring& working_folder = std::wstring());
   // The visible main window of this process, waiting up to timeout_ms.
   HWND WaitForMainWindow(DWORD timeout_ms = 15000);
   // Waits until the caption equals text; returns the last caption seen.

@@ -17,7 +17,7 @@ bool CChannel::Connect(const std::wstring& name, bool client) {
   return impl_->CreateChannelWindow();
 }
 
-bool CChannel::IsConnected() const { return impl_ && impl_->hwnd() != nullptr; }
+bool CChannel::IsConnected() const { return impl_ && impl_->GetSafeHwnd() != nullptr; }
 
 bool CChannel::Send(const IPC::Message& message, bool queued, int delivery) {
   if (!IsConnected()) {
@@ -50,4 +50,4 @@ void CChannel::Close() {
   }
 }
 
-HWND CChannel::own_window() const { return impl_ ? impl_->hwnd() : nullptr; }
+HWND CChannel::own_window() const { return impl_ ? impl_->GetSafeHwnd() : nullptr; }

@@ -11,14 +11,6 @@ namespace {
 constexpr DWORD kMaxRecordBytes = 16 * 1024 * 1024;
 constexpr DWORD kSendThreadWaitMs = 10000;
 
-HINSTANCE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(
-      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-  return module;
-}
-
 // Lets a lower-integrity process reach the window; the Ex form exists from
 // Windows 7, Vista only has the process-wide filter.
 void AllowCopyDataFromLowerIntegrity(HWND hwnd) {
@@ -45,25 +37,13 @@ CChannelImpl::~CChannelImpl() { Close(); }
 
 bool CChannelImpl::CreateChannelWindow() {
   sender_->LookUpPeer();
-  HINSTANCE instance = ThisModule();
-  WNDCLASSEXW wc = {};
-  wc.cbSize = sizeof(wc);
-  if (!GetClassInfoExW(instance, own_name_.c_str(), &wc)) {
-    wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = own_name_.c_str();
-    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-      return false;
-    }
-  }
-  hwnd_ = CreateWindowExW(0, own_name_.c_str(), own_name_.c_str(), 0, 0, 0, 0, 0, HWND_MESSAGE,
-                          nullptr, instance, this);
-  if (!hwnd_) {
+  CreateArgs args;
+  args.class_name = own_name_.c_str();
+  args.title = own_name_.c_str();
+  args.parent = HWND_MESSAGE;
+  args.class_style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+  args.background = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  if (!Create(args)) {
     return false;
   }
   sender_->set_own_window(hwnd_);
@@ -91,33 +71,23 @@ void CChannelImpl::Close() {
     watchdog_running_ = false;
   }
   sender_->Stop(kSendThreadWaitMs);
-  if (hwnd_ && IsWindow(hwnd_)) {
+  if (hwnd_ && IsWindow()) {
     SendMessageW(hwnd_, IPC::kMsgDestroyChannel, 0, 0);
   }
-  hwnd_ = nullptr;
   sender_->set_own_window(nullptr);
 }
 
-LRESULT CALLBACK CChannelImpl::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    static_cast<CChannelImpl*>(create->lpCreateParams)->hwnd_ = hwnd;
+void CChannelImpl::PostNcDestroy() { FreePostedCopies(); }
+
+bool CChannelImpl::OnTimer(UINT_PTR id) {
+  if (id != IPC::kWatchdogTimerId) {
+    return false;
   }
-  auto* self = reinterpret_cast<CChannelImpl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!self) {
-    return DefWindowProcW(hwnd, message, wparam, lparam);
-  }
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    self->FreePostedCopies();
-    self->hwnd_ = nullptr;
-    return DefWindowProcW(hwnd, message, wparam, lparam);
-  }
-  return self->HandleMessage(message, wparam, lparam);
+  OnWatchdog();
+  return true;
 }
 
-LRESULT CChannelImpl::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT CChannelImpl::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_CREATE:
       watchdog_running_ =
@@ -136,22 +106,16 @@ LRESULT CChannelImpl::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) 
       }
       return 0;
     }
-    case WM_TIMER:
-      if (wparam == IPC::kWatchdogTimerId) {
-        OnWatchdog();
-        return 0;
-      }
-      break;
     case IPC::kMsgDestroyChannel:
       // Only the owner's Close destroys the window, not a message from outside.
       if (closing_) {
-        DestroyWindow(hwnd_);
+        ::DestroyWindow(hwnd_);
       }
       return 0;
     default:
       break;
   }
-  return DefWindowProcW(hwnd_, message, wparam, lparam);
+  return CWnd::WindowProc(message, wparam, lparam);
 }
 
 LRESULT CChannelImpl::OnCopyData(const COPYDATASTRUCT* record) {
@@ -202,7 +166,7 @@ void CChannelImpl::OnWatchdog() {
     sender_->LookUpPeer();
     return;
   }
-  if (IsWindow(peer)) {
+  if (::IsWindow(peer)) {
     return;
   }
   KillTimer(hwnd_, IPC::kWatchdogTimerId);

@@ -10,18 +10,16 @@
 #include "app/ipc/channel_listener.h"
 #include "app/ipc/channel_sender.h"
 #include "app/ipc/ipc_message.h"
+#include "framework/wnd.h"
 
 // The window of one channel end: receives transport records, hands the
 // messages to the listeners on its thread and watches the peer window.
-class CChannelImpl {
+class CChannelImpl : public CWnd {
  public:
   CChannelImpl(std::wstring own_name, std::wstring peer_name);
-  ~CChannelImpl();
-  CChannelImpl(const CChannelImpl&) = delete;
-  CChannelImpl& operator=(const CChannelImpl&) = delete;
+  ~CChannelImpl() override;
 
   bool CreateChannelWindow();
-  HWND hwnd() const { return hwnd_; }
   CChannelSender& sender() { return *sender_; }
 
   void AddListener(IChannelListener* listener);
@@ -29,9 +27,11 @@ class CChannelImpl {
 
   void Close();
 
+  LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+  bool OnTimer(UINT_PTR id) override;
+  void PostNcDestroy() override;
+
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT OnCopyData(const COPYDATASTRUCT* record);
   void OnWatchdog();
   void Deliver(const char* data, size_t size);
@@ -40,7 +40,6 @@ class CChannelImpl {
   const std::wstring own_name_;
   const std::wstring peer_name_;
   std::shared_ptr<CChannelSender> sender_;
-  HWND hwnd_ = nullptr;
   bool watchdog_running_ = false;
   bool session_ending_ = false;
   bool closing_ = false;

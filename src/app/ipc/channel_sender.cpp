@@ -7,20 +7,9 @@
 
 #include "app/ipc/channel_log.h"
 #include "app/ipc/channel_names.h"
+#include "log/logger_impl.h"
 
 CChannelSender::CChannelSender(std::wstring peer_name) : peer_name_(std::move(peer_name)) {}
-
-CChannelSender::~CChannelSender() {
-  if (thread_) {
-    CloseHandle(thread_);
-  }
-  if (stop_event_) {
-    CloseHandle(stop_event_);
-  }
-  if (queue_event_) {
-    CloseHandle(queue_event_);
-  }
-}
 
 HWND CChannelSender::LookUpPeer() {
   HWND found = IPC::FindChannelWindow(peer_name_);
@@ -36,8 +25,12 @@ constexpr const char* kLogSource = "channelimpl.cpp";
 constexpr int kPeerFailureLine = 303;
 constexpr int kOwnFailureLine = 315;
 
+constexpr int kFailureLevel = 1;
+
 void LogSendFailure(int line, DWORD error) {
-  if (IPC::ChannelLogEnabled()) {
+  // The channel logger decides whether failure lines are wanted at all.
+  if (LogUtils::LoggerImpl::GetInstance()->IsLevelEnabled(kFailureLevel) &&
+      IPC::ChannelLogEnabled()) {
     IPC::ChannelLog(
         kLogSource, line,
         L"CChannelImpl::SendImpl, SendMessageTimeout failed, error=" + std::to_wstring(error));
@@ -92,21 +85,21 @@ int CChannelSender::SendToEveryPeer(const IPC::Message& message, int delivery) {
 
 bool CChannelSender::EnsureSendThread() {
   if (!stop_event_) {
-    stop_event_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    queue_event_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    stop_event_.Attach(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    queue_event_.Attach(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     if (!stop_event_ || !queue_event_) {
       return false;
     }
   }
-  if (thread_ && WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0) {
+  if (thread_ && WaitForSingleObject(thread_.get(), 0) == WAIT_OBJECT_0) {
     // The thread ended when the peer went away; a new send starts it again.
-    CloseHandle(thread_);
-    thread_ = nullptr;
-    ResetEvent(stop_event_);
+    thread_.Close();
+    ResetEvent(stop_event_.get());
   }
   if (!thread_) {
     auto* self = new std::shared_ptr<CChannelSender>(shared_from_this());
-    thread_ = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, ThreadMain, self, 0, nullptr));
+    thread_.Attach(
+        reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, ThreadMain, self, 0, nullptr)));
     if (!thread_) {
       delete self;
       return false;
@@ -124,7 +117,7 @@ bool CChannelSender::Enqueue(const IPC::Message& message, int delivery) {
     return false;
   }
   queue_.push_back(Queued{message, delivery});
-  SetEvent(queue_event_);
+  SetEvent(queue_event_.get());
   return true;
 }
 
@@ -136,7 +129,7 @@ unsigned __stdcall CChannelSender::ThreadMain(void* param) {
 }
 
 void CChannelSender::RunSendThread() {
-  const HANDLE events[] = {stop_event_, queue_event_};
+  const HANDLE events[] = {stop_event_.get(), queue_event_.get()};
   for (;;) {
     const DWORD woke = WaitForMultipleObjects(2, events, FALSE, INFINITE);
     if (woke != WAIT_OBJECT_0 + 1) {
@@ -150,7 +143,7 @@ void CChannelSender::RunSendThread() {
         queue_.pop_front();
       }
       if (!queue_.empty()) {
-        SetEvent(queue_event_);
+        SetEvent(queue_event_.get());
       }
     }
     if (next && next->message.type() != 0) {
@@ -162,7 +155,7 @@ void CChannelSender::RunSendThread() {
 void CChannelSender::SignalStop() {
   std::lock_guard<std::mutex> guard(queue_lock_);
   if (stop_event_) {
-    SetEvent(stop_event_);
+    SetEvent(stop_event_.get());
   }
 }
 
@@ -171,9 +164,9 @@ void CChannelSender::Stop(DWORD timeout_ms) {
   {
     std::lock_guard<std::mutex> guard(queue_lock_);
     if (stop_event_) {
-      SetEvent(stop_event_);
+      SetEvent(stop_event_.get());
     }
-    thread = thread_;
+    thread = thread_.get();
   }
   if (thread) {
     WaitForSingleObject(thread, timeout_ms);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/ipc/ipc_message.h"
+#include "framework/handle.h"
 
 // The sending half of a channel: finds the peer window and hands it transport
 // records, at once or from a send thread. Shared with that thread, so a
@@ -16,7 +17,6 @@
 class CChannelSender : public std::enable_shared_from_this<CChannelSender> {
  public:
   explicit CChannelSender(std::wstring peer_name);
-  ~CChannelSender();
   CChannelSender(const CChannelSender&) = delete;
   CChannelSender& operator=(const CChannelSender&) = delete;
 
@@ -54,7 +54,7 @@ class CChannelSender : public std::enable_shared_from_this<CChannelSender> {
 
   std::mutex queue_lock_;
   std::deque<Queued> queue_;
-  HANDLE thread_ = nullptr;
-  HANDLE stop_event_ = nullptr;
-  HANDLE queue_event_ = nullptr;
+  CHandle thread_;
+  CHandle stop_event_;
+  CHandle queue_event_;
 };

@@ -1,7 +1,9 @@
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <cwctype>
 #include <string>
@@ -13,6 +15,7 @@
 #include "app/start_decision.h"
 #include "config/app_config.h"
 #include "integration/companion_entry_points.h"
+#include "support/app_driver.h"
 #include "support/test_paths.h"
 #include "version.h"
 
@@ -293,13 +296,70 @@ TEST(StartDecision, OwnMainWindowsAreNotOthers) {
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.lpszClassName = kMainFrameClassName;
   RegisterClassW(&wc);
+  // A real viewer in another process is found; this one's own window is not.
+  test_support::LumoraProcess viewer;
+  ASSERT_TRUE(viewer.Start(L""));
+  ASSERT_NE(viewer.WaitForMainWindow(), nullptr);
   HWND own = CreateWindowExW(0, kMainFrameClassName, kIdleMainWindowText, WS_OVERLAPPED, 0, 0, 10,
                              10, nullptr, nullptr, wc.hInstance, nullptr);
   ASSERT_NE(own, nullptr);
-  for (HWND found : FindMainWindows()) {
-    EXPECT_NE(found, own);
-  }
+  const std::vector<HWND> found = FindMainWindows();
+  EXPECT_EQ(std::count(found.begin(), found.end(), viewer.main_window()), 1);
+  EXPECT_EQ(std::count(found.begin(), found.end(), own), 0);
+  const std::vector<HWND> first = FindMainWindows(true);
+  ASSERT_EQ(first.size(), 1u);
+  EXPECT_EQ(first.front(), found.front());
+  viewer.Close();
   DestroyWindow(own);
+}
+
+TEST(StartDecision, OnlyAFolderInsideTheApplicationDataFolderIsDeleted) {
+  wchar_t app_data[MAX_PATH] = {};
+  ASSERT_HRESULT_SUCCEEDED(
+      SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, app_data));
+  const std::wstring roaming = app_data;
+  ScratchFolder work(L"uninstall");
+  ScratchFolder outside(L"uninstall-outside");
+  wchar_t previous[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryW(work.path().c_str()));
+
+  // A data folder that could not be resolved comes out relative; the folder
+  // of that name under the current one is not the viewer's.
+  ASSERT_TRUE(CreateDirectoryW(work.File(L"Lumora").c_str(), nullptr));
+  ASSERT_TRUE(test_support::WriteFileBytes(work.File(L"Lumora\\keep.txt"), "x"));
+  EXPECT_FALSE(DeleteDataFolder(L"Lumora\\"));
+  ASSERT_TRUE(test_support::FileExists(work.File(L"Lumora\\keep.txt")));
+  SetCurrentDirectoryW(previous);
+
+  const struct {
+    std::wstring folder;
+    bool deletable;
+  } cases[] = {
+      {L"Lumora\\", false},
+      {L".\\Lumora", false},
+      {L"", false},
+      {outside.path() + L"\\", false},
+      {roaming, false},
+      {roaming + L"\\", false},
+      {roaming + L"\\.\\", false},
+      {roaming + L"\\Lumora\\..", false},
+      {roaming + L"\\..\\Lumora", false},
+      {roaming + L"Lumora", false},
+      {roaming + L"\\Lumora\\", true},
+      {roaming + L"\\Lumora", true},
+      {roaming + L"\\Other\\Lumora\\", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "folder " << std::string(c.folder.begin(), c.folder.end()));
+    EXPECT_EQ(c.deletable, IsDeletableDataFolder(c.folder));
+  }
+
+  const std::wstring own = roaming + L"\\" + UniqueName(L"LumoraDataTest");
+  ASSERT_TRUE(CreateDirectoryW(own.c_str(), nullptr));
+  ASSERT_TRUE(test_support::WriteFileBytes(own + L"\\config.ini", "x"));
+  EXPECT_TRUE(DeleteDataFolder(own + L"\\"));
+  EXPECT_FALSE(test_support::FileExists(own));
 }
 
 TEST(StartDecision, MissingAssociationModuleSkipsTheCall) {

@@ -41,6 +41,8 @@ TEST(WindowPlacementTest, StoredTextsAreFittedToTheWorkArea) {
       {L"900_100_100_700", full_hd, L"MAX"},  // right of left
       {L"-2147483648_-2147483648_2147483647_2147483647", full_hd, L"0_0_1920_1040"},
       {L"2147483647_2147483647_-2147483648_-2147483648", full_hd, L"MAX"},
+      // Inside out by more than 32 bits can hold: once placed far off-screen.
+      {L"2000000000_2000000000_-2000000000_-2000000000", full_hd, L"MAX"},
       {L"2000_100_2800_700", secondary, L"2000_100_2800_700"},
       {L"100_100_900_700", secondary, L"1920_100_2720_700"},
   };

@@ -40,6 +40,50 @@ class FolderListTest : public ::testing::Test {
   CCurrentFolderImage list_{&preload_};
 };
 
+TEST_F(FolderListTest, AnOpenedFolderIsListedOnTheScanThreadBeforeItsFirstPictureOpens) {
+  ScratchFolder shown(L"shown");
+  MakeFiles(shown, {L"a.jpg", L"b.jpg"});
+  ShowAndWait(shown.File(L"b.jpg"));
+  ScratchFolder opened(L"opened");
+  MakeFiles(opened, {L"img10.jpg", L"Img2.jpg", L"notes.txt"});
+  ScratchFolder empty(L"opened-empty");
+  CountingWindow found(UM_FOLDER_PICTURE_FOUND);
+
+  list_.OpenFolder(found.hwnd, opened.path() + L"\\");
+  // Nothing is listed on this thread: the call returns with the scan running
+  // and the shown picture's list in place.
+  EXPECT_TRUE(list_.IsScanning());
+  EXPECT_EQ(0, found.count);
+  EXPECT_EQ(Names({L"a.jpg", L"b.jpg"}), list_.names());
+  EXPECT_TRUE(list_.TakeFoundPicture().empty());
+  ASSERT_TRUE(PumpUntil([&] { return found.count == 1; }));
+  EXPECT_FALSE(list_.IsScanning());
+  const std::wstring first = list_.TakeFoundPicture();
+  EXPECT_EQ(opened.File(L"Img2.jpg"), first);
+  EXPECT_TRUE(list_.TakeFoundPicture().empty()) << "taken once";
+
+  // Opening the picture finds it in the list: no second scan.
+  const int ready = notify_.count;
+  list_.SetCurrent(notify_.hwnd, first);
+  EXPECT_FALSE(list_.IsScanning());
+  EXPECT_EQ(ready + 1, notify_.count);
+  EXPECT_EQ(Names({L"Img2.jpg", L"img10.jpg"}), list_.names());
+  EXPECT_EQ(opened.File(L"img10.jpg"), list_.Neighbour(1));
+
+  // A folder without pictures is opened as it is, to report the failure.
+  list_.OpenFolder(found.hwnd, empty.path());
+  ASSERT_TRUE(PumpUntil([&] { return found.count == 2; }));
+  EXPECT_EQ(empty.path(), list_.TakeFoundPicture());
+
+  // Showing another picture while a folder is listed drops the request.
+  list_.OpenFolder(found.hwnd, opened.path());
+  list_.SetCurrent(notify_.hwnd, shown.File(L"a.jpg"));
+  PumpFor(300);
+  EXPECT_EQ(2, found.count);
+  EXPECT_TRUE(list_.TakeFoundPicture().empty());
+  EXPECT_EQ(Names({L"a.jpg", L"b.jpg"}), list_.names());
+}
+
 TEST_F(FolderListTest, ScanSortsNaturallyAndSkipsFoldersAndOtherFiles) {
   ScratchFolder folder(L"natural");
   MakeFiles(folder, {L"img2.jpg", L"img10.jpg", L"Img1.jpg", L"notes.txt", L"hidden.png"});

@@ -14,7 +14,7 @@
 #include "config/app_config.h"
 #include "folder/async_create_system_cache.h"
 #include "folder/tests/folder_test_support.h"
-#include "image/com_ptr.h"
+#include "framework/com_ptr.h"
 #include "image/tests/imaging_test_support.h"
 #include "image/wic_factory.h"
 

@@ -8,7 +8,11 @@
 #include "framework/dialog.h"
 #include "framework/file_dialog.h"
 #include "framework/gdi_objects.h"
+#include "framework/handle.h"
+#include "framework/ui_thread.h"
 #include "framework/wnd.h"
+
+#include <thread>
 
 namespace {
 
@@ -27,6 +31,16 @@ class RecordingWnd : public CWnd {
   bool nc_destroyed = false;
 };
 
+// A pop-up of the tests' own class, hidden unless style says otherwise.
+bool CreatePopup(CWnd& wnd, const RECT& rect, const wchar_t* title = L"", DWORD style = WS_POPUP) {
+  CWnd::CreateArgs args;
+  args.class_name = L"lumora_test_wnd";
+  args.title = title;
+  args.style = style;
+  args.rect = rect;
+  return wnd.Create(args);
+}
+
 bool Saw(const std::vector<UINT>& messages, UINT message) {
   for (UINT m : messages) {
     if (m == message) {
@@ -41,7 +55,7 @@ TEST(WindowLayer, CreateBindsBeforeTheFirstMessageAndOwnsTheWindow) {
   bool nc_destroyed = false;
   {
     RecordingWnd wnd;
-    ASSERT_TRUE(wnd.CreateEx(0, L"lumora_test_wnd", L"t", WS_POPUP, {0, 0, 50, 40}, nullptr, 0));
+    ASSERT_TRUE(CreatePopup(wnd, {0, 0, 50, 40}, L"t"));
     hwnd = wnd.GetSafeHwnd();
     ASSERT_NE(hwnd, nullptr);
     ASSERT_FALSE(wnd.messages.empty());
@@ -63,7 +77,7 @@ TEST(WindowLayer, CreateBindsBeforeTheFirstMessageAndOwnsTheWindow) {
 
 TEST(WindowLayer, WindowDestroyedFromOutsideDetachesTheObject) {
   RecordingWnd wnd;
-  ASSERT_TRUE(wnd.CreateEx(0, L"lumora_test_wnd", L"", WS_POPUP, {0, 0, 10, 10}, nullptr, 0));
+  ASSERT_TRUE(CreatePopup(wnd, {0, 0, 10, 10}));
   HWND hwnd = wnd.GetSafeHwnd();
   DestroyWindow(hwnd);
   EXPECT_EQ(wnd.GetSafeHwnd(), nullptr);
@@ -73,7 +87,7 @@ TEST(WindowLayer, WindowDestroyedFromOutsideDetachesTheObject) {
 
 TEST(WindowLayer, SubclassedControlKeepsItsBehaviour) {
   RecordingWnd parent;
-  ASSERT_TRUE(parent.CreateEx(0, L"lumora_test_wnd", L"", WS_POPUP, {0, 0, 100, 100}, nullptr, 0));
+  ASSERT_TRUE(CreatePopup(parent, {0, 0, 100, 100}));
   HWND button = CreateWindowW(L"BUTTON", L"press", WS_CHILD | BS_PUSHBUTTON, 0, 0, 50, 20, parent,
                               reinterpret_cast<HMENU>(7), nullptr, nullptr);
   RecordingWnd control;
@@ -143,9 +157,154 @@ class TestDialog : public CDialog {
   bool saw_child_message = false;
 };
 
+// Records the decoded handlers; each one claims its message when asked to.
+class DecodingWnd : public CWnd {
+ public:
+  bool OnSize(UINT type, int width, int height) override {
+    size = {static_cast<int>(type), width, height};
+    return claim;
+  }
+  bool OnPaint() override {
+    ++paints;
+    if (claim) {
+      PAINTSTRUCT paint;
+      BeginPaint(hwnd_, &paint);
+      EndPaint(hwnd_, &paint);
+    }
+    return claim;
+  }
+  bool OnTimer(UINT_PTR id) override {
+    timer = id;
+    return claim;
+  }
+  bool OnCommand(UINT id, UINT code, HWND control) override {
+    command = {static_cast<int>(id), static_cast<int>(code)};
+    command_control = control;
+    return claim;
+  }
+
+  bool claim = true;
+  std::vector<int> size;
+  int paints = 0;
+  UINT_PTR timer = 0;
+  std::vector<int> command;
+  HWND command_control = nullptr;
+};
+
+TEST(WindowLayer, CommonMessagesArriveDecoded) {
+  DecodingWnd wnd;
+  ASSERT_TRUE(CreatePopup(wnd, {0, 0, 30, 20}, L"", WS_POPUP | WS_VISIBLE));
+  SendMessageW(wnd, WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(640, 480));
+  EXPECT_EQ(wnd.size, (std::vector<int>{SIZE_MAXIMIZED, 640, 480}));
+  SendMessageW(wnd, WM_TIMER, 4097, 0);
+  EXPECT_EQ(wnd.timer, 4097u);
+  HWND control = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x1234));
+  EXPECT_EQ(SendMessageW(wnd, WM_COMMAND, MAKEWPARAM(20006, 1), reinterpret_cast<LPARAM>(control)),
+            0);
+  EXPECT_EQ(wnd.command, (std::vector<int>{20006, 1}));
+  EXPECT_EQ(wnd.command_control, control);
+  InvalidateRect(wnd, nullptr, FALSE);
+  UpdateWindow(wnd);
+  EXPECT_EQ(wnd.paints, 1);
+  EXPECT_FALSE(GetUpdateRect(wnd, nullptr, FALSE));
+}
+
+TEST(WindowLayer, UnclaimedMessagesReachTheDefaultProcedure) {
+  DecodingWnd wnd;
+  wnd.claim = false;
+  ASSERT_TRUE(CreatePopup(wnd, {0, 0, 30, 20}, L"", WS_POPUP | WS_VISIBLE));
+  // Only the default procedure validates the window when the handler
+  // leaves the paint alone.
+  InvalidateRect(wnd, nullptr, FALSE);
+  UpdateWindow(wnd);
+  EXPECT_EQ(wnd.paints, 1);
+  EXPECT_FALSE(GetUpdateRect(wnd, nullptr, FALSE));
+  // WM_CLOSE is not decoded: the default procedure destroys the window.
+  SendMessageW(wnd, WM_CLOSE, 0, 0);
+  EXPECT_EQ(wnd.GetSafeHwnd(), nullptr);
+}
+
+TEST(WindowLayer, CreateArgumentsReachTheClassAndTheWindow) {
+  RecordingWnd parent;
+  ASSERT_TRUE(CreatePopup(parent, {0, 0, 100, 100}));
+  RecordingWnd child;
+  CWnd::CreateArgs args;
+  args.class_name = L"lumora_test_child";
+  args.title = L"child";
+  args.style = WS_CHILD;
+  args.ex_style = WS_EX_TRANSPARENT;
+  args.rect = {5, 6, 25, 16};
+  args.parent = parent;
+  args.id_or_menu = 77;
+  args.class_style = CS_HREDRAW | CS_VREDRAW;
+  ASSERT_TRUE(child.Create(args));
+  EXPECT_EQ(GetParent(child), parent.GetSafeHwnd());
+  EXPECT_EQ(GetDlgCtrlID(child), 77);
+  EXPECT_NE(GetWindowLongPtrW(child, GWL_EXSTYLE) & WS_EX_TRANSPARENT, 0);
+  EXPECT_EQ(GetClassLongPtrW(child, GCL_STYLE), static_cast<ULONG_PTR>(CS_HREDRAW | CS_VREDRAW));
+  RECT rect = child.GetWindowRect();
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+  EXPECT_EQ(rect.left, 5);
+  EXPECT_EQ(rect.top, 6);
+  EXPECT_EQ(rect.right, 25);
+  EXPECT_EQ(rect.bottom, 16);
+  // A message-only window, as the channel makes.
+  RecordingWnd message_only;
+  args = {};
+  args.class_name = L"lumora_test_message_only";
+  args.parent = HWND_MESSAGE;
+  ASSERT_TRUE(message_only.Create(args));
+  EXPECT_EQ(FindWindowExW(HWND_MESSAGE, nullptr, L"lumora_test_message_only", nullptr),
+            message_only.GetSafeHwnd());
+}
+
+TEST(WindowLayer, UiThreadIsTheOneThatSetIt) {
+  // Before start-up every thread counts.
+  bool other_before = false;
+  std::thread([&] { other_before = IsUiThread(); }).join();
+  EXPECT_TRUE(other_before);
+  SetUiThread();
+  bool other_after = true;
+  std::thread([&] { other_after = IsUiThread(); }).join();
+  EXPECT_TRUE(IsUiThread());
+  EXPECT_FALSE(other_after);
+}
+
+TEST(WindowLayer, HandleGuardsCloseOnceAndHandOver) {
+  HANDLE raw = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  ASSERT_NE(raw, nullptr);
+  HANDLE duplicate = nullptr;
+  ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), raw, GetCurrentProcess(), &duplicate, 0, FALSE,
+                              DUPLICATE_SAME_ACCESS));
+  {
+    CHandle owned(raw);
+    EXPECT_TRUE(owned);
+    CHandle moved(std::move(owned));
+    EXPECT_FALSE(owned);
+    EXPECT_EQ(moved.get(), raw);
+  }
+  // The guard closed its handle; the duplicate keeps the event alive.
+  DWORD flags = 0;
+  EXPECT_FALSE(GetHandleInformation(raw, &flags));
+  EXPECT_TRUE(GetHandleInformation(duplicate, &flags));
+  {
+    CHandle kept(duplicate);
+    EXPECT_EQ(kept.Detach(), duplicate);
+  }
+  EXPECT_TRUE(GetHandleInformation(duplicate, &flags));
+  CloseHandle(duplicate);
+  // A failed CreateFileW is no handle at all.
+  const CHandle failed(CreateFileW(L"Z:\\no\\such\\folder\\file", GENERIC_READ, 0, nullptr,
+                                   OPEN_EXISTING, 0, nullptr));
+  EXPECT_FALSE(failed);
+  WIN32_FIND_DATAW found;
+  const CFindHandle search(FindFirstFileW(L"Z:\\no\\such\\folder\\*", &found));
+  EXPECT_FALSE(search);
+}
+
 TEST(WindowLayer, ModalDialogRunsItsOwnLoop) {
   RecordingWnd owner;
-  ASSERT_TRUE(owner.CreateEx(0, L"lumora_test_wnd", L"", WS_POPUP, {0, 0, 10, 10}, nullptr, 0));
+  ASSERT_TRUE(CreatePopup(owner, {0, 0, 10, 10}));
   std::vector<WORD> memory = MakeTemplate();
   TestDialog dialog(memory.data(), owner);
   EXPECT_EQ(dialog.DoModal(), 77);

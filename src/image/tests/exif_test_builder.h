@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "image/com_ptr.h"
+#include "framework/com_ptr.h"
 #include "image/wic_factory.h"
 
 namespace exif_test {

@@ -171,9 +171,9 @@ TEST_F(DocumentTest, RotationWithoutSavingTurnsOnlyTheView) {
   EXPECT_EQ(ReadFileBytes(path), original);
 }
 
-// On both systems the platform here has neither the fast metadata encoder
-// nor the JPEG query writer, so the rotation is saved as turned pixels at
-// quality 95; where the in-place rewrite works only the tag changes.
+// Windows 8 and later rewrite the tag in place (the platform's fast metadata
+// encoder, or the program itself where the platform has none); earlier
+// systems save the rotation as turned pixels at quality 95.
 TEST_F(DocumentTest, RotatedJpegIsSavedBackWithItsExif) {
   const SystemCase systems[] = {{6, 1}, {10, 0}};
   for (const auto& system : systems) {
@@ -183,13 +183,15 @@ TEST_F(DocumentTest, RotatedJpegIsSavedBackWithItsExif) {
     config_->orientation_by_tag = 1;
     const std::wstring path = Copy(L"orientation_1.jpg", L"saved_turn.jpg");
     const std::wstring with_exif = Copy(L"exif_MM.jpg", L"saved_exif.jpg");
+    const std::string original = ReadFileBytes(path);
 
     document_.Open(path);
     document_.Rotate(true);
     const ExifOfFile exif(path);
     ASSERT_TRUE(exif.found);
-    if (exif.Orientation() == 6) {
-      ASSERT_EQ(system.major, 10u) << "only Windows 8 and later rewrite the tag in place";
+    if (system.major >= 8) {
+      EXPECT_EQ(exif.Orientation(), 6);
+      EXPECT_EQ(ReadFileBytes(path).size(), original.size()) << "only the tag changed";
       EXPECT_TRUE(saving_test::ShowsBlocksUpright(saving_test::DecodedPixels(path), 1));
     } else {
       EXPECT_EQ(exif.Orientation(), 1);
@@ -212,6 +214,14 @@ TEST_F(DocumentTest, RotatedJpegIsSavedBackWithItsExif) {
     EXPECT_EQ(kept.Text(CExifParser::kExif, 36867), "2023:07:14 09:26:53");
     document_.Close();
   }
+
+  // A file without a tag to rewrite is saved as turned pixels there too.
+  CWindowsVersion::OverrideForTesting(10, 0);
+  const std::wstring plain = Copy(L"blocks.jpg", L"plain_turn.jpg");
+  document_.Open(plain);
+  document_.Rotate(true);
+  EXPECT_TRUE(saving_test::ShowsBlocksUpright(saving_test::DecodedPixels(plain), 6));
+  EXPECT_EQ(document_.GetOrientedSize().cx, 24);
 }
 
 TEST_F(DocumentTest, RotatedPngIsSavedAsTurnedPixels) {
@@ -343,13 +353,22 @@ TEST_F(DocumentTest, PlacesThatCannotBeWrittenGiveTheSaveErrorAndLoseNothing) {
   EXPECT_EQ(document_.GetOrientedSize().cx, 16);
 }
 
+// The resize job: its request is taken on this thread, the job runs on one
+// of its own.
+bool RunResizeJob(const CImageDocument::CResizeRequest& request, bool& same_file) {
+  bool saved = false;
+  std::thread job([&] { saved = CImageDocument::SaveResized(request, same_file); });
+  job.join();
+  return saved;
+}
+
 TEST_F(DocumentTest, ResizedCopyCarriesNoMetadata) {
   config_->save_jpeg_quality = 91;
   const std::wstring path = Copy(L"exif_II.jpg", L"big.jpg");
   document_.Open(path);
   bool same_file = true;
   const std::wstring target = scratch_.File(L"small.jpg");
-  ASSERT_TRUE(document_.SaveResized(target, 4, 3, same_file));
+  ASSERT_TRUE(RunResizeJob(document_.MakeResizeRequest(target, 4, 3), same_file));
   EXPECT_FALSE(same_file);
   const imaging_test::Pixels pixels = saving_test::DecodedPixels(target);
   EXPECT_EQ(pixels.width, 4u);
@@ -361,11 +380,37 @@ TEST_F(DocumentTest, ResizedCopyCarriesNoMetadata) {
   EXPECT_TRUE(document_.GetLoader()->source());
 }
 
+TEST_F(DocumentTest, ResizeJobWorksFromItsRequestWhateverTheWindowDoesMeanwhile) {
+  config_->save_jpeg_quality = 91;
+  const std::wstring shown = Blocks(L"blocks.png", GUID_ContainerFormatPng);
+  document_.Open(shown);
+  const std::wstring target = scratch_.File(L"resized.jpg");
+  const CImageDocument::CResizeRequest request = document_.MakeResizeRequest(target, 8, 12);
+  // The user interface moves on before the job runs.
+  config_->save_jpeg_quality = 40;
+  document_.Open(Copy(L"exif_II.jpg", L"other.jpg"));
+
+  bool same_file = true;
+  ASSERT_TRUE(RunResizeJob(request, same_file));
+  EXPECT_FALSE(same_file);
+  const imaging_test::Pixels pixels = saving_test::DecodedPixels(target);
+  ASSERT_EQ(pixels.width, 8u);
+  ASSERT_EQ(pixels.height, 12u);
+  EXPECT_TRUE(image_test::ColourNear(pixels.At(1, 1), image_test::kBlocks[0][0], 40))
+      << "the picture of the request";
+  EXPECT_TRUE(image_test::ColourNear(pixels.At(6, 10), image_test::kBlocks[2][1], 40));
+  if (!CJpegEncoder::PlatformHonoursQuality()) {
+    EXPECT_EQ(saving_test::JpegQuality(ReadFileBytes(target)), 91);
+  }
+  EXPECT_TRUE(document_.GetLoader()->source()) << "the picture now shown is untouched";
+}
+
 TEST_F(DocumentTest, ResizingTheShownFileLeavesItForTheWindowToOpenAgain) {
   const std::wstring path = Blocks(L"shown.png", GUID_ContainerFormatPng);
   document_.Open(path);
   bool same_file = false;
-  ASSERT_TRUE(document_.SaveResized(scratch_.File(L"Shown.PNG"), 8, 12, same_file));
+  ASSERT_TRUE(
+      RunResizeJob(document_.MakeResizeRequest(scratch_.File(L"Shown.PNG"), 8, 12), same_file));
   EXPECT_TRUE(same_file);
   EXPECT_FALSE(document_.GetLoader()->source());
   const imaging_test::Pixels pixels = saving_test::DecodedPixels(path);
@@ -374,7 +419,7 @@ TEST_F(DocumentTest, ResizingTheShownFileLeavesItForTheWindowToOpenAgain) {
   EXPECT_EQ(FilesIn(scratch_.path()).size(), 1u);
 
   CImageDocument empty;
-  EXPECT_FALSE(empty.SaveResized(path, 8, 12, same_file));
+  EXPECT_FALSE(RunResizeJob(empty.MakeResizeRequest(path, 8, 12), same_file));
   EXPECT_FALSE(same_file);
 }
 

@@ -13,6 +13,7 @@
 #include "image/image_file_opener.h"
 #include "image/jpeg_encoder.h"
 #include "image/jpeg_exif_carrier.h"
+#include "image/jpeg_metadata_carrier.h"
 #include "image/orientation_writer.h"
 #include "image/save_target.h"
 #include "image/tests/exif_test_builder.h"
@@ -374,26 +375,171 @@ TEST(ExifCarrier, TurningUprightRewritesTheTagsInEitherByteOrder) {
   }
 }
 
+TEST(ExifCarrier, OrientationPointingIntoTheStructureIsLeftAlone) {
+  // Three orientation values kept "elsewhere": at the header, at IFD0's
+  // entry count, and in free space after the table, where it may be written.
+  struct Case {
+    uint32_t value_offset;
+    bool rewritten;
+  };
+  const Case cases[] = {{1, false}, {8, false}, {40, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.value_offset);
+    exif_test::Bytes tiff = {'M',  'M',  0, 42, 0, 0, 0, 8, 0,   2,            // two entries
+                             0x01, 0x12, 0, 3,  0, 0, 0, 3, 0,   0,   0,   0,  // orientation
+                             0x01, 0x0F, 0, 2,  0, 0, 0, 4, 'A', 'B', 'C', 0,  // make
+                             0,    0,    0, 0,                                 // no next IFD
+                             0,    6,    0, 0,  0, 0, 0, 0};
+    tiff[21] = static_cast<uint8_t>(c.value_offset);
+    CJpegExifCarrier carrier;
+    ASSERT_TRUE(carrier.SetBlock(tiff));
+    carrier.MarkPixelsTurnedUpright(false);
+    const exif_test::Bytes& block = carrier.block();
+    exif_test::Bytes expected = tiff;
+    if (c.rewritten) {
+      expected[c.value_offset] = 0;
+      expected[c.value_offset + 1] = 1;
+    }
+    EXPECT_EQ(block, expected);
+  }
+}
+
 TEST(ExifCarrier, RefusesBlocksThatAreNotTiff) {
   CJpegExifCarrier carrier;
   EXPECT_FALSE(carrier.SetBlock({'n', 'o', 't', ' ', 't', 'i', 'f', 'f'}));
-  EXPECT_FALSE(carrier.ReadFrom(L"Z:\\no\\such\\file.jpg"));
-  EXPECT_FALSE(carrier.WriteInto(L"Z:\\no\\such\\file.jpg"));
+  CJpegMetadataCarrier metadata;
+  EXPECT_FALSE(metadata.ReadFrom(L"Z:\\no\\such\\file.jpg"));
+  EXPECT_FALSE(metadata.WriteInto(L"Z:\\no\\such\\file.jpg"));
+}
+
+// ---- Carrying every metadata segment ----
+
+// A segment as it stands in a file.
+std::vector<uint8_t> SegmentBytes(uint8_t marker, const std::string& payload) {
+  const size_t length = payload.size() + 2;
+  std::string bytes = {'\xFF', static_cast<char>(marker), static_cast<char>(length >> 8),
+                       static_cast<char>(length & 0xFF)};
+  bytes += payload;
+  return std::vector<uint8_t>(bytes.begin(), bytes.end());
+}
+
+std::vector<uint8_t> JpegOf(const std::vector<std::vector<uint8_t>>& segments) {
+  std::vector<uint8_t> jpeg = {0xFF, 0xD8};
+  for (const auto& segment : segments) {
+    jpeg.insert(jpeg.end(), segment.begin(), segment.end());
+  }
+  const std::vector<uint8_t> tables = SegmentBytes(0xDB, std::string(65, '\1'));
+  jpeg.insert(jpeg.end(), tables.begin(), tables.end());
+  const std::vector<uint8_t> end = {0xFF, 0xDA, 0x00, 0x02, 0x12, 0x34, 0xFF, 0xD9};
+  jpeg.insert(jpeg.end(), end.begin(), end.end());
+  return jpeg;
+}
+
+TEST(MetadataCarrier, CarriesWhatTheCopyLacksAndNothingOfTheOldEncoding) {
+  const exif_test::Bytes tiff =
+      exif_test::TiffBuilder(false).Shorts(exif_test::TiffBuilder::kPrimary, 274, {6}).Build();
+  const std::string exif = std::string("Exif\0\0", 6) + std::string(tiff.begin(), tiff.end());
+  const std::string xmp = std::string("http://ns.adobe.com/xap/1.0/\0", 29) +
+                          "<x:xmpmeta><rdf:Description tiff:Orientation=\"6\"/>"
+                          "<tiff:Orientation>6</tiff:Orientation></x:xmpmeta>";
+  const std::string icc = std::string("ICC_PROFILE\0\1\1", 14) + "profile bytes";
+  const std::string iptc = std::string("Photoshop 3.0\0", 14) + "8BIM keywords";
+  const std::vector<uint8_t> source = JpegOf({
+      SegmentBytes(0xE0, std::string("JFIF\0\1\1", 7)),
+      SegmentBytes(0xE1, exif),
+      SegmentBytes(0xE1, xmp),
+      SegmentBytes(0xE2, icc),
+      SegmentBytes(0xE2, std::string("MPF\0", 4) + "picture offsets"),
+      SegmentBytes(0xED, iptc),
+      SegmentBytes(0xEE, std::string("Adobe\0\x64\0\0\0\0\1", 12)),
+      SegmentBytes(0xFE, "a comment"),
+  });
+  CJpegMetadataCarrier carrier;
+  ASSERT_TRUE(carrier.ReadFromMemory(source));
+  carrier.MarkPixelsTurnedUpright(true);
+
+  // The copy as our encoder writes it: JFIF, its own profile, the tables.
+  const std::string own_icc = std::string("ICC_PROFILE\0\1\1", 14) + "the same profile";
+  std::vector<uint8_t> copy =
+      JpegOf({SegmentBytes(0xE0, std::string("JFIF\0\1\2", 7)), SegmentBytes(0xE2, own_icc)});
+  ASSERT_TRUE(carrier.MergeInto(&copy));
+  std::vector<CJpegMetadataCarrier::Segment> merged;
+  size_t header_end = 0;
+  ASSERT_TRUE(CJpegMetadataCarrier::ReadSegments(copy, &merged, &header_end));
+  std::vector<std::string> found;
+  for (const auto& segment : merged) {
+    found.push_back(std::to_string(segment.marker) + " " +
+                    std::string(segment.payload.begin(), segment.payload.end()).substr(0, 12));
+  }
+  const std::vector<std::string> expected = {
+      "224 " + std::string("JFIF\0\1\2", 7), "225 " + exif.substr(0, 12),
+      "226 " + own_icc.substr(0, 12),        "225 " + xmp.substr(0, 12),
+      "237 " + iptc.substr(0, 12),           "254 a comment",
+  };
+  EXPECT_EQ(expected, found) << "EXIF after JFIF; the rest after the copy's own metadata";
+  // The orientation everywhere says the pixels are upright now.
+  std::vector<uint8_t> block;
+  ASSERT_TRUE(CJpegExifBlock::FindInMemory(copy.data(), copy.size(), &block));
+  CExifParser parser;
+  ASSERT_TRUE(parser.Parse(block.data(), block.size()));
+  const CExifParser::Field* orientation = parser.Find(CExifParser::kPrimary, 274);
+  ASSERT_NE(orientation, nullptr);
+  EXPECT_EQ(block[orientation->value_offset], 1);
+  const std::string merged_xmp(merged[3].payload.begin(), merged[3].payload.end());
+  EXPECT_NE(merged_xmp.find("tiff:Orientation=\"1\""), std::string::npos) << merged_xmp;
+  EXPECT_NE(merged_xmp.find("<tiff:Orientation>1</tiff:Orientation>"), std::string::npos);
+  EXPECT_EQ(merged_xmp.find('6'), std::string::npos);
+
+  // Merging again adds nothing: every kind is there.
+  const std::vector<uint8_t> once = copy;
+  ASSERT_TRUE(carrier.MergeInto(&copy));
+  EXPECT_EQ(once, copy);
+
+  std::vector<uint8_t> not_jpeg = {'G', 'I', 'F', '8'};
+  EXPECT_FALSE(carrier.MergeInto(&not_jpeg));
+  EXPECT_FALSE(
+      CJpegMetadataCarrier().ReadFromMemory(JpegOf({SegmentBytes(0xE0, std::string("JFIF\0", 5))})))
+      << "nothing to carry";
 }
 
 // ---- Orientation rewritten in place ----
 
-TEST_F(SavingTest, InPlaceOrientationRewriteChangesOnlyTheTagOrNothing) {
-  const std::wstring path = scratch_.File(L"in_place.jpg");
-  const std::string original = ReadFileBytes(Fixture(L"orientation_1.jpg"));
-  ASSERT_TRUE(WriteFileBytes(path, original));
-  ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
-  if (WriteOrientationInPlace(path, 6)) {
+TEST_F(SavingTest, InPlaceOrientationRewriteChangesOnlyTheTag) {
+  // Both byte orders: the platform here has no fast metadata encoder, so the
+  // program rewrites the tag's two bytes itself.
+  for (const wchar_t* fixture : {L"orientation_1.jpg", L"orientation_2.jpg"}) {
+    SCOPED_TRACE(std::string(fixture, fixture + wcslen(fixture)));
+    const std::wstring path = scratch_.File(L"in_place.jpg");
+    const std::string original = ReadFileBytes(Fixture(fixture));
+    ASSERT_TRUE(WriteFileBytes(path, original));
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(WriteOrientationInPlace(path, 6));
     EXPECT_EQ(ExifOfFile(path).Orientation(), 6);
-    EXPECT_TRUE(saving_test::ShowsBlocksUpright(saving_test::DecodedPixels(path), 1));
-  } else {
-    // A platform without the fast metadata encoder leaves the file alone.
-    EXPECT_EQ(ReadFileBytes(path), original);
+    const std::string rewritten = ReadFileBytes(path);
+    ASSERT_EQ(rewritten.size(), original.size());
+    size_t changed = 0;
+    for (size_t i = 0; i < original.size(); ++i) {
+      changed += original[i] != rewritten[i] ? 1 : 0;
+    }
+    EXPECT_EQ(changed, 1u) << "one byte of the tag's value";
+    EXPECT_TRUE(saving_test::ShowsBlocksUpright(saving_test::DecodedPixels(path), 1))
+        << "the stored pixels are untouched";
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+}
+
+TEST_F(SavingTest, InPlaceOrientationRewriteWithoutRoomForTheTagLeavesTheFileAlone) {
+  // No EXIF segment at all, and one without an orientation tag.
+  const std::string plain = ReadFileBytes(Fixture(L"blocks.jpg"));
+  std::vector<uint8_t> tagless(plain.begin(), plain.end());
+  ASSERT_TRUE(CJpegExifCarrier::InsertSegment(
+      &tagless,
+      exif_test::TiffBuilder(false).Ascii(exif_test::TiffBuilder::kPrimary, 271, "Maker").Build()));
+  for (const std::string& bytes : {plain, std::string(tagless.begin(), tagless.end())}) {
+    const std::wstring path = scratch_.File(L"no_room.jpg");
+    ASSERT_TRUE(WriteFileBytes(path, bytes));
+    EXPECT_FALSE(WriteOrientationInPlace(path, 6));
+    EXPECT_EQ(ReadFileBytes(path), bytes);
   }
   EXPECT_FALSE(WriteOrientationInPlace(scratch_.File(L"missing.jpg"), 6));
   EXPECT_FALSE(FileExists(scratch_.File(L"missing.jpg")));

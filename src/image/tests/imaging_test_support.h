@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "image/com_ptr.h"
+#include "framework/com_ptr.h"
 #include "image/wic_factory.h"
 
 namespace imaging_test {

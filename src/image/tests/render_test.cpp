@@ -119,7 +119,8 @@ TEST_F(RenderTest, ThumbnailCacheMissingMeansNoThumbnail) {
   }
   CThumbnailRequest empty;
   HBITMAP out = nullptr;
-  EXPECT_FALSE(RenderThumbnailToBitmap(empty, 10, 10, out, WICBitmapTransformRotate0, nullptr));
+  EXPECT_FALSE(RenderThumbnailToBitmap(empty, 10, 10, out, WICBitmapTransformRotate0, nullptr,
+                                       CDisplayOptions()));
   EXPECT_EQ(out, nullptr);
 }
 
@@ -143,15 +144,15 @@ TEST_F(RenderTest, ThumbnailRendersLikeThePicture) {
   HBITMAP out = nullptr;
   // From Windows 8 on thumbnails come upright: the transform is not applied.
   ASSERT_TRUE(RenderThumbnailHBitmap(thumbnail, WTSAT_ARGB, 8, 2, out, WICBitmapTransformRotate90,
-                                     nullptr));
+                                     nullptr, CDisplayOptions()));
   Pixels pixels = image_test::ReadHBitmap(out);
   ASSERT_EQ(pixels.width, 8u);
   EXPECT_TRUE(image_test::ColourNear(pixels.At(0, 1), {255, 0, 0}, 8));
   EXPECT_TRUE(image_test::ColourNear(pixels.At(7, 0), {0, 0, 255}, 8));
 
   CWindowsVersion::OverrideForTesting(6, 1);
-  ASSERT_TRUE(
-      RenderThumbnailHBitmap(thumbnail, WTSAT_RGB, 2, 8, out, WICBitmapTransformRotate90, nullptr));
+  ASSERT_TRUE(RenderThumbnailHBitmap(thumbnail, WTSAT_RGB, 2, 8, out, WICBitmapTransformRotate90,
+                                     nullptr, CDisplayOptions()));
   pixels = image_test::ReadHBitmap(out);
   ASSERT_EQ(pixels.height, 8u);
   EXPECT_TRUE(image_test::ColourNear(pixels.At(1, 0), {255, 0, 0}, 8));
@@ -163,7 +164,7 @@ TEST_F(RenderTest, ThumbnailRendersLikeThePicture) {
   ASSERT_HRESULT_SUCCEEDED(srgb->InitializeFromExifColorSpace(1));
   CWindowsVersion::OverrideForTesting(0, 0);
   ASSERT_TRUE(RenderThumbnailHBitmap(thumbnail, WTSAT_ARGB, 2, 1, out, WICBitmapTransformRotate0,
-                                     srgb.Get()));
+                                     srgb.Get(), CDisplayOptions()));
   pixels = image_test::ReadHBitmap(out);
   EXPECT_TRUE(image_test::ColourNear(pixels.At(0, 0), {255, 0, 0}, 3));
   DeleteObject(out);

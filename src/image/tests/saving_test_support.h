@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "image/com_ptr.h"
+#include "framework/com_ptr.h"
 #include "image/exif_parser.h"
 #include "image/jpeg_exif_block.h"
 #include "image/tests/image_test_fixtures.h"

@@ -149,13 +149,13 @@ TEST_F(AnimationTest, StillGifIsNotAnimated) {
 }
 
 TEST_F(AnimationTest, DecodingAStillPictureYieldsNoFrames) {
-  CAsyncLoadAnimation still(host_.hwnd, FixturePath(L"still.gif"));
+  CAsyncLoadAnimation still(host_.hwnd, FixturePath(L"still.gif"), RGB(39, 39, 39));
   still.Run();
   EXPECT_TRUE(still.frames().empty());
-  CAsyncLoadAnimation missing(host_.hwnd, FixturePath(L"no_such_file.gif"));
+  CAsyncLoadAnimation missing(host_.hwnd, FixturePath(L"no_such_file.gif"), RGB(39, 39, 39));
   missing.Run();
   EXPECT_TRUE(missing.frames().empty());
-  CAsyncLoadAnimation orphan(nullptr, FixturePath(L"anim_delay0.gif"));
+  CAsyncLoadAnimation orphan(nullptr, FixturePath(L"anim_delay0.gif"), RGB(39, 39, 39));
   orphan.Run();
   EXPECT_TRUE(orphan.frames().empty()) << "no target window: the result is dropped early";
 }

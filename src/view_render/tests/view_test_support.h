@@ -12,7 +12,7 @@
 
 #include "support/message_pump.h"
 #include "config/app_config.h"
-#include "image/com_ptr.h"
+#include "framework/com_ptr.h"
 #include "image/image_file_opener.h"
 #include "image/tests/imaging_test_support.h"
 #include "image/wic_factory.h"

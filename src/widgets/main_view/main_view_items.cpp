@@ -118,9 +118,7 @@ CLoadErrorItem::CLoadErrorItem(const std::wstring& file_name, const std::wstring
   SetFlag(kEnabled, false);
   LOGFONTW face = {};
   GetObjectW(CWidgetWindow::DefaultUIFont(), sizeof(face), &face);
-  HDC screen = GetDC(nullptr);
-  face.lfHeight = -MulDiv(12, GetDeviceCaps(screen, LOGPIXELSY), 72);
-  ReleaseDC(nullptr, screen);
+  face.lfHeight = -MulDiv(12, GetDeviceCaps(CClientDC(nullptr), LOGPIXELSY), 72);
   face.lfWidth = 0;
   font_.CreateFontIndirect(face);
 }

@@ -269,8 +269,11 @@ void WndMainImageView::DragLoop(int x, int y) {
   SetCapture(hwnd_);
   POINT last = {x, y};
   MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+  BOOL got = FALSE;
+  while ((got = GetMessageW(&msg, nullptr, 0, 0)) > 0) {
     if (GetCapture() != hwnd_) {
+      // The message fetched as the capture went belongs to someone.
+      DispatchMessageW(&msg);
       break;
     }
     if (msg.message == WM_MOUSEMOVE || msg.message == WM_LBUTTONUP) {
@@ -288,11 +291,11 @@ void WndMainImageView::DragLoop(int x, int y) {
       }
       continue;
     }
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
     DispatchMessageW(&msg);
+  }
+  if (got == 0) {
+    // WM_QUIT ends the loop that runs this one as well.
+    PostQuitMessage(static_cast<int>(msg.wParam));
   }
   if (GetCapture() == hwnd_) {
     ReleaseCapture();

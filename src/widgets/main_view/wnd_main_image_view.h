@@ -20,6 +20,9 @@ class WndMainImageView : public CWidgetWindow {
   void OnImageChanged();
   void OnEnterSizeMove() { live_resize = 1; }
   void OnExitSizeMove();
+  // Fits the view model to a new view area (the frame calls it after
+  // placing the window).
+  using CWidgetWindow::OnSize;
   void OnSize();
   void ZoomStepCentre(int steps);
   void ToggleActualSize();

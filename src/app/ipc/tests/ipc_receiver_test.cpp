@@ -20,7 +20,11 @@ namespace {
 class FakeMainWindow : public CWnd {
  public:
   FakeMainWindow() {
-    CreateEx(0, L"LumoraTestFakeMain", L"", WS_OVERLAPPED, {0, 0, 10, 10}, nullptr, 0);
+    CreateArgs args;
+    args.class_name = L"LumoraTestFakeMain";
+    args.style = WS_OVERLAPPED;
+    args.rect = {0, 0, 10, 10};
+    Create(args);
   }
   LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override {
     if (message == WM_COPYDATA) {
