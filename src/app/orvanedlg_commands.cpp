@@ -6,6 +6,7 @@
 #include <shlwapi.h>
 
 #include "basic_lib/win32_system.h"
+#include "basic_lib/win_util.h"
 #include "config/app_config.h"
 #include "folder/current_folder_image.h"
 #include "folder/system_cache.h"
@@ -17,14 +18,6 @@
 #include "l10n/lang_string.h"
 #include "popup_dialog/message_box.h"
 #include "resource_ids.h"
-
-namespace {
-
-bool Exists(const std::wstring& path) {
-  return !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-}  // namespace
 
 bool COrvaneDlg::OnPictureCommand(UINT id) {
   CImageDocument* document = CImageDocument::Instance();
@@ -75,7 +68,7 @@ bool COrvaneDlg::OnPictureCommand(UINT id) {
       document->CopyToClipboard();
       return true;
     case ID_SHOW_IN_FOLDER:
-      if (Exists(document->GetPath())) {
+      if (win_util::PathExists(document->GetPath())) {
         win32_system::ShowInFolder(document->GetPath());
       }
       return true;
@@ -92,6 +85,11 @@ bool COrvaneDlg::OnPictureCommand(UINT id) {
     case ID_EFFECT_CHANGED:
       if (image_view_.IsWindow()) {
         image_view_.OnImageChanged();
+      }
+      return true;
+    case ID_CONVERT:
+      if (!convert_box_) {
+        ConvertCommand(hwnd_, *this);
       }
       return true;
     case ID_NO_ACTION:
@@ -113,12 +111,12 @@ void COrvaneDlg::ShowNeighbour(int offset) {
 void COrvaneDlg::DeleteCurrentPicture() {
   image_view_.CloseContextMenu();
   const std::wstring path = CImageDocument::Instance()->GetPath();
-  if (!Exists(path)) {
+  if (!win_util::PathExists(path)) {
     return;
   }
   // The confirmation dialog arrives with the skinned popups; until then the
   // file goes to the recycle bin, from where it can be restored.
-  if (!win32_system::DeleteCurrentFile(path)) {
+  if (!CImageDocument::Instance()->MoveToRecycleBin()) {
     return;
   }
   OpenPath(CCurrentFolderImage::GetInstance()->OnDeleted(path));
@@ -132,10 +130,7 @@ void COrvaneDlg::ShowOpenDialog() {
     wchar_t canonical[MAX_PATH] = {};
     if (current.size() < MAX_PATH && PathCanonicalizeW(canonical, current.c_str())) {
       PathRemoveFileSpecW(canonical);
-      initial = canonical;
-      if (!initial.empty() && initial.back() != L'\\') {
-        initial += L'\\';
-      }
+      initial = win_util::WithTrailingSeparator(canonical);
     }
   }
   const std::wstring filter = GetOpenFileFilter(GetLangString(L"FILE", L"SUPPORT_FILE"));
@@ -145,9 +140,18 @@ void COrvaneDlg::ShowOpenDialog() {
   }
 }
 
+int COrvaneDlg::Choose(HWND owner, const std::wstring& file_name,
+                       const std::vector<std::wstring>& labels, int* selected_index) {
+  convert_box_ = std::make_unique<CConvertMsgBox>(owner, file_name, labels);
+  const int result = static_cast<int>(convert_box_->RunModal());
+  *selected_index = convert_box_->GetSelectedIndex();
+  convert_box_.reset();
+  return result;
+}
+
 void COrvaneDlg::OnResizeDone(bool saved, bool same_file) {
   if (!saved) {
-    ShowMessageBox(hwnd_, GetLangString(L"FILE", L"SAVE_ERROR"));
+    CMessageBox::ShowMessage(hwnd_, GetLangString(L"FILE", L"SAVE_ERROR"), 0, L"center", 0);
   }
   if (same_file) {
     OpenPath(CImageDocument::Instance()->GetPath());

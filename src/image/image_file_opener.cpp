@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "basic_lib/win_util.h"
 #include "config/app_config.h"
 #include "image/image_format.h"
 #include "image/metadata_reader.h"
@@ -124,7 +125,7 @@ std::wstring GetDecoderModulePath() { return CAppConfig::GetProgramFolder() + L"
 ComPtr<IWICBitmapSource> DecodeWithModule(const std::wstring& path, const std::wstring& module_file,
                                           CModuleMetadata* metadata) {
   IWICImagingFactory* factory = CWICFactory::Get();
-  if (!factory || !PathFileExistsW(module_file.c_str())) {
+  if (!factory || !win_util::PathExists(module_file)) {
     return nullptr;
   }
   HMODULE module = LoadLibraryExW(module_file.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
@@ -134,9 +135,9 @@ ComPtr<IWICBitmapSource> DecodeWithModule(const std::wstring& path, const std::w
   using LoadImageFn = IUnknown*(__stdcall*)(const wchar_t*, IWICImagingFactory*);
   using LoadImageWithMetadataFn =
       IUnknown*(__stdcall*)(const wchar_t*, IWICImagingFactory*, BYTE**, UINT*, IWICColorContext**);
-  auto load_image = reinterpret_cast<LoadImageFn>(GetProcAddress(module, "load_image"));
-  auto load_image_with_metadata =
-      reinterpret_cast<LoadImageWithMetadataFn>(GetProcAddress(module, "load_image_with_metadata"));
+  const auto load_image = win_util::GetProcAddressAs<LoadImageFn>(module, "load_image");
+  const auto load_image_with_metadata =
+      win_util::GetProcAddressAs<LoadImageWithMetadataFn>(module, "load_image_with_metadata");
   ComPtr<IUnknown> object;
   BYTE* exif = nullptr;
   UINT exif_size = 0;

@@ -11,43 +11,27 @@
 #include <vector>
 
 #include "app/app_names.h"
-#include "app/app_test_support.h"
+#include "support/app_helpers.h"
+#include "basic_lib/win_util.h"
+#include "resource_ids.h"
 #include "support/app_driver.h"
 #include "support/test_paths.h"
 #include "version.h"
 
 namespace {
 
-using app_test::Contains;
-using app_test::HeldMutex;
-using app_test::Quoted;
+using test_support::Contains;
 using test_support::DataFolder;
 using test_support::DistFolder;
+using test_support::FilesIn;
+using test_support::HeldMutex;
 using test_support::LumoraProcess;
+using test_support::Quoted;
 using test_support::ScratchFolder;
 using test_support::WaitUntil;
 using test_support::WindowCaption;
 
-constexpr UINT kCloseButton = 1023;
-const wchar_t kSkinsMissingText[] = L"图片查看失败，请重新下载看图软件";
-
 std::wstring TrayPath() { return DistFolder() + L"\\LumoraTray.exe"; }
-
-std::set<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pattern) {
-  std::set<std::wstring> names;
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((folder + pattern).c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) {
-    return names;
-  }
-  do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      names.insert(found.cFileName);
-    }
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-  return names;
-}
 
 bool KeyExists(const wchar_t* path) {
   HKEY key = nullptr;
@@ -115,50 +99,6 @@ class DataFolderBackup {
   bool saved_ = false;
 };
 
-// The visible dialog window of a process, such as a message box.
-HWND FindDialogOf(DWORD pid) {
-  struct Search {
-    DWORD pid;
-    HWND found;
-  } search = {pid, nullptr};
-  EnumWindows(
-      [](HWND hwnd, LPARAM lparam) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(lparam);
-        wchar_t class_name[32] = {};
-        DWORD owner = 0;
-        GetWindowThreadProcessId(hwnd, &owner);
-        GetClassNameW(hwnd, class_name, 32);
-        if (owner == s->pid && IsWindowVisible(hwnd) && std::wstring(class_name) == L"#32770") {
-          s->found = hwnd;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-bool HasChildWithText(HWND parent, const std::wstring& text) {
-  struct Search {
-    const std::wstring* text;
-    bool found;
-  } search = {&text, false};
-  EnumChildWindows(
-      parent,
-      [](HWND hwnd, LPARAM lparam) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(lparam);
-        wchar_t buffer[256] = {};
-        GetWindowTextW(hwnd, buffer, 256);
-        if (*s->text == buffer) {
-          s->found = true;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 class Lifecycle : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -167,7 +107,7 @@ class Lifecycle : public ::testing::Test {
   }
   void TearDown() override { test_support::EndTrayPrograms(); }
 
-  app_test::SettingsGuard settings_;
+  test_support::SettingsGuard settings_;
 };
 
 TEST_F(Lifecycle, InstallAndUninstallRunTheirModuleCallsAndEndWithoutAWindow) {
@@ -197,7 +137,7 @@ TEST_F(Lifecycle, InstallAndUninstallRunTheirModuleCallsAndEndWithoutAWindow) {
   ASSERT_TRUE(uninstall.WaitForExit(20000, &code));
   EXPECT_EQ(code, 0u);
   EXPECT_FALSE(KeyExists(L"Software\\Classes\\Lumora.jpg"));
-  EXPECT_FALSE(test_support::FileExists(backup.data()));
+  EXPECT_FALSE(win_util::PathExists(backup.data()));
   EXPECT_EQ(test_support::FindMainWindowOf(0), nullptr);
 }
 
@@ -206,7 +146,7 @@ TEST_F(Lifecycle, APendingUpdateIsHandedToTheTrayProgramUnlessItRunsOrTheUpdater
   ASSERT_TRUE(test_support::WriteFileBytes(DistFolder() + L"\\config.ini",
                                            "[update]\r\nstate=glimtUpdate\r\n"));
   ScratchFolder pictures(L"update");
-  ASSERT_TRUE(app_test::WriteBitmap(pictures.File(L"a.bmp")));
+  ASSERT_TRUE(test_support::WriteBitmap(pictures.File(L"a.bmp")));
 
   {
     SCOPED_TRACE("the updater runs");
@@ -260,10 +200,12 @@ TEST_F(Lifecycle, WithoutItsSkinsTheViewerSaysSoAndEndsWithMinusOne) {
   ASSERT_TRUE(copy.copied());
   LumoraProcess viewer;
   ASSERT_TRUE(viewer.Start(L"", copy.exe()));
-  HWND box = nullptr;
-  ASSERT_TRUE(WaitUntil([&] { return (box = FindDialogOf(viewer.pid())) != nullptr; }, 20000));
-  EXPECT_TRUE(HasChildWithText(box, kSkinsMissingText));
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  // The skinned box from the program's own zip resource (its looks are
+  // checked in skinned_box_app_test); its one button is at the middle bottom.
+  HWND box = test_support::WaitForWindowOfClass(viewer.pid(), L"CMessageBox", 20000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(test_support::FindMainWindowOf(viewer.pid()), nullptr);
+  test_support::PostClick(box, {170, 148});
   DWORD code = 0;
   ASSERT_TRUE(viewer.WaitForExit(10000, &code));
   EXPECT_EQ(code, static_cast<DWORD>(-1));
@@ -314,8 +256,8 @@ TEST_F(Lifecycle, StatisticsOfTheStartAndItsSourceReachTheStatisticsLibrary) {
 
 TEST_F(Lifecycle, TheViewerStartsTheTrayProgramWhichOutlivesItUnlessTheLastViewerExitsCompletely) {
   ScratchFolder pictures(L"complete-exit");
-  ASSERT_TRUE(app_test::WriteBitmap(pictures.File(L"a.bmp")));
-  ASSERT_TRUE(app_test::WriteBitmap(pictures.File(L"b.bmp")));
+  ASSERT_TRUE(test_support::WriteBitmap(pictures.File(L"a.bmp")));
+  ASSERT_TRUE(test_support::WriteBitmap(pictures.File(L"b.bmp")));
   {
     LumoraProcess viewer;
     ASSERT_TRUE(viewer.Start(L""));
@@ -323,7 +265,7 @@ TEST_F(Lifecycle, TheViewerStartsTheTrayProgramWhichOutlivesItUnlessTheLastViewe
     ASSERT_TRUE(WaitUntil(test_support::TrayProgramRuns));
     EXPECT_EQ(test_support::ProcessesOf(TrayPath()).size(), 1u);
     viewer.KeepTrayProgram();
-    PostMessageW(viewer.main_window(), WM_COMMAND, kCloseButton, 0);
+    PostMessageW(viewer.main_window(), WM_COMMAND, IDC_CLOSE_BUTTON, 0);
     DWORD code = 1;
     ASSERT_TRUE(viewer.WaitForExit(10000, &code));
     EXPECT_EQ(code, 0u);
@@ -340,12 +282,12 @@ TEST_F(Lifecycle, TheViewerStartsTheTrayProgramWhichOutlivesItUnlessTheLastViewe
   ASSERT_TRUE(second.Start(Quoted(pictures.File(L"b.bmp"))));
   ASSERT_NE(second.WaitForMainWindow(), nullptr);
 
-  PostMessageW(first.main_window(), WM_COMMAND, kCloseButton, 0);
+  PostMessageW(first.main_window(), WM_COMMAND, IDC_CLOSE_BUTTON, 0);
   ASSERT_TRUE(first.WaitForExit(15000));
   test_support::PumpFor(1000);
   EXPECT_TRUE(test_support::TrayProgramRuns()) << "another viewer still runs";
 
-  PostMessageW(second.main_window(), WM_COMMAND, kCloseButton, 0);
+  PostMessageW(second.main_window(), WM_COMMAND, IDC_CLOSE_BUTTON, 0);
   ASSERT_TRUE(second.WaitForExit(15000));
   EXPECT_TRUE(WaitUntil([] {
     return !test_support::TrayProgramRuns() && test_support::ProcessesOf(TrayPath()).empty();
@@ -380,7 +322,7 @@ TEST_F(Lifecycle, ExitKeepsTheTenNewestCrashDumpsAndDeletesThePrintScratchFile) 
 
   const std::set<std::wstring> left = FilesIn(crash, L"*.dmp");
   EXPECT_EQ(left, std::set<std::wstring>(dumps.begin() + 2, dumps.end()));
-  EXPECT_FALSE(test_support::FileExists(print));
+  EXPECT_FALSE(win_util::PathExists(print));
 
   for (const std::wstring& name : left) {
     DeleteFileW((crash + name).c_str());

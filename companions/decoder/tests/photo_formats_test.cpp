@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "decoder_test_data.h"
+#include "support/decoder_fixtures.h"
 #include "image/image_file_opener.h"
-#include "image/tests/image_test_fixtures.h"
+#include "support/image_fixtures.h"
 #include "image/wic_factory.h"
 #include "image/wic_image_loader.h"
 #include "image_decoder.h"
@@ -20,15 +20,15 @@
 
 namespace {
 
-using decoder_test::FixturePath;
-using decoder_test::MaxDifference;
-using image_test::ColourNear;
-using imaging_test::Pixels;
+using test_support::ColourNear;
+using test_support::FixturePath;
+using test_support::MaxDifference;
+using test_support::Pixels;
 
 std::wstring Module() { return test_support::DistFolder() + L"\\FreeImage.dll"; }
 
 Pixels Reference(const std::wstring& png) {
-  return imaging_test::ReadPixels(imaging_test::DecodeWithPlatform(FixturePath(png)).Get());
+  return test_support::ReadPixels(test_support::DecodeWithPlatform(FixturePath(png)).Get());
 }
 
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
@@ -55,7 +55,7 @@ TEST(PhotoFormats, HeifPicturesComeOutUpright) {
     SCOPED_TRACE(Narrow(c.file));
     ComPtr<IWICBitmapSource> decoded = DecodeWithModule(FixturePath(c.file), Module());
     ASSERT_TRUE(decoded);
-    const Pixels actual = imaging_test::ReadPixels(decoded.Get());
+    const Pixels actual = test_support::ReadPixels(decoded.Get());
     const Pixels expected = Reference(c.reference);
     ASSERT_EQ(actual.width, expected.width);
     ASSERT_EQ(actual.height, expected.height);
@@ -82,7 +82,7 @@ TEST(PhotoFormats, HeicExifReachesTheMetadataRecord) {
   EXPECT_EQ(exif.orientation, 0);
   ComPtr<IWICBitmap> bitmap = loader->GetBitmap(true);
   ASSERT_TRUE(bitmap);
-  const Pixels pixels = imaging_test::ReadPixels(bitmap.Get());
+  const Pixels pixels = test_support::ReadPixels(bitmap.Get());
   EXPECT_TRUE(ColourNear(pixels.At(2, 2), {0, 0, 0}, 24));  // the mark, top left
   EXPECT_TRUE(ColourNear(pixels.At(24, 40), {255, 255, 255}, 24));
 
@@ -105,7 +105,7 @@ TEST(PhotoFormats, EmbeddedProfileBecomesTheColourContext) {
   ASSERT_HRESULT_SUCCEEDED(context->GetProfileBytes(0, nullptr, &size));
   std::vector<uint8_t> profile(size);
   ASSERT_HRESULT_SUCCEEDED(context->GetProfileBytes(size, profile.data(), &size));
-  EXPECT_EQ(profile, decoder_test::ReadFixture(L"test_profile.icc"));
+  EXPECT_EQ(profile, test_support::ReadFixture(L"test_profile.icc"));
 
   CWICImageLoaderPtr plain = OpenImageFile(FixturePath(L"heic_irot.heic"));
   ASSERT_TRUE(plain);
@@ -115,7 +115,7 @@ TEST(PhotoFormats, EmbeddedProfileBecomesTheColourContext) {
 TEST(PhotoFormats, AvifAlphaIsKeptAndBlendsOverTheCanvas) {
   ComPtr<IWICBitmapSource> decoded = DecodeWithModule(FixturePath(L"avif_alpha.avif"), Module());
   ASSERT_TRUE(decoded);
-  const Pixels actual = imaging_test::ReadPixels(decoded.Get());
+  const Pixels actual = test_support::ReadPixels(decoded.Get());
   const Pixels expected = Reference(L"pattern_alpha.png");
   ASSERT_EQ(actual.width, 7u);
   ASSERT_EQ(actual.height, 5u);
@@ -125,7 +125,7 @@ TEST(PhotoFormats, AvifAlphaIsKeptAndBlendsOverTheCanvas) {
   ASSERT_TRUE(loader);
   HBITMAP out = nullptr;
   ASSERT_TRUE(loader->RenderToBitmap(7, 5, out));
-  const Pixels shown = image_test::ReadHBitmap(out);
+  const Pixels shown = test_support::ReadHBitmap(out);
   DeleteObject(out);
   ASSERT_EQ(shown.width, 7u);
   // Alpha 0, 128 and 255 in turn along each row: the canvas colour, half
@@ -149,7 +149,7 @@ TEST(PhotoFormats, AvifAlphaIsKeptAndBlendsOverTheCanvas) {
 TEST(PhotoFormats, RawShowsItsPreviewUprightWithItsExif) {
   ComPtr<IWICBitmapSource> decoded = DecodeWithModule(FixturePath(L"raw_preview.dng"), Module());
   ASSERT_TRUE(decoded);
-  const Pixels actual = imaging_test::ReadPixels(decoded.Get());
+  const Pixels actual = test_support::ReadPixels(decoded.Get());
   const Pixels expected = Reference(L"upright.png");
   ASSERT_EQ(actual.width, 32u);
   ASSERT_EQ(actual.height, 48u);
@@ -190,7 +190,7 @@ TEST(PhotoFormats, RawWithoutALargePreviewIsDevelopedAtHalfSize) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(Narrow(c.file));
-    const decoder_test::Bytes data = decoder_test::ReadFixture(c.file);
+    const test_support::Bytes data = test_support::ReadFixture(c.file);
     CDecodedPixels decoded;
     ASSERT_TRUE(DecodeImageBytes(data.data(), data.size(), L"dng", &decoded,
                                  c.with_factory ? CWICFactory::Get() : nullptr));
@@ -220,22 +220,22 @@ TEST(PhotoFormats, RawWithoutALargePreviewIsDevelopedAtHalfSize) {
 
 TEST(PhotoFormats, DamagedFilesAreRefused) {
   test_support::ScratchFolder scratch(L"photo_formats_bad");
-  const decoder_test::Bytes heic = decoder_test::ReadFixture(L"heic_irot.heic");
-  const decoder_test::Bytes avif = decoder_test::ReadFixture(L"avif_alpha.avif");
-  const decoder_test::Bytes dng = decoder_test::ReadFixture(L"raw_preview.dng");
-  const decoder_test::Bytes sensor = decoder_test::ReadFixture(L"raw_sensor.dng");
+  const test_support::Bytes heic = test_support::ReadFixture(L"heic_irot.heic");
+  const test_support::Bytes avif = test_support::ReadFixture(L"avif_alpha.avif");
+  const test_support::Bytes dng = test_support::ReadFixture(L"raw_preview.dng");
+  const test_support::Bytes sensor = test_support::ReadFixture(L"raw_sensor.dng");
   ASSERT_FALSE(heic.empty() || avif.empty() || dng.empty() || sensor.empty());
-  auto cut = [](const decoder_test::Bytes& whole, size_t keep) {
-    return decoder_test::Bytes(whole.begin(), whole.begin() + std::min(keep, whole.size()));
+  auto cut = [](const test_support::Bytes& whole, size_t keep) {
+    return test_support::Bytes(whole.begin(), whole.begin() + std::min(keep, whole.size()));
   };
-  auto with_junk = [](decoder_test::Bytes head, size_t keep) {
+  auto with_junk = [](test_support::Bytes head, size_t keep) {
     head.resize(keep);
     for (size_t i = 0; i < 3000; ++i) {
       head.push_back(static_cast<uint8_t>(i * 7919 >> 3));
     }
     return head;
   };
-  const std::vector<std::pair<std::wstring, decoder_test::Bytes>> inputs = {
+  const std::vector<std::pair<std::wstring, test_support::Bytes>> inputs = {
       // Cut inside the coded picture, inside the boxes, after the file type.
       {L"cut_data.heic", cut(heic, heic.size() - 40)},
       {L"cut_boxes.heic", cut(heic, 300)},
