@@ -189,7 +189,7 @@ TEST_F(DefaultViewerApp, AcceptedPromptMakesTheViewerTheDefaultAndForgetsTheType
   EXPECT_EQ(Saved(L"default_viewer_start_tip"), 1);
 }
 
-TEST_F(DefaultViewerApp, PromptClosedWithDoNotAskAgainIsNotShownAgainNorWhileTheMutexIsHeld) {
+TEST_F(DefaultViewerApp, PromptSkippedWhileTheMutexIsHeldClosedWithTheViewerAndNotShownAgain) {
   settings_.Set(L"default_viewer_start_tip", L"1");
   settings_.Set(L"set_default_viewer", L"1");
   {
@@ -201,6 +201,18 @@ TEST_F(DefaultViewerApp, PromptClosedWithDoNotAskAgainIsNotShownAgainNorWhileThe
     viewer.Close();
   }
   EXPECT_EQ(Saved(L"set_default_viewer"), 1) << "the check did not run";
+
+  {
+    // Closing the viewer while it asks closes the prompt as declined.
+    LumoraProcess viewer;
+    StartViewer(viewer, true);
+    ASSERT_NE(Prompt(viewer, 10000), nullptr);
+    PostMessageW(viewer.main_window(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(viewer.WaitForExit(10000));
+    EXPECT_EQ(module_.IsAssociationOK(), 0);
+  }
+  EXPECT_EQ(Saved(L"set_default_viewer"), 0);
+  EXPECT_EQ(Saved(L"default_viewer_start_tip"), 1);
 
   {
     LumoraProcess viewer;
