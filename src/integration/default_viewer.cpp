@@ -76,7 +76,7 @@ void AcceptStartPrompt(CAppConfig& config, const CAssociationModule& module,
 }
 
 void RunStartCheck(CAppConfig& config, const CAssociationModule& module, HWND main_window) {
-  const int ok = module.IsAssociationOK();
+  const int ok = module.IsAssociationOK() != 0 ? 1 : 0;
   config.set_default_viewer = ok;
   LOG_INFO << "Default viewer check: " << ok;
   if (ok == 0 && config.default_viewer_start_tip != 0 && IsWindow(main_window)) {
