@@ -9,7 +9,6 @@
 #include "app/ipc/channel_names.h"
 #include "app/ipc/ipc_message_mgr.h"
 #include "app/orvane_app.h"
-#include "app/start_decision.h"
 #include "app/tray_program.h"
 #include "basic_lib/win_util.h"
 #include "config/app_config.h"
@@ -17,7 +16,6 @@
 #include "folder/folder_scan.h"
 #include "image/image_document.h"
 #include "image/image_format.h"
-#include "integration/companion_entry_points.h"
 #include "integration/companion_lib_wrapper.h"
 #include "integration/stat_reporter.h"
 #include "log/my_log.h"
@@ -35,6 +33,8 @@ constexpr UINT kChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTO
 // SetWindowPos flags that move or resize without side effects.
 constexpr UINT kQuietMove = SWP_NOZORDER | SWP_NOACTIVATE;
 
+void SendToTray(const IPC::Message& message) { CIPCMessageMgr::GetInstance()->Send(message); }
+
 }  // namespace
 
 COrvaneDlg::COrvaneDlg() : CDialog(IDD_MAIN_FRAME, nullptr) {
@@ -45,6 +45,8 @@ COrvaneDlg::COrvaneDlg() : CDialog(IDD_MAIN_FRAME, nullptr) {
 COrvaneDlg::~COrvaneDlg() {
   convert_box_.reset();
   DestroyWindowNow();
+  // The check thread writes to the settings, which outlive this window.
+  default_viewer_check_.Wait();
 }
 
 BOOL COrvaneDlg::OnInitDialog() {
@@ -154,6 +156,9 @@ BOOL COrvaneDlg::PreTranslateMessage(MSG* msg) {
     SendMessageW(image_view_, WM_MOUSEWHEEL, msg->wParam, msg->lParam);
   }
   if (msg->message == quit_message_ && quit_message_ != 0) {
+    if (default_viewer_dialog_ && default_viewer_dialog_->GetHWND()) {
+      default_viewer_dialog_->Close(DlgSetDefaultViewer2::kDeclined);
+    }
     if (convert_box_ && convert_box_->GetHWND()) {
       SendMessageW(convert_box_->GetHWND(), WM_CLOSE, 0, 0);
     }
@@ -206,6 +211,10 @@ void COrvaneDlg::OnClose() {
   // Outside an orderly close, full screen only leaves full screen: the
   // window stays, and so must the tray program.
   const bool stays_open = IsFullScreen() && !closing_;
+  // The prompt's own loop would otherwise keep the window until answered.
+  if (!stays_open && default_viewer_dialog_ && default_viewer_dialog_->GetHWND()) {
+    default_viewer_dialog_->Close(DlgSetDefaultViewer2::kDeclined);
+  }
   CDialog::WindowProc(WM_CLOSE, 0, 0);
   if (!stays_open && CAppConfig::GetInstance()->completely_exit) {
     COrvaneApp::CompleteExit();
@@ -213,24 +222,22 @@ void COrvaneDlg::OnClose() {
 }
 
 void COrvaneDlg::ApplyDefaultViewer(int value) {
-  CAppConfig* config = CAppConfig::GetInstance();
-  config->user_set_default_viewer = value;
-  config->Save();
-  if (value == 1) {
-    const CAssocFunction set_default = LoadAssocFunction("SetDefaultImageViewer");
-    if (auto call = set_default.get<SetDefaultImageViewerFn>()) {
-      call(0);
-    }
-  } else {
-    const CAssocFunction uninstall = LoadAssocFunction("UnInstall");
-    if (auto call = uninstall.get<UnInstallFn>()) {
-      call(static_cast<int>(0x80000001));
-    }
+  default_viewer::SetDefaultViewer(value, *CAppConfig::GetInstance(), CAssociationModule(),
+                                   SendToTray);
+}
+
+void COrvaneDlg::OnDefaultViewerPrompt() {
+  if (default_viewer_dialog_ && default_viewer_dialog_->GetHWND()) {
+    return;
   }
-  IPC::Message message = CIPCMessageMgr::TrayMessage(IPC::kTrayAssociation);
-  message.WriteString("open");
-  message.WriteInt(value);
-  CIPCMessageMgr::GetInstance()->Send(message);
+  CAppConfig* config = CAppConfig::GetInstance();
+  default_viewer_dialog_ =
+      std::make_unique<DlgSetDefaultViewer2>(&config->default_viewer_start_tip);
+  const UINT result = default_viewer_dialog_->DoModal(hwnd_);
+  default_viewer_dialog_.reset();
+  if (result == DlgSetDefaultViewer2::kAccepted) {
+    default_viewer::AcceptStartPrompt(*config, CAssociationModule(), SendToTray);
+  }
 }
 
 void COrvaneDlg::OnQuickIndexChanged(LPARAM state) {
@@ -305,6 +312,7 @@ void COrvaneDlg::OnStartupOpen() {
   UpdateWindow(hwnd_);
   // An empty path shows the welcome screen.
   OpenPath(CCommandLine::GetInstance()->GetImagePath());
+  default_viewer_check_.Start(hwnd_, CAppConfig::GetInstance(), CAssociationModule());
 }
 
 void COrvaneDlg::OnOpenHandedOver(const wchar_t* path) {
@@ -478,6 +486,16 @@ LRESULT COrvaneDlg::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
     case UM_QUICK_INDEX_CHANGED:
       OnQuickIndexChanged(lparam);
       return 0;
+    case UM_DEFAULT_VIEWER_PROMPT:
+      OnDefaultViewerPrompt();
+      return 0;
+    case UM_DEFAULT_VIEWER_STATE: {
+      // The menu's check mark follows what another program applied.
+      const int value = lparam != 0 ? 1 : 0;
+      CAppConfig::GetInstance()->set_default_viewer = value;
+      ApplyDefaultViewer(value);
+      return 0;
+    }
     case UM_TITLE_WIDTH:
       OnTitleWidth(static_cast<int>(wparam), static_cast<int>(lparam));
       return 0;

@@ -10,7 +10,9 @@
 #include "framework/dialog.h"
 #include "framework/gdi_objects.h"
 #include "image/convert_command.h"
+#include "integration/default_viewer.h"
 #include "popup_dialog/convert_msg_box.h"
+#include "popup_dialog/dlg_set_default_viewer2.h"
 #include "main_messages.h"
 #include "widgets/main_view/wnd_main_image_view.h"
 #include "widgets/png_button.h"
@@ -64,6 +66,7 @@ class COrvaneDlg : public CDialog, public IChannelListener2, public IConvertForm
   void RunCommand(UINT id);
   // Makes the viewer the default one (1) or not (0) and tells the tray program.
   void ApplyDefaultViewer(int value);
+  void OnDefaultViewerPrompt();
   LRESULT OnCopyData(const COPYDATASTRUCT* data);
   void OnDropFiles(HDROP drop);
   void OnGetMinMaxInfo(MINMAXINFO* info);
@@ -116,4 +119,6 @@ class COrvaneDlg : public CDialog, public IChannelListener2, public IConvertForm
   int full_screen_ = 0;
   bool closing_ = false;
   std::unique_ptr<CConvertMsgBox> convert_box_;
+  CStartDefaultViewerCheck default_viewer_check_;
+  std::unique_ptr<DlgSetDefaultViewer2> default_viewer_dialog_;
 };

@@ -11,12 +11,11 @@
 #include "config/app_config.h"
 #include "framework/handle.h"
 #include "integration/companion_entry_points.h"
+#include "integration/default_viewer.h"
 #include "log/my_log.h"
 
 namespace {
 
-// Serialises every process that changes the file association.
-constexpr const char* kAssociationMutexName = "LmMainSetFileAssociation-9c1a7e1574578709";
 constexpr int kCurrentUserRoot = static_cast<int>(0x80000001u);
 
 struct MainWindowSearch {
@@ -48,7 +47,7 @@ std::wstring WindowText(HWND hwnd) {
 }
 
 void MakeDefaultViewer() {
-  CHandle mutex(CreateMutexA(nullptr, FALSE, kAssociationMutexName));
+  CHandle mutex(CreateMutexA(nullptr, FALSE, default_viewer::kAssociationMutexName));
   const DWORD waited = mutex ? WaitForSingleObject(mutex.get(), INFINITE) : WAIT_FAILED;
   CAppConfig* config = CAppConfig::GetInstance();
   config->user_set_default_viewer = 1;
@@ -155,45 +154,6 @@ bool HandOverTo(const wchar_t* receiver_name, const std::wstring& text) {
 }
 
 }  // namespace
-
-CAssocFunction::~CAssocFunction() {
-  if (module_) {
-    FreeLibrary(module_);
-  }
-}
-
-CAssocFunction::CAssocFunction(CAssocFunction&& other) noexcept
-    : module_(other.module_), function_(other.function_) {
-  other.module_ = nullptr;
-  other.function_ = nullptr;
-}
-
-CAssocFunction& CAssocFunction::operator=(CAssocFunction&& other) noexcept {
-  if (this != &other) {
-    if (module_) {
-      FreeLibrary(module_);
-    }
-    module_ = other.module_;
-    function_ = other.function_;
-    other.module_ = nullptr;
-    other.function_ = nullptr;
-  }
-  return *this;
-}
-
-CAssocFunction LoadAssocFunction(const char* export_name) {
-  const std::wstring path = CAppConfig::GetProgramFolder() + kAssociationModuleName;
-  HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-  if (!module) {
-    LOG_INFO << "The association module is missing: " << path;
-    return CAssocFunction();
-  }
-  FARPROC function = GetProcAddress(module, export_name);
-  if (!function) {
-    LOG_INFO << "The association module has no " << export_name;
-  }
-  return CAssocFunction(module, function);
-}
 
 std::vector<HWND> FindMainWindows(bool first_only) {
   MainWindowSearch search = {GetCurrentProcessId(), first_only, {}};

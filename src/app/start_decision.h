@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "basic_lib/win_util.h"
+#include "integration/association_module.h"
 
 // What a new process does before it builds any window: a one-shot
 // maintenance action ("/install", "/uninstall"), a hand-over of its request
@@ -23,28 +23,3 @@ bool IsDeletableDataFolder(const std::wstring& folder);
 // "LumoraMainFrameClass-b1f78b3cc4bd764c", another process), in enumeration
 // order; only the first one found when first_only is set.
 std::vector<HWND> FindMainWindows(bool first_only = false);
-
-// One export of the association module "ZidizOdera.dll" of the program
-// folder, loaded for a single call and unloaded with this object.
-class CAssocFunction {
- public:
-  CAssocFunction() = default;
-  CAssocFunction(HMODULE module, FARPROC function) : module_(module), function_(function) {}
-  ~CAssocFunction();
-  CAssocFunction(CAssocFunction&& other) noexcept;
-  CAssocFunction& operator=(CAssocFunction&& other) noexcept;
-  CAssocFunction(const CAssocFunction&) = delete;
-  CAssocFunction& operator=(const CAssocFunction&) = delete;
-
-  // Null when the module or the export is missing.
-  template <class Fn>
-  Fn get() const {
-    return win_util::FunctionAs<Fn>(function_);
-  }
-
- private:
-  HMODULE module_ = nullptr;
-  FARPROC function_ = nullptr;
-};
-
-CAssocFunction LoadAssocFunction(const char* export_name);

@@ -36,10 +36,19 @@ BOOL CALLBACK FindMainWindowProc(HWND hwnd, LPARAM lparam) {
 
 LumoraProcess::~LumoraProcess() { Close(); }
 
+void TurnOffDefaultViewerPrompt() {
+  CreateDirectoryW(DataFolder().c_str(), nullptr);
+  WritePrivateProfileStringW(L"app", L"default_viewer_start_tip", L"0",
+                             (DataFolder() + L"config.ini").c_str());
+}
+
 bool LumoraProcess::Start(const std::wstring& arguments, const std::wstring& exe_path,
                           const std::wstring& working_folder) {
   trays_before_ = ProcessesOf(DistFolder() + L"\\LumoraTray.exe");
   keep_tray_ = false;
+  if (!allow_prompt_) {
+    TurnOffDefaultViewerPrompt();
+  }
   const std::wstring exe = exe_path.empty() ? DistFolder() + L"\\Lumora.exe" : exe_path;
   std::wstring command = L"\"" + exe + L"\" " + arguments;
   STARTUPINFOW startup = {};

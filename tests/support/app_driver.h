@@ -37,6 +37,10 @@ class LumoraProcess {
   void Close();
   // Leaves the tray program running when this viewer closes.
   void KeepTrayProgram() { keep_tray_ = true; }
+  // Start leaves default_viewer_start_tip as it is, so the viewer may offer
+  // to become the default viewer; otherwise Start turns the offer off, for
+  // its modal prompt would stand in the way of every other test.
+  void AllowDefaultViewerPrompt() { allow_prompt_ = true; }
 
   HWND main_window() const { return main_window_; }
   DWORD pid() const { return info_.dwProcessId; }
@@ -47,7 +51,11 @@ class LumoraProcess {
   HWND main_window_ = nullptr;
   std::vector<DWORD> trays_before_;
   bool keep_tray_ = true;
+  bool allow_prompt_ = false;
 };
+
+// Writes default_viewer_start_tip=0 into the viewer's settings file.
+void TurnOffDefaultViewerPrompt();
 
 // Polls done (pumping this thread's messages) until it holds; false on timeout.
 bool WaitUntil(const std::function<bool()>& done, DWORD timeout_ms = 10000);

@@ -355,6 +355,8 @@ bool ViewerAppearsAndCloses() {
 
 TEST(TrayProgram, StartsTheViewerFromItsMenuAndAfterAnUpdateHandOver) {
   ASSERT_EQ(FindWindowW(kMainFrameClassName, nullptr), nullptr);
+  // The viewers started here must not stop at the default-viewer offer.
+  test_support::TurnOffDefaultViewerPrompt();
   TrayProcess tray;
   ASSERT_TRUE(tray.Start(L"--from=desktop --need-upgrade-privilege-now --entry=main --from=main"));
   ASSERT_NE(tray.WaitForServer(), nullptr);
