@@ -15,6 +15,7 @@
 #include "image/save_as_command.h"
 #include "integration/stat_reporter.h"
 #include "l10n/lang_string.h"
+#include "popup_dialog/dlg_delete_confirm2.h"
 #include "popup_dialog/message_box.h"
 #include "resource_ids.h"
 
@@ -121,8 +122,13 @@ void COrvaneDlg::DeleteCurrentPicture() {
   if (!Exists(path)) {
     return;
   }
-  // The confirmation dialog arrives with the skinned popups; until then the
-  // file goes to the recycle bin, from where it can be restored.
+  int32_t& show_confirm = CAppConfig::GetInstance()->show_delete_confirm;
+  if (show_confirm != 0) {
+    DlgDeleteConfirm2 dialog(&show_confirm);
+    if (dialog.DoModal(hwnd_) != 1) {
+      return;
+    }
+  }
   if (!win32_system::DeleteCurrentFile(path)) {
     return;
   }
