@@ -405,7 +405,7 @@ constexpr POINT kDeleteNoTip = {40, 162};
 // picture, OK (with "do not ask again" ticked) recycles it, shows the next
 // picture and stops asking, so the next Delete goes through at once.
 TEST_F(PictureViewApp, DeleteAsksFirstAndDeletesOnlyOnOk) {
-  SettingsGuard settings;
+  app_test::SettingsGuard settings;
   settings.Set(L"show_delete_confirm", L"1");
   StartWith(L"img2.png");
   ASSERT_EQ(Caption(L"img2.png ( 400x300 ) - [2/4] 100%"), L"img2.png ( 400x300 ) - [2/4] 100%");
