@@ -51,7 +51,7 @@ TEST_F(SmallDialogsTest, DeleteConfirmationResultsAndDoNotAskAgain) {
       if (!shot) {
         RECT rect = {};
         GetWindowRect(window.GetHWND(), &rect);
-        EXPECT_TRUE(test_support::SaveScreenPng(rect, L"delete_confirm.png"));
+        EXPECT_TRUE(test_support::SaveScreenPng(rect, L"delete_confirm"));
         shot = true;
       }
       ASSERT_TRUE(ClickControl(window, c.button));
