@@ -6,6 +6,7 @@
 #include <shlwapi.h>
 
 #include "basic_lib/win32_system.h"
+#include "basic_lib/win_util.h"
 #include "config/app_config.h"
 #include "folder/current_folder_image.h"
 #include "folder/system_cache.h"
@@ -18,14 +19,6 @@
 #include "popup_dialog/dlg_delete_confirm2.h"
 #include "popup_dialog/message_box.h"
 #include "resource_ids.h"
-
-namespace {
-
-bool Exists(const std::wstring& path) {
-  return !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-}  // namespace
 
 bool COrvaneDlg::OnPictureCommand(UINT id) {
   CImageDocument* document = CImageDocument::Instance();
@@ -76,7 +69,7 @@ bool COrvaneDlg::OnPictureCommand(UINT id) {
       document->CopyToClipboard();
       return true;
     case ID_SHOW_IN_FOLDER:
-      if (Exists(document->GetPath())) {
+      if (win_util::PathExists(document->GetPath())) {
         win32_system::ShowInFolder(document->GetPath());
       }
       return true;
@@ -119,7 +112,7 @@ void COrvaneDlg::ShowNeighbour(int offset) {
 void COrvaneDlg::DeleteCurrentPicture() {
   image_view_.CloseContextMenu();
   const std::wstring path = CImageDocument::Instance()->GetPath();
-  if (!Exists(path)) {
+  if (!win_util::PathExists(path)) {
     return;
   }
   int32_t& show_confirm = CAppConfig::GetInstance()->show_delete_confirm;
@@ -129,7 +122,7 @@ void COrvaneDlg::DeleteCurrentPicture() {
       return;
     }
   }
-  if (!win32_system::DeleteCurrentFile(path)) {
+  if (!CImageDocument::Instance()->MoveToRecycleBin()) {
     return;
   }
   OpenPath(CCurrentFolderImage::GetInstance()->OnDeleted(path));
@@ -143,10 +136,7 @@ void COrvaneDlg::ShowOpenDialog() {
     wchar_t canonical[MAX_PATH] = {};
     if (current.size() < MAX_PATH && PathCanonicalizeW(canonical, current.c_str())) {
       PathRemoveFileSpecW(canonical);
-      initial = canonical;
-      if (!initial.empty() && initial.back() != L'\\') {
-        initial += L'\\';
-      }
+      initial = win_util::WithTrailingSeparator(canonical);
     }
   }
   const std::wstring filter = GetOpenFileFilter(GetLangString(L"FILE", L"SUPPORT_FILE"));
