@@ -41,6 +41,8 @@ COrvaneDlg::COrvaneDlg() : CDialog(IDD_MAIN_FRAME, nullptr) {
 }
 
 COrvaneDlg::~COrvaneDlg() {
+  // Drops the resize jobs not started and waits for a running one.
+  resize_worker_.reset();
   convert_box_.reset();
   DestroyWindowNow();
 }
@@ -152,6 +154,9 @@ BOOL COrvaneDlg::PreTranslateMessage(MSG* msg) {
     SendMessageW(image_view_, WM_MOUSEWHEEL, msg->wParam, msg->lParam);
   }
   if (msg->message == quit_message_ && quit_message_ != 0) {
+    if (about_dialog_ && about_dialog_->GetHWND()) {
+      about_dialog_->Close(2);
+    }
     if (convert_box_ && convert_box_->GetHWND()) {
       SendMessageW(convert_box_->GetHWND(), WM_CLOSE, 0, 0);
     }
@@ -378,6 +383,9 @@ void COrvaneDlg::RunCommand(UINT id) {
       config->show_wheel_favorite = 0;
       break;
     }
+    case ID_ABOUT:
+      ShowAbout();
+      break;
     case ID_TOOLBAR_TOP:
       SetToolbarDock(0);
       break;
@@ -481,4 +489,15 @@ void COrvaneDlg::OnTitleWidth(int width, int height) {
   HWND title = GetDlgItem(hwnd_, IDC_TITLE_TEXT);
   SetWindowPos(title, nullptr, logo_client.right + 16, 1, width, height, kQuietMove);
   ::InvalidateRect(title, nullptr, TRUE);
+}
+
+void COrvaneDlg::ShowAbout() {
+  if (!about_dialog_) {
+    about_dialog_ = std::make_unique<DlgAbout2>();
+  }
+  if (about_dialog_->GetHWND()) {
+    return;
+  }
+  about_dialog_->DoModal(hwnd_);
+  about_dialog_.reset();
 }

@@ -9,8 +9,10 @@
 #include "config/window_placement.h"
 #include "framework/dialog.h"
 #include "framework/gdi_objects.h"
+#include "framework/one_thread_runner.h"
 #include "image/convert_command.h"
 #include "popup_dialog/convert_msg_box.h"
+#include "popup_dialog/dlg_about2.h"
 #include "main_messages.h"
 #include "widgets/main_view/wnd_main_image_view.h"
 #include "widgets/png_button.h"
@@ -81,7 +83,11 @@ class COrvaneDlg : public CDialog, public IChannelListener2, public IConvertForm
   void ShowNeighbour(int offset);
   void DeleteCurrentPicture();
   void ShowOpenDialog();
+  // Command 20010: the resize dialog, then the job on resize_worker_.
+  void ResizeAndSave();
   void OnResizeDone(bool saved, bool same_file);
+  void EnableToolbar(bool enable);
+  void ShowAbout();
 
   // Commands.
   void StartOrderlyClose();
@@ -114,4 +120,7 @@ class COrvaneDlg : public CDialog, public IChannelListener2, public IConvertForm
   int full_screen_ = 0;
   bool closing_ = false;
   std::unique_ptr<CConvertMsgBox> convert_box_;
+  std::unique_ptr<DlgAbout2> about_dialog_;
+  // Created by the first resize; its destruction waits for a running job.
+  std::unique_ptr<COneThreadRunner> resize_worker_;
 };

@@ -20,3 +20,12 @@ void DlgDeleteConfirm2::OnClick(TNotifyUI& msg) {
     CDlgBase::OnClick(msg);
   }
 }
+
+LRESULT DlgDeleteConfirm2::ResponseDefaultKeyEvent(WPARAM wparam) {
+  // The base closes with 1 on Escape, which here would delete the file.
+  if (wparam == VK_ESCAPE) {
+    Close(2);
+    return TRUE;
+  }
+  return CDlgBase::ResponseDefaultKeyEvent(wparam);
+}

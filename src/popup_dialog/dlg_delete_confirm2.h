@@ -6,7 +6,8 @@
 
 // Asks before a picture goes to the recycle bin. "ok" closes with 1 and,
 // when "notip" is ticked, clears *show_confirm (the caller's setting, in
-// memory); "cancel" and "cls" close with 2 and leave the setting alone.
+// memory); "cancel", "cls" and Escape close with 2 and leave the setting
+// alone.
 class DlgDeleteConfirm2 : public CDlgBase {
  public:
   explicit DlgDeleteConfirm2(int32_t* show_confirm) : show_confirm_(show_confirm) {}
@@ -14,6 +15,7 @@ class DlgDeleteConfirm2 : public CDlgBase {
   const wchar_t* GetWindowClassName() const override { return L"DlgDeleteConfirm2"; }
   std::wstring GetSkinFile() override { return L"deltip.xml"; }
   void OnClick(TNotifyUI& msg) override;
+  LRESULT ResponseDefaultKeyEvent(WPARAM wparam) override;
 
  private:
   bool NoTipTicked();

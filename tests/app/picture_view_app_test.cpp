@@ -154,6 +154,9 @@ TEST_F(PictureViewApp, AFolderOnTheCommandLineOpensItsFirstPicture) {
 }
 
 TEST_F(PictureViewApp, KeysAndWheelZoomAboutTheView) {
+  test_support::SettingsGuard settings;
+  settings.Set(L"show_wheel_favorite", L"0");
+  settings.Set(L"mouse_wheel_action", L"0");
   StartWith(L"img2.png");
   ASSERT_EQ(Caption(L"img2.png ( 400x300 ) - [2/4] 100%"), L"img2.png ( 400x300 ) - [2/4] 100%");
   Character(L'+');
