@@ -1,7 +1,6 @@
 #include "popup_dialog/resize_sizes.h"
 
 #include <climits>
-#include <cmath>
 #include <cstdio>
 #include <cwctype>
 
@@ -71,7 +70,11 @@ int CResizeSizes::Percent(int size, int source) {
   if (source <= 0) {
     return 0;
   }
-  return ClampToInt(std::llround(static_cast<double>(size) / source * 100.0));
+  // size / source * 100, rounded half away from zero, in integers.
+  const long long scaled = static_cast<long long>(size) * 100;
+  const long long magnitude = scaled < 0 ? -scaled : scaled;
+  const long long rounded = (2 * magnitude + source) / (2LL * source);
+  return ClampToInt(scaled < 0 ? -rounded : rounded);
 }
 
 int CResizeSizes::OfPercent(int source, int percent) {
