@@ -219,6 +219,37 @@ TEST_F(SmallDialogsApp, ResizeAndSaveWritesAnUprightCopyWithTheExif) {
   EXPECT_EQ(test_support::ReadFileBytes(photo), original) << "the photo is untouched";
 }
 
+// Saving the resized picture over the photo on show: the window shows the
+// new file once the job is done.
+TEST_F(SmallDialogsApp, ResizingOverThePhotoOnShowReloadsIt) {
+  const std::wstring photo = WriteTurnedPhoto(L"over.jpg");
+  Show(photo, L"over.jpg ( 24x16 ,");
+
+  HWND dialog = OpenResizeDialog();
+  ASSERT_NE(dialog, nullptr);
+  std::vector<HWND> edits = EditsOf(dialog);
+  ASSERT_EQ(edits.size(), 4u);
+  SendMessageW(edits[1], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"50"));
+  test_support::PostClick(dialog, kResizeOk);
+  HWND save = WaitForCommonDialog(app_.pid());
+  ASSERT_NE(save, nullptr);
+  test_support::PumpFor(500);
+  SetDlgItemTextW(save, 0x47C, photo.c_str()) || SetDlgItemTextW(save, 0x480, photo.c_str());
+  PostMessageW(save, WM_COMMAND, IDOK, 0);
+  HWND question = WaitForCommonDialog(app_.pid(), save);
+  ASSERT_NE(question, nullptr) << "asked before the photo is replaced";
+  PostMessageW(question, WM_COMMAND, IDYES, 0);
+
+  EXPECT_TRUE(
+      WaitUntil([&] { return Contains(WindowCaption(main_), L"over.jpg ( 12x8 ,"); }, 20000))
+      << Text(WindowCaption(main_));
+  const test_support::ExifOfFile exif(photo);
+  ASSERT_TRUE(exif.found);
+  EXPECT_EQ(exif.Orientation(), 1);
+  EXPECT_EQ(exif.Text(CExifParser::kPrimary, 271), "Maker Co");
+  EXPECT_EQ(test_support::FilesIn(folder_.path()).size(), 1u) << "no temporary file left";
+}
+
 // A size of 0 is refused with the dialog's message and nothing is written;
 // a target another program holds gives the save error and loses nothing.
 TEST_F(SmallDialogsApp, ResizeRefusesBadSizesAndReportsATargetItCannotWrite) {
