@@ -77,6 +77,10 @@ void DlgResizeImage2::OnTextChanged(const std::wstring& name, CEditUI* edit) {
   if (text.empty()) {
     text = L"0";
     edit->SetText(text);
+    // Selected, so that the next digit typed replaces it.
+    if (HWND native = edit->GetNativeWindow()) {
+      SendMessageW(native, EM_SETSEL, 0, -1);
+    }
   }
   const bool lock = Locked();
   if (name == L"wide") {

@@ -245,6 +245,12 @@ TEST_F(SmallDialogsTest, ResizeDialogFollowsTheEditsAndRefusesSizesItCannotMake)
 
     type(L"height", L"");
     EXPECT_EQ(text(L"height"), "0");
+    DWORD start = 99;
+    DWORD end = 99;
+    SendMessageW(dynamic_cast<CEditUI*>(manager.FindControl(L"height"))->GetNativeWindow(),
+                 EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 0u) << "the 0 written back is selected, so typing replaces it";
+    EXPECT_EQ(end, 1u);
     EXPECT_EQ(text(L"height_percent"), "0");
     EXPECT_EQ(dialog.sizes().height_percent(), 0);
 
