@@ -13,6 +13,7 @@
 
 // The main window's children.
 #define IDC_IMAGE_VIEW 101
+#define IDC_TOOLBAR 102
 #define IDC_LOGO 103
 #define IDC_MENU_BAR 104
 #define IDC_CLOSE_BUTTON 1023

@@ -43,6 +43,8 @@ COrvaneDlg::COrvaneDlg() : CDialog(IDD_MAIN_FRAME, nullptr) {
 }
 
 COrvaneDlg::~COrvaneDlg() {
+  // Drops the resize jobs not started and waits for a running one.
+  resize_worker_.reset();
   convert_box_.reset();
   DestroyWindowNow();
   // The check thread writes to the settings, which outlive this window.
@@ -158,6 +160,9 @@ BOOL COrvaneDlg::PreTranslateMessage(MSG* msg) {
   if (msg->message == quit_message_ && quit_message_ != 0) {
     if (default_viewer_dialog_ && default_viewer_dialog_->GetHWND()) {
       default_viewer_dialog_->Close(DlgSetDefaultViewer2::kDeclined);
+    }
+    if (about_dialog_ && about_dialog_->GetHWND()) {
+      about_dialog_->Close(2);
     }
     if (convert_box_ && convert_box_->GetHWND()) {
       SendMessageW(convert_box_->GetHWND(), WM_CLOSE, 0, 0);
@@ -418,6 +423,9 @@ void COrvaneDlg::RunCommand(UINT id) {
       ApplyDefaultViewer(config->set_default_viewer);
       break;
     }
+    case ID_ABOUT:
+      ShowAbout();
+      break;
     case ID_TOOLBAR_TOP:
       SetToolbarDock(0);
       break;
@@ -531,4 +539,15 @@ void COrvaneDlg::OnTitleWidth(int width, int height) {
   HWND title = GetDlgItem(hwnd_, IDC_TITLE_TEXT);
   SetWindowPos(title, nullptr, logo_client.right + 16, 1, width, height, kQuietMove);
   ::InvalidateRect(title, nullptr, TRUE);
+}
+
+void COrvaneDlg::ShowAbout() {
+  if (!about_dialog_) {
+    about_dialog_ = std::make_unique<DlgAbout2>();
+  }
+  if (about_dialog_->GetHWND()) {
+    return;
+  }
+  about_dialog_->DoModal(hwnd_);
+  about_dialog_.reset();
 }

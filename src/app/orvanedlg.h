@@ -9,9 +9,11 @@
 #include "config/window_placement.h"
 #include "framework/dialog.h"
 #include "framework/gdi_objects.h"
+#include "framework/one_thread_runner.h"
 #include "image/convert_command.h"
 #include "integration/default_viewer.h"
 #include "popup_dialog/convert_msg_box.h"
+#include "popup_dialog/dlg_about2.h"
 #include "popup_dialog/dlg_set_default_viewer2.h"
 #include "main_messages.h"
 #include "widgets/main_view/wnd_main_image_view.h"
@@ -86,7 +88,11 @@ class COrvaneDlg : public CDialog, public IChannelListener2, public IConvertForm
   void ShowNeighbour(int offset);
   void DeleteCurrentPicture();
   void ShowOpenDialog();
+  // Command 20010: the resize dialog, then the job on resize_worker_.
+  void ResizeAndSave();
   void OnResizeDone(bool saved, bool same_file);
+  void EnableToolbar(bool enable);
+  void ShowAbout();
 
   // Commands.
   void StartOrderlyClose();
@@ -121,4 +127,7 @@ class COrvaneDlg : public CDialog, public IChannelListener2, public IConvertForm
   std::unique_ptr<CConvertMsgBox> convert_box_;
   CStartDefaultViewerCheck default_viewer_check_;
   std::unique_ptr<DlgSetDefaultViewer2> default_viewer_dialog_;
+  std::unique_ptr<DlgAbout2> about_dialog_;
+  // Created by the first resize; its destruction waits for a running job.
+  std::unique_ptr<COneThreadRunner> resize_worker_;
 };

@@ -5,6 +5,8 @@
 
 #include <shlwapi.h>
 
+#include <memory>
+
 #include "basic_lib/win32_system.h"
 #include "basic_lib/win_util.h"
 #include "config/app_config.h"
@@ -16,8 +18,17 @@
 #include "image/save_as_command.h"
 #include "integration/stat_reporter.h"
 #include "l10n/lang_string.h"
+#include "popup_dialog/dlg_delete_confirm2.h"
+#include "popup_dialog/dlg_resize_image2.h"
 #include "popup_dialog/message_box.h"
 #include "resource_ids.h"
+
+namespace {
+
+// How long closing the window waits for a running resize job.
+constexpr DWORD kResizeJobWaitMs = 2000;
+
+}  // namespace
 
 bool COrvaneDlg::OnPictureCommand(UINT id) {
   CImageDocument* document = CImageDocument::Instance();
@@ -46,6 +57,9 @@ bool COrvaneDlg::OnPictureCommand(UINT id) {
       return true;
     case ID_DELETE:
       DeleteCurrentPicture();
+      return true;
+    case ID_RESIZE:
+      ResizeAndSave();
       return true;
     case ID_SHOW_LOCATION: {
       const CWICImageLoaderPtr loader = document->GetLoader();
@@ -114,8 +128,13 @@ void COrvaneDlg::DeleteCurrentPicture() {
   if (!win_util::PathExists(path)) {
     return;
   }
-  // The confirmation dialog arrives with the skinned popups; until then the
-  // file goes to the recycle bin, from where it can be restored.
+  int32_t& show_confirm = CAppConfig::GetInstance()->show_delete_confirm;
+  if (show_confirm != 0) {
+    DlgDeleteConfirm2 dialog(&show_confirm);
+    if (dialog.DoModal(hwnd_) != 1) {
+      return;
+    }
+  }
   if (!CImageDocument::Instance()->MoveToRecycleBin()) {
     return;
   }
@@ -149,7 +168,45 @@ int COrvaneDlg::Choose(HWND owner, const std::wstring& file_name,
   return result;
 }
 
+void COrvaneDlg::ResizeAndSave() {
+  CImageDocument* document = CImageDocument::Instance();
+  const CWICImageLoaderPtr loader = document->GetLoader();
+  if (!loader || !loader->source()) {
+    return;
+  }
+  CStatReporter::Send(L"feature", L"clip");
+  const SIZE size = document->GetOrientedSize();
+  DlgResizeImage2 dialog(size.cx, size.cy, document->GetPath());
+  if (dialog.DoModal(hwnd_) != 1 || dialog.target_path().empty()) {
+    return;
+  }
+  image_view_.ShowSavingTip();
+  EnableToolbar(false);
+  if (!resize_worker_) {
+    resize_worker_ = std::make_unique<COneThreadRunner>(kResizeJobWaitMs);
+  }
+  // Taken here: the job reads nothing the window or the document own.
+  auto request = std::make_shared<CImageDocument::CResizeRequest>(
+      document->MakeResizeRequest(dialog.target_path(), static_cast<UINT>(dialog.sizes().width()),
+                                  static_cast<UINT>(dialog.sizes().height())));
+  HWND window = hwnd_;
+  resize_worker_->Post([request, window] {
+    bool same_file = false;
+    const bool saved = CImageDocument::SaveResized(*request, same_file);
+    if (::IsWindow(window)) {
+      PostMessageW(window, UM_RESIZE_DONE, saved ? 1 : 0, same_file ? 1 : 0);
+    }
+  });
+}
+
+void COrvaneDlg::EnableToolbar(bool enable) {
+  if (HWND toolbar = GetDlgItem(hwnd_, IDC_TOOLBAR)) {
+    EnableWindow(toolbar, enable ? TRUE : FALSE);
+  }
+}
+
 void COrvaneDlg::OnResizeDone(bool saved, bool same_file) {
+  EnableToolbar(true);
   if (!saved) {
     CMessageBox::ShowMessage(hwnd_, GetLangString(L"FILE", L"SAVE_ERROR"), 0, L"center", 0);
   }

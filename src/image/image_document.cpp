@@ -14,6 +14,7 @@
 #include "framework/ui_thread.h"
 #include "image/image_file_opener.h"
 #include "image/image_format.h"
+#include "image/jpeg_metadata_carrier.h"
 #include "image/orientation_writer.h"
 #include "image/save_target.h"
 #include "image/wic_factory.h"
@@ -224,11 +225,27 @@ bool CImageDocument::SaveResized(const CResizeRequest& request, bool& same_file)
   }
   CSaveTarget target(request.path);
   CWICImageLoader resized(scaled.Get(), colour_context.Get());
-  if (target.working().empty() || !resized.SaveTo(target.working(), request.quality)) {
+  if (target.working().empty() || !resized.SaveTo(target.working(), request.quality) ||
+      !CarryMetadataIntoResized(request, target.working())) {
     target.Discard();
     return false;
   }
   return target.Commit(same_file);
+}
+
+bool CImageDocument::CarryMetadataIntoResized(const CResizeRequest& request,
+                                              const std::wstring& written) {
+  if (GetImageFormatClass(request.path) != kFormatJpeg) {
+    return true;
+  }
+  // The shown file is still the original here: a copy over it is put in
+  // place only afterwards.
+  CJpegMetadataCarrier carrier;
+  if (!carrier.ReadFrom(request.shown_path)) {
+    return true;
+  }
+  carrier.MarkResizedUpright(request.width, request.height);
+  return carrier.WriteInto(written);
 }
 
 void CImageDocument::Print() {

@@ -83,8 +83,10 @@ class CImageDocument : public CSingletonT<CImageDocument> {
   // User-interface thread: waits for the document's tasks, so that none
   // uses the loader the job may reset, and takes the request.
   CResizeRequest MakeResizeRequest(const std::wstring& path, UINT width, UINT height);
-  // The picture scaled to width x height, saved as path, without metadata.
-  // Runs on the resize job's thread; when path is the picture on show
+  // The picture scaled to width x height, saved upright as path. A JPEG
+  // made from a JPEG keeps the source's metadata (EXIF with orientation 1,
+  // the new pixel dimensions and no thumbnail; XMP, IPTC, comments). Runs
+  // on the resize job's thread; when path is the picture on show
   // (same_file) the loader is left reset and the main window re-opens the
   // picture. False on failure, told by the caller.
   static bool SaveResized(const CResizeRequest& request, bool& same_file);
@@ -101,6 +103,9 @@ class CImageDocument : public CSingletonT<CImageDocument> {
   void WaitForTasks();
   void SaveRotation(int orientation);
   void ShowSaveError() const;
+  // Puts the shown JPEG's metadata into the resized JPEG written; false when
+  // the written file could not be rewritten.
+  static bool CarryMetadataIntoResized(const CResizeRequest& request, const std::wstring& written);
 
   std::wstring path_;
   CWICImageLoaderPtr loader_;

@@ -104,6 +104,26 @@ void CJpegExifCarrier::MarkPixelsTurnedUpright(bool axes_swapped) {
   }
 }
 
+void CJpegExifCarrier::SetPixelSize(uint32_t width, uint32_t height) {
+  CExifParser parser;
+  if (block_.empty() || !parser.Parse(block_.data(), block_.size())) {
+    return;
+  }
+  const std::pair<uint16_t, uint32_t> tags[] = {{kPixelXDimensionTag, width},
+                                                {kPixelYDimensionTag, height}};
+  for (const auto& tag : tags) {
+    const CExifParser::Field* field = parser.Find(CExifParser::kExif, tag.first);
+    if (!field || field->count != 1) {
+      continue;
+    }
+    if (field->type == CExifParser::kShort && tag.second <= 0xFFFF) {
+      Write16(field->value_offset, static_cast<uint16_t>(tag.second));
+    } else if (field->type == CExifParser::kLong) {
+      Write32(field->value_offset, tag.second);
+    }
+  }
+}
+
 bool CJpegExifCarrier::InsertSegment(std::vector<uint8_t>* jpeg,
                                      const std::vector<uint8_t>& block) {
   const size_t length = 2 + sizeof(kExifSignature) + block.size();

@@ -19,6 +19,9 @@ class CJpegExifCarrier {
   // embedded thumbnail (still the old way round) is dropped and, when the
   // turn swapped the axes, so are the pixel dimension tags.
   void MarkPixelsTurnedUpright(bool axes_swapped);
+  // The copy has width x height pixels: the pixel dimension tags, where the
+  // block has them and their type holds the values, say so.
+  void SetPixelSize(uint32_t width, uint32_t height);
 
   // The APP1 segment goes after SOI and a leading JFIF APP0 segment.
   static bool InsertSegment(std::vector<uint8_t>* jpeg, const std::vector<uint8_t>& block);

@@ -236,6 +236,14 @@ void CJpegMetadataCarrier::MarkPixelsTurnedUpright(bool axes_swapped) {
   SetXmpOrientation(1);
 }
 
+void CJpegMetadataCarrier::MarkResizedUpright(uint32_t width, uint32_t height) {
+  if (has_exif_) {
+    exif_.MarkPixelsTurnedUpright(false);
+    exif_.SetPixelSize(width, height);
+  }
+  SetXmpOrientation(1);
+}
+
 void CJpegMetadataCarrier::SetXmpOrientation(int orientation) {
   if (orientation < 1 || orientation > 8) {
     return;

@@ -30,6 +30,9 @@ class CJpegMetadataCarrier {
   void SetOrientation(int orientation);
   // The pixels were written turned upright (see CJpegExifCarrier).
   void MarkPixelsTurnedUpright(bool axes_swapped);
+  // The copy is the picture upright, scaled to width x height: orientation
+  // 1, no embedded thumbnail, the new pixel dimensions.
+  void MarkResizedUpright(uint32_t width, uint32_t height);
 
   // Puts every carried kind the file lacks into target_jpeg. False when the
   // file is not a JPEG or cannot be rewritten.

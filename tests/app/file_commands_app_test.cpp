@@ -13,6 +13,7 @@
 #include "basic_lib/win_util.h"
 #include "support/exif_builder.h"
 #include "support/app_driver.h"
+#include "support/app_helpers.h"
 #include "support/fake_wia_registration.h"
 #include "support/test_paths.h"
 #include "support/test_pictures.h"
@@ -160,7 +161,10 @@ class FileCommandsApp : public ::testing::Test {
   HWND main_ = nullptr;
 };
 
+// With the confirmation off, Delete recycles at once.
 TEST_F(FileCommandsApp, DeleteMovesThePictureToTheRecycleBinAndShowsTheNext) {
+  test_support::SettingsGuard settings;
+  settings.Set(L"show_delete_confirm", L"0");
   const std::wstring name = L"gone-" + std::to_wstring(GetCurrentProcessId()) + L".png";
   ASSERT_TRUE(WriteSplitPicture(folder_.File(name), 40, 30));
   ASSERT_TRUE(test_support::WriteSolidPicture(folder_.File(L"next.png"), 40, 30, kBlue));

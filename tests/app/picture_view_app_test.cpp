@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/app_helpers.h"
 #include "support/exif_builder.h"
 #include "image/wic_factory.h"
 #include "resource_ids.h"
@@ -153,6 +154,9 @@ TEST_F(PictureViewApp, AFolderOnTheCommandLineOpensItsFirstPicture) {
 }
 
 TEST_F(PictureViewApp, KeysAndWheelZoomAboutTheView) {
+  test_support::SettingsGuard settings;
+  settings.Set(L"show_wheel_favorite", L"0");
+  settings.Set(L"mouse_wheel_action", L"0");
   StartWith(L"img2.png");
   ASSERT_EQ(Caption(L"img2.png ( 400x300 ) - [2/4] 100%"), L"img2.png ( 400x300 ) - [2/4] 100%");
   Character(L'+');
@@ -437,3 +441,53 @@ TEST_F(PictureViewApp, PhoneAndCameraPhotosOpenUprightAndStep) {
 }
 
 }  // namespace
+
+namespace {
+
+// Where the delete confirmation's buttons sit in its 400 x 200 skin.
+constexpr POINT kDeleteCancel = {210, 162};
+constexpr POINT kDeleteOk = {322, 162};
+constexpr POINT kDeleteNoTip = {40, 162};
+
+}  // namespace
+
+// With the confirmation on, Delete asks first: Cancel keeps the file and the
+// picture, OK (with "do not ask again" ticked) recycles it, shows the next
+// picture and stops asking, so the next Delete goes through at once.
+TEST_F(PictureViewApp, DeleteAsksFirstAndDeletesOnlyOnOk) {
+  test_support::SettingsGuard settings;
+  settings.Set(L"show_delete_confirm", L"1");
+  StartWith(L"img2.png");
+  ASSERT_EQ(Caption(L"img2.png ( 400x300 ) - [2/4] 100%"), L"img2.png ( 400x300 ) - [2/4] 100%");
+
+  PostMessageW(main_, WM_COMMAND, ID_DELETE, 0);
+  HWND dialog = test_support::WaitForWindowOfClass(app_.pid(), L"DlgDeleteConfirm2");
+  ASSERT_NE(dialog, nullptr);
+  test_support::PumpFor(500);
+  test_support::PostClick(dialog, kDeleteCancel);
+  ASSERT_TRUE(test_support::WaitUntil([&] { return !IsWindow(dialog); }));
+  test_support::PumpFor(300);
+  EXPECT_NE(GetFileAttributesW(folder_.File(L"img2.png").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(test_support::WindowCaption(main_), L"img2.png ( 400x300 ) - [2/4] 100%");
+
+  PostMessageW(main_, WM_COMMAND, ID_DELETE, 0);
+  dialog = test_support::WaitForWindowOfClass(app_.pid(), L"DlgDeleteConfirm2");
+  ASSERT_NE(dialog, nullptr);
+  test_support::PumpFor(500);
+  test_support::PostClick(dialog, kDeleteNoTip);
+  test_support::PumpFor(200);
+  test_support::PostClick(dialog, kDeleteOk);
+  ASSERT_TRUE(test_support::WaitUntil([&] { return !IsWindow(dialog); }));
+  EXPECT_TRUE(test_support::WaitUntil([&] {
+    return GetFileAttributesW(folder_.File(L"img2.png").c_str()) == INVALID_FILE_ATTRIBUTES;
+  }));
+  const std::wstring next = L"img10.png ( 400x300 ) - [2/3] 100%";
+  EXPECT_EQ(Caption(next), next);
+
+  // Not asked any more.
+  PostMessageW(main_, WM_COMMAND, ID_DELETE, 0);
+  EXPECT_TRUE(test_support::WaitUntil([&] {
+    return GetFileAttributesW(folder_.File(L"img10.png").c_str()) == INVALID_FILE_ATTRIBUTES;
+  }));
+  EXPECT_EQ(test_support::WaitForWindowOfClass(app_.pid(), L"DlgDeleteConfirm2", 300), nullptr);
+}

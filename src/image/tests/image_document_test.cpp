@@ -13,6 +13,7 @@
 #include "image/image_document.h"
 #include "image/jpeg_encoder.h"
 #include "image/save_as_command.h"
+#include "support/exif_builder.h"
 #include "support/saving.h"
 #include "basic_lib/windows_version.h"
 #include "l10n/lang_string.h"
@@ -353,7 +354,7 @@ bool RunResizeJob(const CImageDocument::CResizeRequest& request, bool& same_file
   return saved;
 }
 
-TEST_F(DocumentTest, ResizedCopyCarriesNoMetadata) {
+TEST_F(DocumentTest, ResizedCopyHasTheSizeAndQualityAsked) {
   config_->save_jpeg_quality = 91;
   const std::wstring path = Copy(L"exif_II.jpg", L"big.jpg");
   document_.Open(path);
@@ -364,11 +365,98 @@ TEST_F(DocumentTest, ResizedCopyCarriesNoMetadata) {
   const test_support::Pixels pixels = test_support::DecodedPixels(target);
   EXPECT_EQ(pixels.width, 4u);
   EXPECT_EQ(pixels.height, 3u);
-  EXPECT_FALSE(ExifOfFile(target).found);
   if (!CJpegEncoder::PlatformHonoursQuality()) {
     EXPECT_EQ(test_support::JpegQuality(ReadFileBytes(target)), 91);
   }
   EXPECT_TRUE(document_.GetLoader()->source());
+}
+
+// A value of a LONG tag in a little-endian EXIF block.
+uint32_t LongTag(const ExifOfFile& exif, CExifParser::Directory directory, uint16_t tag) {
+  const CExifParser::Field* field = exif.parser.Find(directory, tag);
+  if (!field || field->bytes.size() < 4) {
+    return 0;
+  }
+  return uint32_t{field->bytes[0]} | uint32_t{field->bytes[1]} << 8 |
+         uint32_t{field->bytes[2]} << 16 | uint32_t{field->bytes[3]} << 24;
+}
+
+// A photo stored turned (orientation 6) is resized and saved upright; its
+// EXIF goes with it, saying orientation 1 and the new size, and the photo
+// itself is left as it was.
+TEST_F(DocumentTest, ResizedPhotoIsUprightAndKeepsItsExif) {
+  config_->orientation_by_tag = 1;
+  test_support::TiffBuilder tiff(false);
+  tiff.Shorts(test_support::TiffBuilder::kPrimary, 274, {6})
+      .Ascii(test_support::TiffBuilder::kPrimary, 271, "Maker Co")
+      .Ascii(test_support::TiffBuilder::kExif, 36867, "2023:07:14 09:26:53")
+      .Longs(test_support::TiffBuilder::kExif, 40962, {16})
+      .Longs(test_support::TiffBuilder::kExif, 40963, {24});
+  const std::string stored = ReadFileBytes(test_support::Fixture(L"blocks.jpg"));
+  const test_support::Bytes photo =
+      test_support::WithExif(test_support::Bytes(stored.begin(), stored.end()), tiff.Build());
+  const std::wstring path = scratch_.File(L"turned.jpg");
+  ASSERT_TRUE(WriteFileBytes(path, test_support::AsString(photo)));
+  const std::string original = ReadFileBytes(path);
+  document_.Open(path);
+  ASSERT_EQ(document_.GetOrientedSize().cx, 24);
+
+  const std::wstring target = scratch_.File(L"turned (1).jpg");
+  bool same_file = true;
+  ASSERT_TRUE(RunResizeJob(document_.MakeResizeRequest(target, 48, 32), same_file));
+  EXPECT_FALSE(same_file);
+
+  const test_support::Pixels pixels = test_support::DecodedPixels(target);
+  ASSERT_EQ(pixels.width, 48u);
+  ASSERT_EQ(pixels.height, 32u);
+  for (int by = 0; by < 2; ++by) {
+    for (int bx = 0; bx < 3; ++bx) {
+      EXPECT_TRUE(test_support::ColourNear(pixels.At(bx * 16 + 8, by * 16 + 8),
+                                           test_support::DisplayedBlock(6, bx, by), 40))
+          << "block " << bx << "," << by;
+    }
+  }
+  const ExifOfFile exif(target);
+  ASSERT_TRUE(exif.found);
+  EXPECT_EQ(exif.Orientation(), 1);
+  EXPECT_EQ(exif.Text(CExifParser::kPrimary, 271), "Maker Co");
+  EXPECT_EQ(exif.Text(CExifParser::kExif, 36867), "2023:07:14 09:26:53");
+  EXPECT_EQ(LongTag(exif, CExifParser::kExif, 40962), 48u);
+  EXPECT_EQ(LongTag(exif, CExifParser::kExif, 40963), 32u);
+  EXPECT_EQ(ReadFileBytes(path), original) << "the photo itself is untouched";
+
+  // Another format gets upright pixels only.
+  const std::wstring png = scratch_.File(L"turned (2).png");
+  ASSERT_TRUE(RunResizeJob(document_.MakeResizeRequest(png, 24, 16), same_file));
+  EXPECT_TRUE(test_support::ShowsBlocksUpright(test_support::DecodedPixels(png), 6));
+  EXPECT_EQ(ReadFileBytes(path), original);
+}
+
+// Places the resized copy cannot go: the job reports failure (the window
+// then shows the save error), the photo is untouched and nothing is left.
+TEST_F(DocumentTest, ResizeToAPlaceThatCannotBeWrittenFailsAndLosesNothing) {
+  const std::wstring path = Copy(L"exif_II.jpg", L"photo.jpg");
+  const std::string original = ReadFileBytes(path);
+  const std::wstring held = scratch_.File(L"held.jpg");
+  ASSERT_TRUE(WriteFileBytes(held, "someone else's picture"));
+  FileHolder holder(held);
+  ASSERT_TRUE(holder.held());
+  document_.Open(path);
+  const std::wstring targets[] = {
+      scratch_.File(L"no_folder\\small.jpg"),
+      held,
+      scratch_.File(L"small.webp"),
+  };
+  for (const std::wstring& target : targets) {
+    SCOPED_TRACE(std::string(target.begin(), target.end()));
+    bool same_file = true;
+    EXPECT_FALSE(RunResizeJob(document_.MakeResizeRequest(target, 8, 6), same_file));
+    EXPECT_FALSE(same_file);
+  }
+  EXPECT_EQ(ReadFileBytes(path), original);
+  EXPECT_EQ(ReadFileBytes(held), "someone else's picture");
+  EXPECT_EQ(FilesIn(scratch_.path()).size(), 2u);
+  EXPECT_TRUE(document_.GetLoader()->source()) << "the photo is still shown";
 }
 
 TEST_F(DocumentTest, ResizeJobWorksFromItsRequestWhateverTheWindowDoesMeanwhile) {

@@ -9,6 +9,7 @@
 #include "image/image_document.h"
 #include "l10n/lang_string.h"
 #include "main_messages.h"
+#include "popup_dialog/dlg_mouse_wheel_favorite2.h"
 #include "resource_ids.h"
 #include "view_render/view_messages.h"
 #include "widgets/main_view/main_view_items.h"
@@ -309,12 +310,16 @@ void WndMainImageView::OnLButtonDblClk(int x, int y) {
 }
 
 void WndMainImageView::OnMouseWheel(WPARAM wparam, LPARAM lparam) {
-  if (FindItem(kWelcomeOpen)) {
+  if (FindItem(kWelcomeOpen) || DlgMouseWheelFavorite2::Current()) {
     return;
   }
   CAppConfig* config = CAppConfig::GetInstance();
   if (config->mouse_wheel_action == 99) {
     config->ReloadWheelSettings();
+    if (config->mouse_wheel_action == 99) {
+      DlgMouseWheelFavorite2 dialog(*config);
+      dialog.DoModal(MainWindow());
+    }
   }
   const int delta = GET_WHEEL_DELTA_WPARAM(wparam);
   if (GetKeyState(VK_MENU) < 0) {
@@ -322,7 +327,7 @@ void WndMainImageView::OnMouseWheel(WPARAM wparam, LPARAM lparam) {
     return;
   }
   const bool control = (GET_KEYSTATE_WPARAM(wparam) & MK_CONTROL) != 0;
-  const bool zoom = config->mouse_wheel_action == 1 ? !control : control;
+  const bool zoom = config->mouse_wheel_action == 1 || control;
   if (zoom) {
     if (!view) {
       return;
