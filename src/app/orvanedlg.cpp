@@ -445,7 +445,17 @@ LRESULT COrvaneDlg::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
       }
       return 0;
     case WM_CLOSE:
+      if (settings_dialog_ && settings_dialog_->GetHWND()) {
+        ::PostMessageW(settings_dialog_->GetHWND(), WM_CLOSE, 2, 0);
+      }
       OnClose();
+      return 0;
+    case UM_SETTINGS_PAGE4:
+      if (settings_dialog_) {
+        settings_dialog_->SelectStartPage();
+      } else {
+        OpenSettings(4);
+      }
       return 0;
     case UM_QUICK_INDEX_CHANGED:
       OnQuickIndexChanged(lparam);

@@ -10,6 +10,7 @@
 #include "framework/gdi_objects.h"
 #include "image/convert_command.h"
 #include "popup_dialog/convert_msg_box.h"
+#include "popup_dialog/dlg_setting2.h"
 #include "widgets/main_view/wnd_main_image_view.h"
 #include "widgets/png_button.h"
 #include "widgets/wnd_main_logo.h"
@@ -127,4 +128,8 @@ class COrvaneDlg : public CDialog, public IChannelListener2, public IConvertForm
   int full_screen_ = 0;
   bool closing_ = false;
   std::unique_ptr<CConvertMsgBox> convert_box_;
+  std::unique_ptr<DlgSetting2> settings_dialog_;
+
+  // Runs the settings dialog modally on start page 0 or 4; nothing while one is open.
+  void OpenSettings(int start_page);
 };

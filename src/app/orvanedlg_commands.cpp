@@ -10,6 +10,7 @@
 #include "folder/current_folder_image.h"
 #include "folder/system_cache.h"
 #include "framework/file_dialog.h"
+#include "app/orvane_app.h"
 #include "image/image_document.h"
 #include "image/image_format.h"
 #include "image/save_as_command.h"
@@ -101,8 +102,34 @@ bool COrvaneDlg::OnPictureCommand(UINT id) {
       return true;
     case ID_NO_ACTION:
       return true;
+    case ID_SETTINGS:
+      OpenSettings(0);
+      return true;
     default:
       return false;
+  }
+}
+
+void COrvaneDlg::OpenSettings(int start_page) {
+  if (settings_dialog_) {
+    return;
+  }
+  settings_dialog_ = std::make_unique<DlgSetting2>(start_page);
+  settings_dialog_->set_notify_window(hwnd_);
+  settings_dialog_->set_refresh_receivers([] {
+    if (COrvaneApp* app = COrvaneApp::GetInstance()) {
+      app->RefreshReceivers();
+    }
+  });
+  settings_dialog_->DoModal(hwnd_);
+  const bool redraw = settings_dialog_->redraw() != 0;
+  settings_dialog_.reset();
+  if (redraw) {
+    const std::wstring path = CImageDocument::Instance()->GetPath();
+    if (!path.empty()) {
+      OpenPath(path);
+    }
+    ::InvalidateRect(hwnd_, nullptr, FALSE);
   }
 }
 
