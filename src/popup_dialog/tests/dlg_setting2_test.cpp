@@ -95,7 +95,16 @@ TEST(DlgSetting2, EveryChoiceRoundTripsThroughTheSettingsFile) {
 
   skin_test::ModalDriver driver;
   int shown_page = -1;
+  int wheel_after_scale = -1;
+  int favorite_after_scale = -1;
+  int favorite_after_turnpage = -1;
   driver.Then(L"DlgSetting2", [&](WindowImplBase& window) {
+    // The wheel prompt stays due until "turnpage" is chosen.
+    Option(window, L"scale")->Selected(true);
+    wheel_after_scale = config->mouse_wheel_action;
+    favorite_after_scale = config->show_wheel_favorite;
+    Option(window, L"turnpage")->Selected(true);
+    favorite_after_turnpage = config->show_wheel_favorite;
     for (const wchar_t* name : {L"scale", L"origin", L"google", L"loop", L"rotate_save",
                                 L"ignore_icc", L"hard_speed_up", L"long_graph"}) {
       ASSERT_NE(Option(window, name), nullptr) << name;
@@ -126,6 +135,9 @@ TEST(DlgSetting2, EveryChoiceRoundTripsThroughTheSettingsFile) {
   dialog.set_channel(nullptr);
   EXPECT_EQ(dialog.DoModal(nullptr), 0u);
   EXPECT_EQ(shown_page, 4);
+  EXPECT_EQ(wheel_after_scale, 1);
+  EXPECT_EQ(favorite_after_scale, 1);
+  EXPECT_EQ(favorite_after_turnpage, 0);
   EXPECT_EQ(dialog.redraw(), 1);
   config->Save();
 
