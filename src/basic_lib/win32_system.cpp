@@ -9,19 +9,16 @@
 
 #include <process.h>
 
+#include "basic_lib/win_util.h"
+#include "basic_lib/windows_version.h"
 #include "framework/auto_init_com.h"
 #include "framework/com_ptr.h"
 #include "framework/handle.h"
-#include "image/windows_version.h"
 #include "log/my_log.h"
 
 namespace win32_system {
 
 namespace {
-
-bool Exists(const std::wstring& path) {
-  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 int DeleteWithShell(const std::wstring& path, FILEOP_FLAGS flags) {
   std::wstring from = path;
@@ -99,7 +96,7 @@ void RemoveTranscodedWallpaper() {
   ExpandEnvironmentStringsW(L"%appdata%", app_data, MAX_PATH);
   const std::wstring cached =
       std::wstring(app_data) + L"\\Microsoft\\Windows\\Themes\\TranscodedWallpaper.jpg";
-  if (!Exists(cached)) {
+  if (!win_util::PathExists(cached)) {
     return;
   }
   SetFileAttributesW(cached.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -111,7 +108,7 @@ void RemoveTranscodedWallpaper() {
 }  // namespace
 
 bool DeleteToRecycleBin(const std::wstring& path, FILEOP_FLAGS flags) {
-  if (path.empty() || !Exists(path)) {
+  if (path.empty() || !win_util::PathExists(path)) {
     return false;
   }
   return DeleteWithShell(path, flags) == 0;
@@ -126,7 +123,7 @@ bool DeleteSilently(const std::wstring& path) {
 
 bool DeleteCurrentFile(const std::wstring& path) {
   DeleteToRecycleBin(path, FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO);
-  if (!Exists(path)) {
+  if (!win_util::PathExists(path)) {
     return true;
   }
   DeleteToRecycleBin(path, FOF_ALLOWUNDO);
@@ -206,10 +203,10 @@ bool SetDesktopWallpaper(const std::wstring& path, DWORD style) {
   return ok;
 }
 
-std::wstring GetFileVersionText(const std::wstring& path) {
+std::wstring GetFileVersionText(const std::wstring& path, DWORD max_resource_bytes) {
   DWORD ignored = 0;
   const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
-  if (size == 0) {
+  if (size == 0 || size > max_resource_bytes) {
     return std::wstring();
   }
   std::wstring text;

@@ -14,7 +14,7 @@
 #include "image/wic_factory.h"
 #include "image/wic_image_loader.h"
 #include "image/wic_pipeline.h"
-#include "image/windows_version.h"
+#include "basic_lib/windows_version.h"
 
 namespace {
 
@@ -50,7 +50,8 @@ void SetUpEncoder(CEncoderState& state, const std::wstring& path, int quality,
   state.container = ContainerOf(path);
   ThrowIfFailed(CWICFactory::Required()->CreateStream(state.stream.Receive()));
   ThrowIfFailed(state.stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE));
-  ThrowIfFailed(CWICFactory::Required()->CreateEncoder(state.container, nullptr, state.encoder.Receive()));
+  ThrowIfFailed(
+      CWICFactory::Required()->CreateEncoder(state.container, nullptr, state.encoder.Receive()));
   ThrowIfFailed(state.encoder->Initialize(state.stream.Get(), WICBitmapEncoderNoCache));
 
   ComPtr<IPropertyBag2> options;
