@@ -707,7 +707,8 @@ LRESULT DlgSetting2::OnDestroy(UINT message, WPARAM wparam, LPARAM lparam, BOOL&
     HMODULE module =
         LoadLibraryExW(association_module_.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     auto set_association =
-        module ? reinterpret_cast<SetAssociationFn>(GetProcAddress(module, "SetAssociation"))
+        module ? reinterpret_cast<SetAssociationFn>(
+                     reinterpret_cast<void*>(GetProcAddress(module, "SetAssociation")))
                : nullptr;
     if (set_association) {
       set_association(AssociationEntries(pending_).c_str());
