@@ -9,6 +9,8 @@
 
 #include <process.h>
 
+#include <cwchar>
+
 #include "basic_lib/win_util.h"
 #include "basic_lib/windows_version.h"
 #include "framework/auto_init_com.h"
@@ -105,6 +107,32 @@ void RemoveTranscodedWallpaper() {
   }
 }
 
+// Where the active-desktop object is missing: the same choice written where
+// the desktop reads it, then the picture set through the system parameters.
+bool SetWallpaperThroughSettings(const std::wstring& path, DWORD style) {
+  // WPSTYLE_CENTER, _TILE, _STRETCH, _KEEPASPECT, _CROPTOFIT as the desktop
+  // stores them.
+  static const wchar_t* const kStoredStyles[] = {L"0", L"0", L"2", L"6", L"10"};
+  const wchar_t* stored = style < 5 ? kStoredStyles[style] : L"0";
+  const wchar_t* tile = style == 1 ? L"1" : L"0";
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE,
+                      nullptr, &key, nullptr) == ERROR_SUCCESS) {
+    RegSetValueExW(key, L"WallpaperStyle", 0, REG_SZ, reinterpret_cast<const BYTE*>(stored),
+                   static_cast<DWORD>((wcslen(stored) + 1) * sizeof(wchar_t)));
+    RegSetValueExW(key, L"TileWallpaper", 0, REG_SZ, reinterpret_cast<const BYTE*>(tile),
+                   static_cast<DWORD>((wcslen(tile) + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+  }
+  std::wstring copy = path;
+  if (!SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, &copy[0],
+                             SPIF_UPDATEINIFILE | SPIF_SENDCHANGE)) {
+    LOG_INFO << "SPI_SETDESKWALLPAPER failed,error:" << GetLastError();
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool DeleteToRecycleBin(const std::wstring& path, FILEOP_FLAGS flags) {
@@ -168,7 +196,7 @@ bool SetDesktopWallpaper(const std::wstring& path, DWORD style) {
                        reinterpret_cast<void**>(desktop.Receive()));
   if (FAILED(created) || !desktop) {
     LOG_INFO << "CoCreateInstance failed,result:" << static_cast<long>(created);
-    return false;
+    return SetWallpaperThroughSettings(path, style);
   }
   bool ok = true;
   COMPONENTSOPT components = {};
@@ -200,7 +228,9 @@ bool SetDesktopWallpaper(const std::wstring& path, DWORD style) {
     LOG_INFO << "ApplyChanges failed,result:" << static_cast<long>(hr);
     ok = false;
   }
-  return ok;
+  // An active-desktop object that is only partly there leaves the choice
+  // unapplied: apply it the other way.
+  return ok || SetWallpaperThroughSettings(path, style);
 }
 
 std::wstring GetFileVersionText(const std::wstring& path, DWORD max_resource_bytes) {

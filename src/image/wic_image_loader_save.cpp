@@ -204,7 +204,11 @@ bool CWICImageLoader::SaveTo(const std::wstring& path, int quality) const {
       } else if (exif_.orientation >= 1 && exif_.orientation <= 8) {
         carrier.SetOrientation(exif_.orientation);
       }
-      carrier.WriteInto(path);
+      // A rewrite that failed half-way leaves a broken file: the save fails
+      // so the caller discards it instead of putting it in place.
+      if (!carrier.WriteInto(path)) {
+        return false;
+      }
     }
   }
   return true;

@@ -250,9 +250,11 @@ TEST_F(FileCommandsApp, WallpaperOfAnOrientationSixPhotoIsUpright) {
   const std::wstring stored = folder_.File(L"stored.jpg");
   ASSERT_TRUE(WriteSplitPicture(stored, 60, 40));
   const std::string jpeg = test_support::ReadFileBytes(stored);
-  const test_support::Bytes tagged = test_support::WithExif(
-      test_support::Bytes(jpeg.begin(), jpeg.end()),
-      test_support::TiffBuilder(false).Shorts(test_support::TiffBuilder::kPrimary, 274, {6}).Build());
+  const test_support::Bytes tagged =
+      test_support::WithExif(test_support::Bytes(jpeg.begin(), jpeg.end()),
+                             test_support::TiffBuilder(false)
+                                 .Shorts(test_support::TiffBuilder::kPrimary, 274, {6})
+                                 .Build());
   const std::wstring photo = folder_.File(L"photo.jpg");
   ASSERT_TRUE(test_support::WriteFileBytes(photo, std::string(tagged.begin(), tagged.end())));
   DeleteFileW(stored.c_str());

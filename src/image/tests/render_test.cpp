@@ -323,7 +323,7 @@ TEST_F(RenderTest, ThumbnailRequestsAskTheCacheByModeAndVersion) {
 TEST_F(RenderTest, ThumbnailFromTheCacheRendersAtTheRequestedSize) {
   test_support::CFakeThumbnailCache cache([](UINT size, WTS_FLAGS) {
     return test_support::ThumbnailAnswer{static_cast<int>(size), static_cast<int>(size) / 2,
-                                       RGB(200, 30, 60), WTS_CACHED};
+                                         RGB(200, 30, 60), WTS_CACHED};
   });
   ASSERT_TRUE(cache.registered());
   CThumbnailRequest request;
