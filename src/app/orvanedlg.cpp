@@ -41,6 +41,8 @@ COrvaneDlg::COrvaneDlg() : CDialog(IDD_MAIN_FRAME, nullptr) {
 }
 
 COrvaneDlg::~COrvaneDlg() {
+  // Waits for a feedback upload still under way.
+  feedback_dialog_.reset();
   convert_box_.reset();
   DestroyWindowNow();
 }
@@ -152,6 +154,7 @@ BOOL COrvaneDlg::PreTranslateMessage(MSG* msg) {
     SendMessageW(image_view_, WM_MOUSEWHEEL, msg->wParam, msg->lParam);
   }
   if (msg->message == quit_message_ && quit_message_ != 0) {
+    ClosePopups();
     if (convert_box_ && convert_box_->GetHWND()) {
       SendMessageW(convert_box_->GetHWND(), WM_CLOSE, 0, 0);
     }
@@ -441,9 +444,7 @@ LRESULT COrvaneDlg::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
       }
       return 0;
     case WM_CLOSE:
-      if (settings_dialog_ && settings_dialog_->GetHWND()) {
-        ::PostMessageW(settings_dialog_->GetHWND(), WM_CLOSE, 2, 0);
-      }
+      ClosePopups();
       OnClose();
       return 0;
     case UM_SETTINGS_PAGE4:
@@ -452,6 +453,9 @@ LRESULT COrvaneDlg::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
       } else {
         OpenSettings(4);
       }
+      return 0;
+    case UM_FEEDBACK_CLOSED:
+      feedback_dialog_.reset();
       return 0;
     case UM_QUICK_INDEX_CHANGED:
       OnQuickIndexChanged(lparam);

@@ -10,8 +10,9 @@
 #include "framework/dialog.h"
 #include "framework/gdi_objects.h"
 #include "image/convert_command.h"
-#include "popup_dialog/convert_msg_box.h"
 #include "main_messages.h"
+#include "popup_dialog/convert_msg_box.h"
+#include "popup_dialog/dlg_feedback.h"
 #include "popup_dialog/dlg_setting2.h"
 #include "widgets/main_view/wnd_main_image_view.h"
 #include "widgets/png_button.h"
@@ -116,7 +117,14 @@ class COrvaneDlg : public CDialog, public IChannelListener2, public IConvertForm
   bool closing_ = false;
   std::unique_ptr<CConvertMsgBox> convert_box_;
   std::unique_ptr<DlgSetting2> settings_dialog_;
+  // Kept after its modal run until message 33284, the next form or the
+  // window's end deletes it.
+  std::unique_ptr<CFeedbackDlg> feedback_dialog_;
 
   // Runs the settings dialog modally on start page 0 or 4; nothing while one is open.
   void OpenSettings(int start_page);
+  // Shows a new feedback form modally, replacing and deleting any earlier one.
+  void OpenFeedback();
+  // Asks the open popups to close with result 2 (the viewer is quitting).
+  void ClosePopups();
 };

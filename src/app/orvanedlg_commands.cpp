@@ -98,6 +98,9 @@ bool COrvaneDlg::OnPictureCommand(UINT id) {
     case ID_SETTINGS:
       OpenSettings(0);
       return true;
+    case ID_FEEDBACK:
+      OpenFeedback();
+      return true;
     default:
       return false;
   }
@@ -123,6 +126,23 @@ void COrvaneDlg::OpenSettings(int start_page) {
       OpenPath(path);
     }
     ::InvalidateRect(hwnd_, nullptr, FALSE);
+  }
+}
+
+void COrvaneDlg::OpenFeedback() {
+  feedback_dialog_ = std::make_unique<CFeedbackDlg>();
+  CFeedbackDlg* dialog = feedback_dialog_.get();
+  dialog->set_notify_window(hwnd_);
+  // The object may be gone when the run returns (message 33284).
+  dialog->DoModal(hwnd_);
+}
+
+void COrvaneDlg::ClosePopups() {
+  if (settings_dialog_ && settings_dialog_->GetHWND()) {
+    ::PostMessageW(settings_dialog_->GetHWND(), WM_CLOSE, 2, 0);
+  }
+  if (feedback_dialog_ && feedback_dialog_->GetHWND()) {
+    ::PostMessageW(feedback_dialog_->GetHWND(), WM_CLOSE, 2, 0);
   }
 }
 
