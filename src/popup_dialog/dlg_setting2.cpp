@@ -703,13 +703,17 @@ LRESULT DlgSetting2::HandleCustomMessage(UINT message, WPARAM wparam, LPARAM lpa
 
 LRESULT DlgSetting2::OnDestroy(UINT message, WPARAM wparam, LPARAM lparam, BOOL& handled) {
   KillTimer(GetHWND(), kCaptureTimer);
+  // The next opening loads the file again: what was chosen here must be in
+  // it by then, not only in memory.
+  if (IsInitialised()) {
+    config_->Save();
+  }
   if (!pending_.empty()) {
     HMODULE module =
         LoadLibraryExW(association_module_.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    auto set_association =
-        module ? reinterpret_cast<SetAssociationFn>(
-                     reinterpret_cast<void*>(GetProcAddress(module, "SetAssociation")))
-               : nullptr;
+    auto set_association = module ? reinterpret_cast<SetAssociationFn>(reinterpret_cast<void*>(
+                                        GetProcAddress(module, "SetAssociation")))
+                                  : nullptr;
     if (set_association) {
       set_association(AssociationEntries(pending_).c_str());
     } else {

@@ -85,7 +85,8 @@ TEST(DlgSetting2, HotkeyTextUsesTheKeyboardsNamesAndAssociationEntriesKeepMapOrd
 }
 
 // Every control changes its setting in the dialog, and the settings file
-// read afterwards gives it back; number edits store their clamped value.
+// read after the dialog has closed gives it back; number edits store their
+// clamped value.
 TEST(DlgSetting2, EveryChoiceRoundTripsThroughTheSettingsFile) {
   skin_test::SkinEnvironment env;
   Sandbox sandbox;
@@ -139,7 +140,7 @@ TEST(DlgSetting2, EveryChoiceRoundTripsThroughTheSettingsFile) {
   EXPECT_EQ(favorite_after_scale, 1);
   EXPECT_EQ(favorite_after_turnpage, 0);
   EXPECT_EQ(dialog.redraw(), 1);
-  config->Save();
+  // Closing the dialog saved the choices: the next opening loads the file.
 
   auto reread = sandbox.Config();
   EXPECT_EQ(reread->mouse_wheel_action, 1);
