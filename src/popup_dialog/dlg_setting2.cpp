@@ -189,7 +189,7 @@ LRESULT CHotkeyCaptureWnd::WindowProc(UINT message, WPARAM wparam, LPARAM lparam
     case WM_KILLFOCUS: {
       focused_ = false;
       Default();
-      ShowWindow(GetSafeHwnd(), SW_HIDE);
+      ::ShowWindow(GetSafeHwnd(), SW_HIDE);
       if (on_capture_end) {
         on_capture_end(GetValue());
       }
@@ -199,7 +199,7 @@ LRESULT CHotkeyCaptureWnd::WindowProc(UINT message, WPARAM wparam, LPARAM lparam
     case WM_SYSKEYUP: {
       const LRESULT result = Default();
       if (wparam == VK_RETURN) {
-        ShowWindow(GetSafeHwnd(), SW_HIDE);
+        ::ShowWindow(GetSafeHwnd(), SW_HIDE);
         SetFocus(GetParent(GetParent(GetSafeHwnd())));
       } else if (wparam != VK_BACK && wparam != VK_ESCAPE) {
         ApplyCaptureRule();
@@ -627,7 +627,7 @@ void DlgSetting2::OpenDefaultPrograms() {
 void DlgSetting2::OnPageShown(int page) {
   if (page != kHotkeyPage) {
     if (hotkey_edit_) {
-      ShowWindow(hotkey_edit_, SW_HIDE);
+      ::ShowWindow(hotkey_edit_, SW_HIDE);
     }
     return;
   }
@@ -636,6 +636,9 @@ void DlgSetting2::OnPageShown(int page) {
     if (!place) {
       return;
     }
+    // The page has only just been switched to: lay it out before reading
+    // where the field is.
+    paint_manager_.UpdateLayout();
     const RECT pos = place->GetPos();
     hotkey_edit_ = CreateWindowExW(
         0, L"EDIT", hotkey_text_.c_str(), WS_CHILD | ES_CENTER | ES_AUTOHSCROLL | ES_READONLY,
@@ -644,7 +647,7 @@ void DlgSetting2::OnPageShown(int page) {
         nullptr);
     SendMessageW(hotkey_edit_, WM_SETFONT, reinterpret_cast<WPARAM>(dialog_font_), FALSE);
   }
-  ShowWindow(hotkey_edit_, SW_SHOW);
+  ::ShowWindow(hotkey_edit_, SW_SHOW);
 }
 
 void DlgSetting2::ApplyHotkey(int value) {
@@ -683,7 +686,7 @@ LRESULT DlgSetting2::HandleCustomMessage(UINT message, WPARAM wparam, LPARAM lpa
     } else {
       capture_.SetValue(hotkey_value_);
     }
-    ShowWindow(capture_.GetSafeHwnd(), SW_SHOW);
+    ::ShowWindow(capture_.GetSafeHwnd(), SW_SHOW);
     SetFocus(capture_.GetSafeHwnd());
     handled = TRUE;
     return 0;

@@ -6,8 +6,13 @@
 #include <map>
 #include <memory>
 
+#include "app/ipc/channel.h"
+#include "app/ipc/channel_names.h"
+#include "app/ipc/ipc_message_mgr.h"
+#include "app/ipc/pickle.h"
 #include "config/app_config.h"
 #include "popup_dialog/tests/skin_test_support.h"
+#include "support/message_pump.h"
 #include "support/screenshots.h"
 #include "support/test_hive.h"
 #include "support/test_paths.h"
@@ -214,5 +219,164 @@ TEST(DlgSetting2, FileTypesGoToUserAssocIniAndTheAssociationModule) {
   EXPECT_NE(RegGetValueW(hive.root(), L"Software\\Classes\\.jpg", nullptr, RRF_RT_REG_SZ, nullptr,
                          value, &size),
             ERROR_SUCCESS);
+  EXPECT_TRUE(env.failures().empty());
+}
+
+namespace {
+
+// The tray program's end of the channel, in this process: what the dialog
+// tells the tray program arrives here.
+class TrayEnd : public IChannelListener2 {
+ public:
+  struct Heard {
+    uint32_t type;
+    std::string text;
+    int32_t value;
+  };
+
+  TrayEnd() {
+    connected = server_.Connect(IPC::kTrayChannelName, false);
+    server_.AddListener(this);
+  }
+  ~TrayEnd() override {
+    server_.RemoveListener(this);
+    server_.Close();
+  }
+
+  void OnMessageReceived(const IPC::Message& message) override {
+    PickleIterator reader(message);
+    Heard heard = {message.type(), std::string(), 0};
+    if (message.type() == IPC::kTrayAssociation) {
+      reader.ReadString(&heard.text);
+    }
+    reader.ReadInt(&heard.value);
+    heard_.push_back(heard);
+  }
+  int32_t GetRoutingId() override { return IPC::kTrayRoutingId; }
+  void OnPeerGone(bool) override {}
+
+  std::vector<Heard> Of(uint32_t type) const {
+    std::vector<Heard> found;
+    for (const Heard& heard : heard_) {
+      if (heard.type == type) {
+        found.push_back(heard);
+      }
+    }
+    return found;
+  }
+  size_t count() const { return heard_.size(); }
+
+  bool connected = false;
+
+ private:
+  CChannel server_;
+  std::vector<Heard> heard_;
+};
+
+void ShowPage(WindowImplBase& window, int page) {
+  static_cast<CListUI*>(window.GetPaintManager().FindControl(L"page_list"))->SelectItem(page);
+  test_support::PumpFor(100);
+}
+
+}  // namespace
+
+// Over the real channel the tray program hears the lock-screen choices, each
+// file type that "all" ticks, and the hotkey captured in the hotkey control:
+// a bare K becomes Control+Alt+K, shown with the keyboard's key names.
+TEST(DlgSetting2, TheTrayProgramHearsLockScreenFileTypesAndTheCapturedHotkey) {
+  skin_test::SkinEnvironment env;
+  Sandbox sandbox;
+  auto config = sandbox.Config();
+  TrayEnd tray;
+  ASSERT_TRUE(tray.connected);
+  ASSERT_TRUE(CIPCMessageMgr::GetInstance()->Connect());
+
+  const int ctrl_alt_k = 'K' | ((2 | 4) << 8);
+  int captured = 0;
+  size_t pending = 0;
+  std::wstring edit_text;
+  skin_test::ModalDriver driver;
+  auto dialog = std::make_unique<DlgSetting2>(0, config.get());
+  dialog->set_association_module(L"");
+  DlgSetting2* raw = dialog.get();
+  driver.Then(L"DlgSetting2", [&](WindowImplBase& window) {
+    ShowPage(window, 4);
+    Option(window, L"lockscreen_no")->Selected(true);
+    Option(window, L"minutes_5")->Selected(true);
+    ShowPage(window, 2);
+    Option(window, L"all")->Selected(true);
+    test_support::PumpUntil([&] { return tray.Of(IPC::kTrayAssociation).size() >= 24; }, 5000);
+
+    ShowPage(window, 3);
+    ASSERT_NE(raw->hotkey_edit(), nullptr);
+    // The edit lies over the skin's field.
+    RECT field =
+        static_cast<CControlUI*>(window.GetPaintManager().FindControl(L"edt_keys"))->GetPos();
+    RECT edit = {};
+    GetWindowRect(raw->hotkey_edit(), &edit);
+    MapWindowPoints(nullptr, window.GetHWND(), reinterpret_cast<POINT*>(&edit), 2);
+    EXPECT_TRUE(IsWindowVisible(raw->hotkey_edit()));
+    EXPECT_EQ(edit.left, field.left + 1);
+    EXPECT_EQ(edit.top, field.top + 4);
+    EXPECT_EQ(edit.right, field.right - 1);
+    EXPECT_EQ(edit.bottom, field.bottom - 1);
+    SetFocus(raw->hotkey_edit());
+    ASSERT_TRUE(test_support::PumpUntil(
+        [&] { return raw->capture().IsWindow() && GetFocus() == raw->capture().GetSafeHwnd(); },
+        3000));
+    HWND capture = raw->capture().GetSafeHwnd();
+    EXPECT_TRUE(IsWindowVisible(capture));
+    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW('K', MAPVK_VK_TO_VSC)) << 16;
+    SendMessageW(capture, WM_KEYDOWN, 'K', scan | 1);
+    SendMessageW(capture, WM_KEYUP, 'K', scan | 0xC0000001);
+    captured = raw->capture().GetValue();
+    test_support::PumpFor(300);
+    test_support::SaveScreenPng(skin_test::ScreenRect(window.GetHWND()), L"setting_hotkey_capture");
+    // Leaving the control applies what it holds.
+    SetFocus(window.GetHWND());
+    test_support::PumpUntil([&] { return !tray.Of(IPC::kTrayHotkey).empty(); }, 3000);
+    wchar_t text[128] = {};
+    GetWindowTextW(raw->hotkey_edit(), text, 128);
+    edit_text = text;
+    test_support::PumpFor(300);
+    test_support::SaveScreenPng(skin_test::ScreenRect(window.GetHWND()), L"setting_hotkey_set");
+    pending = raw->pending_associations().size();
+    skin_test::ClickControl(window, L"reset");
+    test_support::PumpUntil([&] { return tray.Of(IPC::kTrayHotkey).size() >= 2; }, 3000);
+    skin_test::ClickControl(window, L"cls");
+  });
+  dialog->DoModal(nullptr);
+  test_support::PumpFor(200);
+
+  const auto enable = tray.Of(IPC::kTrayLockscreenEnable);
+  ASSERT_EQ(enable.size(), 1u);
+  EXPECT_EQ(enable[0].value, 0);
+  const auto time = tray.Of(IPC::kTrayLockscreenTime);
+  ASSERT_EQ(time.size(), 1u);
+  EXPECT_EQ(time[0].value, 5);
+  EXPECT_EQ(config->lockscreen_time, 5);
+
+  const auto types = tray.Of(IPC::kTrayAssociation);
+  ASSERT_EQ(types.size(), DlgSetting2::FileTypeNames().size());
+  for (size_t i = 0; i < types.size(); ++i) {
+    const std::wstring& name = DlgSetting2::FileTypeNames()[i];
+    EXPECT_EQ(types[i].text, std::string(name.begin(), name.end()));
+    EXPECT_EQ(types[i].value, 1);
+  }
+  // Every box recorded its change, JPEG with its four extensions.
+  EXPECT_EQ(pending, DlgSetting2::FileTypeNames().size() + 3);
+  EXPECT_EQ(ReadIni(sandbox.folder.File(L"user_assoc.ini"), L"app", L"jfif"), L"1");
+
+  EXPECT_EQ(captured, ctrl_alt_k);
+  const auto hotkeys = tray.Of(IPC::kTrayHotkey);
+  ASSERT_EQ(hotkeys.size(), 2u);
+  EXPECT_EQ(hotkeys[0].value, ctrl_alt_k);
+  EXPECT_EQ(hotkeys[1].value, 1092);
+  EXPECT_EQ(edit_text, DlgSetting2::HotkeyText(ctrl_alt_k));
+  wchar_t ctrl[64] = {};
+  GetKeyNameTextW(static_cast<LONG>(MapVirtualKeyW(VK_CONTROL, MAPVK_VK_TO_VSC) << 16), ctrl, 64);
+  EXPECT_EQ(edit_text.rfind(std::wstring(ctrl) + L" + ", 0), 0u) << edit_text;
+  EXPECT_EQ(raw->hotkey_value(), 1092);
+  CIPCMessageMgr::GetInstance()->Close();
   EXPECT_TRUE(env.failures().empty());
 }
