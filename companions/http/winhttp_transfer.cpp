@@ -150,6 +150,11 @@ bool CWinHttpTransfer::Perform(const HttpOutgoingRequest& outgoing, size_t max_b
     return false;
   }
   HINTERNET request = request_;
+  // Waiting for the answer's headers has a limit of its own, which the
+  // session's timeouts leave unlimited on some systems (Wine's WinHTTP).
+  DWORD response_timeout = outgoing.timeout_ms;
+  WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &response_timeout,
+                   sizeof(response_timeout));
   const std::wstring headers = HeaderLines(outgoing.headers);
   const DWORD body_size = static_cast<DWORD>(outgoing.body.size());
   bool answered =

@@ -45,6 +45,8 @@ COrvaneDlg::COrvaneDlg() : CDialog(IDD_MAIN_FRAME, nullptr) {
 COrvaneDlg::~COrvaneDlg() {
   // Drops the resize jobs not started and waits for a running one.
   resize_worker_.reset();
+  // Waits for a feedback upload still under way.
+  feedback_dialog_.reset();
   convert_box_.reset();
   DestroyWindowNow();
   // The check thread writes to the settings, which outlive this window.
@@ -158,12 +160,7 @@ BOOL COrvaneDlg::PreTranslateMessage(MSG* msg) {
     SendMessageW(image_view_, WM_MOUSEWHEEL, msg->wParam, msg->lParam);
   }
   if (msg->message == quit_message_ && quit_message_ != 0) {
-    if (default_viewer_dialog_ && default_viewer_dialog_->GetHWND()) {
-      default_viewer_dialog_->Close(DlgSetDefaultViewer2::kDeclined);
-    }
-    if (about_dialog_ && about_dialog_->GetHWND()) {
-      about_dialog_->Close(2);
-    }
+    ClosePopups();
     if (convert_box_ && convert_box_->GetHWND()) {
       SendMessageW(convert_box_->GetHWND(), WM_CLOSE, 0, 0);
     }
@@ -489,7 +486,18 @@ LRESULT COrvaneDlg::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
       }
       return 0;
     case WM_CLOSE:
+      ClosePopups();
       OnClose();
+      return 0;
+    case UM_SETTINGS_PAGE4:
+      if (settings_dialog_) {
+        settings_dialog_->SelectStartPage();
+      } else {
+        OpenSettings(4);
+      }
+      return 0;
+    case UM_FEEDBACK_CLOSED:
+      feedback_dialog_.reset();
       return 0;
     case UM_QUICK_INDEX_CHANGED:
       OnQuickIndexChanged(lparam);

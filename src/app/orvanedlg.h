@@ -14,7 +14,9 @@
 #include "integration/default_viewer.h"
 #include "popup_dialog/convert_msg_box.h"
 #include "popup_dialog/dlg_about2.h"
+#include "popup_dialog/dlg_feedback.h"
 #include "popup_dialog/dlg_set_default_viewer2.h"
+#include "popup_dialog/dlg_setting2.h"
 #include "main_messages.h"
 #include "widgets/main_view/wnd_main_image_view.h"
 #include "widgets/png_button.h"
@@ -130,4 +132,15 @@ class COrvaneDlg : public CDialog, public IChannelListener2, public IConvertForm
   std::unique_ptr<DlgAbout2> about_dialog_;
   // Created by the first resize; its destruction waits for a running job.
   std::unique_ptr<COneThreadRunner> resize_worker_;
+  std::unique_ptr<DlgSetting2> settings_dialog_;
+  // Kept after its modal run until message 33284, the next form or the
+  // window's end deletes it.
+  std::unique_ptr<CFeedbackDlg> feedback_dialog_;
+
+  // Runs the settings dialog modally on start page 0 or 4; nothing while one is open.
+  void OpenSettings(int start_page);
+  // Shows a new feedback form modally, replacing and deleting any earlier one.
+  void OpenFeedback();
+  // Asks the open popups to close with result 2 (the viewer is quitting).
+  void ClosePopups();
 };

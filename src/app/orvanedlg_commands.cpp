@@ -13,6 +13,7 @@
 #include "folder/current_folder_image.h"
 #include "folder/system_cache.h"
 #include "framework/file_dialog.h"
+#include "app/orvane_app.h"
 #include "image/image_document.h"
 #include "image/image_format.h"
 #include "image/save_as_command.h"
@@ -108,8 +109,60 @@ bool COrvaneDlg::OnPictureCommand(UINT id) {
       return true;
     case ID_NO_ACTION:
       return true;
+    case ID_SETTINGS:
+      OpenSettings(0);
+      return true;
+    case ID_FEEDBACK:
+      OpenFeedback();
+      return true;
     default:
       return false;
+  }
+}
+
+void COrvaneDlg::OpenSettings(int start_page) {
+  if (settings_dialog_) {
+    return;
+  }
+  settings_dialog_ = std::make_unique<DlgSetting2>(start_page);
+  settings_dialog_->set_notify_window(hwnd_);
+  settings_dialog_->set_refresh_receivers([] {
+    if (COrvaneApp* app = COrvaneApp::GetInstance()) {
+      app->RefreshReceivers();
+    }
+  });
+  settings_dialog_->DoModal(hwnd_);
+  const bool redraw = settings_dialog_->redraw() != 0;
+  settings_dialog_.reset();
+  if (redraw) {
+    const std::wstring path = CImageDocument::Instance()->GetPath();
+    if (!path.empty()) {
+      OpenPath(path);
+    }
+    ::InvalidateRect(hwnd_, nullptr, FALSE);
+  }
+}
+
+void COrvaneDlg::OpenFeedback() {
+  feedback_dialog_ = std::make_unique<CFeedbackDlg>();
+  CFeedbackDlg* dialog = feedback_dialog_.get();
+  dialog->set_notify_window(hwnd_);
+  // The object may be gone when the run returns (message 33284).
+  dialog->DoModal(hwnd_);
+}
+
+void COrvaneDlg::ClosePopups() {
+  if (settings_dialog_ && settings_dialog_->GetHWND()) {
+    ::PostMessageW(settings_dialog_->GetHWND(), WM_CLOSE, 2, 0);
+  }
+  if (feedback_dialog_ && feedback_dialog_->GetHWND()) {
+    ::PostMessageW(feedback_dialog_->GetHWND(), WM_CLOSE, 2, 0);
+  }
+  if (default_viewer_dialog_ && default_viewer_dialog_->GetHWND()) {
+    default_viewer_dialog_->Close(DlgSetDefaultViewer2::kDeclined);
+  }
+  if (about_dialog_ && about_dialog_->GetHWND()) {
+    about_dialog_->Close(2);
   }
 }
 

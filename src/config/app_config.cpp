@@ -268,6 +268,11 @@ int32_t CAppConfig::ReadSnipHotkey() const {
   return ReadNumber(L"Default", L"sniptool_hotkey", &value) ? Low32(value) : 0;
 }
 
+std::wstring CAppConfig::ReadFeedbackService() const {
+  std::wstring value;
+  return ReadText(kApp, L"feedback_service", &value) ? value : std::wstring();
+}
+
 void CAppConfig::Save() {
   ASSERT_UI_THREAD();
   // Read before anything is written: it decides whether the lock-screen

@@ -73,6 +73,10 @@ class CAppConfig : public CSingletonT<CAppConfig> {
   void ReloadWheelSettings();
   // "Default"/sniptool_hotkey: virtual key in bits 0-7, modifiers in 8-15; 0 when absent.
   int32_t ReadSnipHotkey() const;
+  // "app"/feedback_service: the address of the feedback service
+  // ("http://host[:port]") where it differs from the language file's; empty
+  // when absent. Read only: the program never writes it.
+  std::wstring ReadFeedbackService() const;
 
   // The language file for the system's default locale, e.g. "cn_simp.ini".
   static std::wstring DefaultLanguageFile();

@@ -84,6 +84,7 @@ class RequestSlots {
     const char* body = Slot<const char* (*)(void*)>(9)(request_);
     return std::string(body, Slot<int (*)(void*)>(10)(request_));
   }
+  void SetTimeout(int milliseconds) { Slot<void (*)(void*, int)>(11)(request_, milliseconds); }
   void SetOption(const char* name, int value) {
     Slot<void (*)(void*, const char*, int)>(12)(request_, name, value);
   }
@@ -296,6 +297,19 @@ TEST_F(HttpDll, UnreachableHostReportsFailureAndBadStartsReturnZero) {
   EXPECT_EQ(slots.Start(kHttpMethodPost, L""), 0);
   EXPECT_EQ(slots.Start(kHttpMethodPost, nullptr), 0);
   EXPECT_FALSE(never.Wait(300));
+  slots.Release();
+}
+
+TEST_F(HttpDll, AnAnswerLaterThanTheTimeLimitIsAFailure) {
+  RecordingCallback callback;
+  RequestSlots slots(NewRequest());
+  slots.SetTimeout(500);
+  slots.SetCallback(&callback);
+  ASSERT_NE(slots.Start(kHttpMethodGet, ServerUrl(L"/slow").c_str()), 0);
+  ASSERT_TRUE(callback.Wait());
+  EXPECT_EQ(callback.state, kHttpTaskFailed);
+  EXPECT_EQ(callback.status, 0);
+  EXPECT_EQ(callback.body, "");
   slots.Release();
 }
 

@@ -8,6 +8,15 @@ GET  /gzip      answers "compressed hello", gzip-encoded when the request
                 accepts gzip.
 GET  /slow      answers after two seconds.
 
+A stand-in for the feedback service as well:
+POST /MODE/live/intf/addFeedback   records the request like /echo and
+                answers as MODE says: "good" accepts ({"errno": 0}),
+                "refused" and "refusedquiet" refuse with and without a
+                message, "badjson" answers a page that is not JSON,
+                "status500" answers status 500, "slow" answers after five
+                seconds.
+GET  /received/MODE                the last request MODE recorded (404: none).
+
 Writes the port it listens on to --port-file once it accepts connections and
 exits by itself after --lifetime seconds.
 """
@@ -44,6 +53,18 @@ def parse_multipart(body, content_type):
     return fields
 
 
+FEEDBACK_PATH = '/live/intf/addFeedback'
+FEEDBACK_REPLIES = {
+    'good': (200, {'errno': 0, 'msg': 'ok'}),
+    'refused': (200, {'errno': 4001, 'msg': '手机号码已停用'}),
+    'refusedquiet': (200, {'errno': 5, 'msg': ''}),
+    'status500': (500, {'errno': 0}),
+    'slow': (200, {'errno': 0}),
+}
+received = {}
+received_lock = threading.Lock()
+
+
 class Handler(BaseHTTPRequestHandler):
     protocol_version = 'HTTP/1.1'
 
@@ -67,6 +88,13 @@ class Handler(BaseHTTPRequestHandler):
                 self.answer(200, gzip.compress(text), extra=[('Content-Encoding', 'gzip')])
             else:
                 self.answer(200, text)
+        elif path.startswith('/received/'):
+            with received_lock:
+                report = received.get(path[len('/received/'):])
+            if report is None:
+                self.answer(404, b'nothing received')
+            else:
+                self.answer(200, json.dumps(report).encode(), 'application/json')
         elif path == '/slow':
             time.sleep(2)
             self.answer(200, b'late')
@@ -93,6 +121,19 @@ class Handler(BaseHTTPRequestHandler):
                                     parse_multipart(body, content_type)]
             except ValueError as error:
                 report['error'] = str(error)
+        if url.path.endswith(FEEDBACK_PATH):
+            mode = url.path[1:-len(FEEDBACK_PATH)]
+            with received_lock:
+                received[mode] = report
+            if mode == 'slow':
+                time.sleep(5)
+            if mode == 'badjson':
+                self.answer(200, b'<html><body>Sign in to the network</body></html>', 'text/html')
+                return
+            status, reply = FEEDBACK_REPLIES.get(mode, (404, {'errno': 404, 'msg': 'no such mode'}))
+            self.answer(status, json.dumps(reply, ensure_ascii=False).encode('utf-8'),
+                        'application/json')
+            return
         status = int(parse_qs(url.query).get('status', ['200'])[0])
         self.answer(status, json.dumps(report).encode(), 'application/json')
 
