@@ -34,7 +34,7 @@ bool Exists(const wchar_t* path) { return GetFileAttributesW(path) != INVALID_FI
 
 }  // namespace
 
-COrvaneDlg::COrvaneDlg() : CDialog(IDD_MAIN_FRAME, nullptr) {
+COrvaneDlg::COrvaneDlg() : CDialog(IDD_MAIN_FRAME, nullptr), toolbar_(CurrentPictureState) {
   CDialog::RegisterDialogClassCopy(kMainFrameClassName);
   background_brush_.CreateSolidBrush(RGB(39, 39, 39));
 }
@@ -76,6 +76,15 @@ BOOL COrvaneDlg::OnInitDialog() {
         hwnd_, 101,
         ImageViewRect(client.right, client.bottom, CAppConfig::GetInstance()->toolbar_dock != 0),
         kChildStyle);
+  }
+  {
+    const RECT client = GetClientRect();
+    toolbar_.Create(
+        hwnd_, 102,
+        ToolbarRect(client.right, client.bottom, CAppConfig::GetInstance()->toolbar_dock != 0),
+        kChildStyle);
+    // Until a picture arrives only the rules without one hold.
+    toolbar_.RefreshAll();
   }
   logo_.Create(hwnd_, 103, {9, 6, 103, 30}, kChildStyle);
   menu_bar_.Create(hwnd_, 103, {0, 1, 30, 31}, kChildStyle);

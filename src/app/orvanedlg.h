@@ -14,6 +14,7 @@
 #include "widgets/png_button.h"
 #include "widgets/wnd_main_logo.h"
 #include "widgets/wnd_main_menubar.h"
+#include "widgets/wnd_main_toolbar.h"
 
 // Private messages of the main window.
 constexpr UINT UM_REFRESH_ALL = 0x81FC;
@@ -72,6 +73,9 @@ class COrvaneDlg : public CDialog, public IChannelListener2, public IConvertForm
   static constexpr int kMinHeight = 500;
 
   WndMainImageView& image_view() { return image_view_; }
+  WndMainToolbar& toolbar() { return toolbar_; }
+  // The picture state the toolbar's buttons follow.
+  static wnd_main_toolbar::PictureState CurrentPictureState();
 
  private:
   // Messages.
@@ -110,6 +114,7 @@ class COrvaneDlg : public CDialog, public IChannelListener2, public IConvertForm
   WndMainImageView image_view_;
   WndMainLogo logo_;
   WndMainMenubar menu_bar_;
+  WndMainToolbar toolbar_;
   HACCEL accelerators_ = nullptr;
   std::unique_ptr<RECT> saved_rect_;
   UINT quit_message_ = 0;

@@ -26,6 +26,21 @@ bool Exists(const std::wstring& path) {
 
 }  // namespace
 
+wnd_main_toolbar::PictureState COrvaneDlg::CurrentPictureState() {
+  wnd_main_toolbar::PictureState state;
+  CImageDocument* document = CImageDocument::Instance();
+  if (const CWICImageLoaderPtr loader = document->GetLoader()) {
+    state.loaded = true;
+    state.has_gps = !loader->exif().gps.empty();
+    state.animated_gif = loader->IsAnimatedGif();
+  }
+  CCurrentFolderImage* folder = CCurrentFolderImage::GetInstance();
+  state.has_previous = folder->HasNeighbour(-1);
+  state.has_next = folder->HasNeighbour(1);
+  state.file_exists = Exists(document->GetPath());
+  return state;
+}
+
 bool COrvaneDlg::OnPictureCommand(UINT id) {
   CImageDocument* document = CImageDocument::Instance();
   switch (id) {
