@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "config/settings_file_lock.h"
 #include "shared/companion_paths.h"
 #include "shared/reg_key.h"
 
@@ -23,6 +24,7 @@ void CTrayState::SetScreenshotHotkey(int hotkey) {
   if (settings_file_.empty()) {
     return;
   }
+  CSettingsFileLock lock;
   if (GetFileAttributesW(settings_file_.c_str()) == INVALID_FILE_ATTRIBUTES) {
     // A new settings file is UTF-16, like the one the viewer writes.
     const size_t slash = settings_file_.find_last_of(L'\\');

@@ -6,6 +6,7 @@
 #include <shlwapi.h>
 
 #include "basic_lib/win32_system.h"
+#include "basic_lib/win_util.h"
 #include "config/app_config.h"
 #include "folder/current_folder_image.h"
 #include "folder/system_cache.h"
@@ -18,14 +19,6 @@
 #include "popup_dialog/message_box.h"
 #include "resource_ids.h"
 
-namespace {
-
-bool Exists(const std::wstring& path) {
-  return !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-}  // namespace
-
 wnd_main_toolbar::PictureState COrvaneDlg::CurrentPictureState() {
   wnd_main_toolbar::PictureState state;
   CImageDocument* document = CImageDocument::Instance();
@@ -37,7 +30,7 @@ wnd_main_toolbar::PictureState COrvaneDlg::CurrentPictureState() {
   CCurrentFolderImage* folder = CCurrentFolderImage::GetInstance();
   state.has_previous = folder->HasNeighbour(-1);
   state.has_next = folder->HasNeighbour(1);
-  state.file_exists = Exists(document->GetPath());
+  state.file_exists = win_util::PathExists(document->GetPath());
   return state;
 }
 
@@ -90,7 +83,7 @@ bool COrvaneDlg::OnPictureCommand(UINT id) {
       document->CopyToClipboard();
       return true;
     case ID_SHOW_IN_FOLDER:
-      if (Exists(document->GetPath())) {
+      if (win_util::PathExists(document->GetPath())) {
         win32_system::ShowInFolder(document->GetPath());
       }
       return true;
@@ -133,12 +126,12 @@ void COrvaneDlg::ShowNeighbour(int offset) {
 void COrvaneDlg::DeleteCurrentPicture() {
   image_view_.CloseContextMenu();
   const std::wstring path = CImageDocument::Instance()->GetPath();
-  if (!Exists(path)) {
+  if (!win_util::PathExists(path)) {
     return;
   }
   // The confirmation dialog arrives with the skinned popups; until then the
   // file goes to the recycle bin, from where it can be restored.
-  if (!win32_system::DeleteCurrentFile(path)) {
+  if (!CImageDocument::Instance()->MoveToRecycleBin()) {
     return;
   }
   OpenPath(CCurrentFolderImage::GetInstance()->OnDeleted(path));
@@ -152,10 +145,7 @@ void COrvaneDlg::ShowOpenDialog() {
     wchar_t canonical[MAX_PATH] = {};
     if (current.size() < MAX_PATH && PathCanonicalizeW(canonical, current.c_str())) {
       PathRemoveFileSpecW(canonical);
-      initial = canonical;
-      if (!initial.empty() && initial.back() != L'\\') {
-        initial += L'\\';
-      }
+      initial = win_util::WithTrailingSeparator(canonical);
     }
   }
   const std::wstring filter = GetOpenFileFilter(GetLangString(L"FILE", L"SUPPORT_FILE"));

@@ -1,10 +1,13 @@
 #include "app/start_decision.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
+#include <shlwapi.h>
 
 #include "app/app_names.h"
 #include "app/command_line.h"
 #include "app/hand_over.h"
+#include "basic_lib/win_util.h"
 #include "config/app_config.h"
 #include "framework/handle.h"
 #include "integration/companion_entry_points.h"
@@ -61,14 +64,47 @@ void MakeDefaultViewer() {
   }
 }
 
-void DeleteDataFolder() {
-  std::wstring folder = CAppConfig::GetDataFolder();
-  while (!folder.empty() && folder.back() == L'\\') {
-    folder.pop_back();
+// A full path without "." and ".." parts and without a trailing
+// backslash; empty when path is not a full path with a drive or a share.
+std::wstring CanonicalFullPath(const std::wstring& path) {
+  const bool drive = path.size() >= 3 && path[1] == L':' && path[2] == L'\\';
+  const bool share = path.size() >= 3 && path[0] == L'\\' && path[1] == L'\\';
+  if ((!drive && !share) || path.size() >= MAX_PATH) {
+    return std::wstring();
   }
-  if (folder.empty()) {
-    return;
+  wchar_t canonical[MAX_PATH] = {};
+  if (!PathCanonicalizeW(canonical, path.c_str())) {
+    return std::wstring();
   }
+  return win_util::WithoutTrailingSeparator(canonical);
+}
+
+}  // namespace
+
+bool IsDeletableDataFolder(const std::wstring& folder) {
+  // The shell's delete operation expands wildcards.
+  if (folder.find_first_of(L"*?") != std::wstring::npos) {
+    return false;
+  }
+  const std::wstring canonical = CanonicalFullPath(folder);
+  wchar_t app_data[MAX_PATH] = {};
+  if (canonical.empty() ||
+      FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, app_data))) {
+    return false;
+  }
+  const std::wstring parent = CanonicalFullPath(app_data);
+  return !parent.empty() && canonical.size() > parent.size() + 1 &&
+         canonical[parent.size()] == L'\\' &&
+         CompareStringOrdinal(canonical.c_str(), static_cast<int>(parent.size()), parent.c_str(),
+                              static_cast<int>(parent.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool DeleteDataFolder(std::wstring folder) {
+  if (!IsDeletableDataFolder(folder)) {
+    LOG_INFO << "Not deleting the data folder " << folder;
+    return false;
+  }
+  folder = win_util::WithoutTrailingSeparator(folder);
   // The log may hold a file in the folder open.
   LOG_INFO << "Deleting the data folder " << folder;
   CMyLog::DestroyInstance();
@@ -77,8 +113,10 @@ void DeleteDataFolder() {
   operation.wFunc = FO_DELETE;
   operation.pFrom = folder.c_str();
   operation.fFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
-  SHFileOperationW(&operation);
+  return SHFileOperationW(&operation) == 0;
 }
+
+namespace {
 
 void Uninstall() {
   {
@@ -87,7 +125,27 @@ void Uninstall() {
       call(kCurrentUserRoot);
     }
   }
-  DeleteDataFolder();
+  DeleteDataFolder(CAppConfig::GetDataFolder());
+}
+
+// The picture of this start as a full path: the running viewer that takes
+// it over works in a folder of its own.
+std::wstring AbsoluteImagePath(const CCommandLine& command_line) {
+  const std::wstring path = command_line.GetImagePath();
+  if (path.empty()) {
+    return path;
+  }
+  const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) {
+    return path;
+  }
+  std::wstring full(size, L'\0');
+  const DWORD length = GetFullPathNameW(path.c_str(), size, &full[0], nullptr);
+  if (length == 0 || length >= size) {
+    return path;
+  }
+  full.resize(length);
+  return full;
 }
 
 // True when a running viewer took the text.
@@ -164,15 +222,15 @@ bool DispatchStartArguments() {
       HandOverTo(kAlwaysWindowName, command_line->GetRawCommandLine())) {
     return false;
   }
-  if (CAppConfig::GetInstance()->only_one_instance &&
-      HandOverTo(kInstanceWindowName, command_line->GetImagePath())) {
+  const std::wstring image_path = AbsoluteImagePath(*command_line);
+  if (CAppConfig::GetInstance()->only_one_instance && HandOverTo(kInstanceWindowName, image_path)) {
     return false;
   }
   // An idle viewer (one that shows no picture) takes the request even when
   // only_one_instance is off.
   for (HWND main_window : FindMainWindows()) {
     if (WindowText(main_window) == kIdleMainWindowText &&
-        SendHandOverRecord(main_window, command_line->GetImagePath()) != 0) {
+        SendHandOverRecord(main_window, image_path) != 0) {
       return false;
     }
   }

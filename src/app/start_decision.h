@@ -5,11 +5,19 @@
 #include <string>
 #include <vector>
 
+#include "basic_lib/win_util.h"
+
 // What a new process does before it builds any window: a one-shot
 // maintenance action ("/install", "/uninstall"), a hand-over of its request
 // to a viewer that already runs, or a normal start. Reads the process-wide
 // command line and settings. True: go on starting; false: stop now.
 bool DispatchStartArguments();
+
+// Deletes the data folder and everything in it ("/uninstall"); true when it
+// was deleted. Only a full path strictly inside the user's roaming
+// application-data folder is ever deleted.
+bool DeleteDataFolder(std::wstring folder);
+bool IsDeletableDataFolder(const std::wstring& folder);
 
 // The main windows of other running viewers (class
 // "LumoraMainFrameClass-b1f78b3cc4bd764c", another process), in enumeration
@@ -31,7 +39,7 @@ class CAssocFunction {
   // Null when the module or the export is missing.
   template <class Fn>
   Fn get() const {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(function_));
+    return win_util::FunctionAs<Fn>(function_);
   }
 
  private:

@@ -1,6 +1,5 @@
 #include "effects/current_effect.h"
 
-#include "config/app_config.h"
 #include "effects/effect_brightness_contrast.h"
 #include "effects/effect_hue_saturation.h"
 #include "effects/effect_sharp.h"
@@ -8,13 +7,6 @@
 #include "image/obj_image.h"
 
 namespace {
-
-// Read once per call: worker threads render while the user-interface thread
-// may switch the mode, and a render that started finishes with its mode.
-int CurrentMode() {
-  const CAppConfig* config = CAppConfig::GetInstance();
-  return config ? config->current_effect : kEnhanceNone;
-}
 
 bool IsFourByteFormat(const WICPixelFormatGUID& format) {
   return IsEqualGUID(format, GUID_WICPixelFormat32bppBGRA) ||
@@ -43,13 +35,8 @@ void ApplyEnhancement(int mode, FCObjImage& image, FCProgressObserver* observer)
   }
 }
 
-void ApplyCurrentEffect(FCObjImage& image, FCProgressObserver* observer) {
-  ApplyEnhancement(CurrentMode(), image, observer);
-}
-
-void ApplyCurrentEffectToBitmap(IWICBitmap* bitmap, FCProgressObserver* observer) {
-  const int mode = CurrentMode();
-  if (!bitmap || mode == kEnhanceNone) {
+void ApplyEnhancementToBitmap(int mode, IWICBitmap* bitmap, FCProgressObserver* observer) {
+  if (!bitmap || !CreateEnhancementEffect(mode)) {
     return;
   }
   try {

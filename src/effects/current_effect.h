@@ -10,7 +10,8 @@ class FCObjImage;
 
 // The display enhancements the user can switch on; the current one is
 // CAppConfig::current_effect and applies to everything rendered for display,
-// never to what is saved, copied or printed.
+// never to what is saved, copied or printed. A render is handed its mode with
+// its request (CDisplayOptions), so one that started finishes with its mode.
 enum DisplayEnhancement {
   kEnhanceNone = 0,
   kEnhanceBrighter = 1,  // brightness 20, contrast 0
@@ -24,10 +25,7 @@ std::unique_ptr<FCImageEffect> CreateEnhancementEffect(int mode);
 // Runs the effect of mode on image; observer may be null.
 void ApplyEnhancement(int mode, FCObjImage& image, FCProgressObserver* observer);
 
-// Runs the current mode's effect on image; nothing for mode 0.
-void ApplyCurrentEffect(FCObjImage& image, FCProgressObserver* observer);
-
 // The same on an in-memory 32 bpp WIC bitmap, edited in place while locked.
 // Nothing happens unless the lock's stride is exactly 4 x width and its size
 // stride x height.
-void ApplyCurrentEffectToBitmap(IWICBitmap* bitmap, FCProgressObserver* observer);
+void ApplyEnhancementToBitmap(int mode, IWICBitmap* bitmap, FCProgressObserver* observer);

@@ -1,7 +1,7 @@
 #include "folder/async_create_system_cache.h"
 
 #include "image/thumbnail_request.h"
-#include "image/windows_version.h"
+#include "basic_lib/windows_version.h"
 
 void CAsyncCreateSystemCache::Run() {
   CThumbnailRequest request;

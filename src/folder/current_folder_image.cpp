@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "basic_lib/win_util.h"
 #include "config/app_config.h"
 #include "folder/folder_scan.h"
 #include "framework/auto_init_com.h"
@@ -22,12 +23,14 @@ struct CScanJob {
   std::wstring folder;
   std::wstring name;
   const std::atomic<int32_t>* abort;
+  bool find_first;  // a folder the user opened: its first picture is current
 };
 
 unsigned __stdcall ScanThreadEntry(void* parameter) {
   std::unique_ptr<CScanJob> job(static_cast<CScanJob*>(parameter));
   FCAutoInitializeCOM com;
-  CFolderScanResult result = ScanFolder(job->folder, job->name, *job->abort);
+  CFolderScanResult result = job->find_first ? ScanFolderForFirstPicture(job->folder, *job->abort)
+                                             : ScanFolder(job->folder, job->name, *job->abort);
   // Fails at once when the list stopped this scan and destroyed its window.
   SendMessageW(job->result_window, UM_FOLDER_SCAN_RESULT, reinterpret_cast<WPARAM>(&result), 0);
   return 0;
@@ -37,10 +40,8 @@ unsigned __stdcall ScanThreadEntry(void* parameter) {
 void SplitPath(const std::wstring& path, std::wstring* folder, std::wstring* name) {
   const wchar_t* name_start = PathFindFileNameW(path.c_str());
   *name = name_start;
-  *folder = path.substr(0, static_cast<size_t>(name_start - path.c_str()));
-  while (!folder->empty() && folder->back() == L'\\') {
-    folder->pop_back();
-  }
+  *folder = win_util::WithoutTrailingSeparator(
+      path.substr(0, static_cast<size_t>(name_start - path.c_str())));
 }
 
 }  // namespace
@@ -51,6 +52,7 @@ CCurrentFolderImage::~CCurrentFolderImage() { StopScan(); }
 
 void CCurrentFolderImage::SetCurrent(HWND notify, const std::wstring& path) {
   ASSERT_UI_THREAD();
+  DropFolderOpening();
   notify_hwnd_ = notify;
   std::wstring folder;
   std::wstring name;
@@ -83,14 +85,50 @@ void CCurrentFolderImage::SetCurrent(HWND notify, const std::wstring& path) {
   StartScan(name);
 }
 
-void CCurrentFolderImage::StartScan(const std::wstring& name) {
+void CCurrentFolderImage::OpenFolder(HWND notify, const std::wstring& folder) {
+  DropFolderOpening();
+  StopScan();
+  const std::wstring full = FullFolderPath(folder);
+  opening_notify_ = notify;
+  opening_path_ = folder;
+  if (full.empty()) {
+    // Nothing to list: the folder itself is opened and reports the failure.
+    found_picture_ = folder;
+    PostMessageW(notify, UM_FOLDER_PICTURE_FOUND, 0, 0);
+    return;
+  }
+  // The list is replaced only once the folder is listed; until then it is
+  // the shown picture's.
+  opening_folder_ = full;
+  StartScan(std::wstring(), true);
+  if (!IsScanning()) {
+    found_picture_ = folder;
+    PostMessageW(notify, UM_FOLDER_PICTURE_FOUND, 0, 0);
+  }
+}
+
+std::wstring CCurrentFolderImage::TakeFoundPicture() {
+  std::wstring found;
+  found.swap(found_picture_);
+  return found;
+}
+
+void CCurrentFolderImage::DropFolderOpening() {
+  opening_notify_ = nullptr;
+  opening_path_.clear();
+  opening_folder_.clear();
+  found_picture_.clear();
+}
+
+void CCurrentFolderImage::StartScan(const std::wstring& name, bool find_first) {
   // Without a scan the picture stays alone in its list.
   if (!CreateMessageWindow(nullptr)) {
     LOG_INFO << "folder scan window not created:" << folder_;
     return;
   }
   abort_scan_ = 0;
-  auto job = std::make_unique<CScanJob>(CScanJob{hwnd, folder_, name, &abort_scan_});
+  auto job = std::make_unique<CScanJob>(
+      CScanJob{hwnd, find_first ? opening_folder_ : folder_, name, &abort_scan_, find_first});
   const uintptr_t thread = _beginthreadex(nullptr, 0, ScanThreadEntry, job.get(), 0, nullptr);
   if (!thread) {
     LOG_INFO << "folder scan thread not started:" << folder_;
@@ -116,6 +154,7 @@ void CCurrentFolderImage::StopScan() {
 void CCurrentFolderImage::Clear() {
   // A scan left running would later fill the emptied list.
   StopScan();
+  DropFolderOpening();
   notify_hwnd_ = nullptr;
   folder_.clear();
   names_.clear();
@@ -141,7 +180,7 @@ std::wstring CCurrentFolderImage::Neighbour(int offset) const {
   }
   int64_t index = static_cast<int64_t>(current_index_) + offset;
   const CAppConfig* config = CAppConfig::GetInstance();
-  if (config && config->view_folder_loop) {
+  if (config->view_folder_loop) {
     if (index < 0) {
       index = count - 1;
     } else if (index >= count) {
@@ -185,6 +224,10 @@ LRESULT CCurrentFolderImage::HandleMessage(UINT message, WPARAM wparam, LPARAM l
 }
 
 void CCurrentFolderImage::OnScanResult(CFolderScanResult* result) {
+  if (opening_notify_) {
+    OnFolderOpened(result);
+    return;
+  }
   // A result without the current picture is ignored: the single list stays.
   if (result && result->current_index != -1) {
     current_index_ = result->current_index;
@@ -199,6 +242,26 @@ void CCurrentFolderImage::OnScanResult(CFolderScanResult* result) {
     PostMessageW(notify_hwnd_, UM_FOLDER_LIST_READY, 0, 0);
   }
   StartPreload();
+}
+
+void CCurrentFolderImage::OnFolderOpened(CFolderScanResult* result) {
+  if (result && result->current_index != -1) {
+    // Opening the picture finds it in this list: no second scan.
+    folder_ = opening_folder_;
+    names_.swap(result->names);
+    current_index_ = result->current_index;
+    found_picture_ = PathOf(names_[static_cast<size_t>(current_index_)]);
+  } else {
+    found_picture_ = opening_path_;
+  }
+  ReplyMessage(0);
+  scan_thread_.Close();
+  DestroyMessageWindow();
+  const HWND notify = opening_notify_;
+  opening_notify_ = nullptr;
+  opening_path_.clear();
+  opening_folder_.clear();
+  PostMessageW(notify, UM_FOLDER_PICTURE_FOUND, 0, 0);
 }
 
 void CCurrentFolderImage::ReportPosition() const {

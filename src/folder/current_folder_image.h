@@ -17,6 +17,9 @@ struct CFolderScanResult;
 // Sent to the list's own window by the scan thread; wParam is the
 // CFolderScanResult*, valid only while the message is handled.
 constexpr UINT UM_FOLDER_SCAN_RESULT = 32818;
+// Posted to the window that opened a folder once the folder is listed
+// (wParam 0, lParam 0); TakeFoundPicture names what to open.
+constexpr UINT UM_FOLDER_PICTURE_FOUND = 32819;
 // Sent or posted to the notify window once the list is ready (wParam 0,
 // lParam 0); the view then shows or hides its page-turn arrows.
 constexpr UINT UM_FOLDER_LIST_READY = 33273;
@@ -35,6 +38,14 @@ class CCurrentFolderImage : public FCMessageWindow, public CSingletonT<CCurrentF
   // The view shows path: finds it in the list, or starts a new list and a
   // scan of its folder. notify is told UM_FOLDER_LIST_READY.
   void SetCurrent(HWND notify, const std::wstring& path);
+  // The user opened a folder: it is listed on the scan thread, and then
+  // notify is posted UM_FOLDER_PICTURE_FOUND. A later SetCurrent, OpenFolder
+  // or Clear drops the request.
+  void OpenFolder(HWND notify, const std::wstring& folder);
+  // After UM_FOLDER_PICTURE_FOUND: the folder's first picture in display
+  // order, or the folder itself when it holds none; empty when the request
+  // was dropped or taken already.
+  std::wstring TakeFoundPicture();
   // The picture offset places away (+1 next, -1 previous), or empty when
   // there is none. Does not move the current position.
   std::wstring Neighbour(int offset) const;
@@ -52,9 +63,11 @@ class CCurrentFolderImage : public FCMessageWindow, public CSingletonT<CCurrentF
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
 
  private:
-  void StartScan(const std::wstring& name);
+  void StartScan(const std::wstring& name, bool find_first = false);
   void StopScan();
   void OnScanResult(CFolderScanResult* result);
+  void OnFolderOpened(CFolderScanResult* result);
+  void DropFolderOpening();
   void ReportPosition() const;
   void StartPreload();
   std::wstring PathOf(const std::wstring& name) const;
@@ -66,4 +79,9 @@ class CCurrentFolderImage : public FCMessageWindow, public CSingletonT<CCurrentF
   int32_t current_index_ = -1;
   CHandle scan_thread_;
   std::atomic<int32_t> abort_scan_{0};
+  // While a folder the user opened is listed, the window to tell.
+  HWND opening_notify_ = nullptr;
+  std::wstring opening_path_;
+  std::wstring opening_folder_;  // its full path, as the list keeps folders
+  std::wstring found_picture_;
 };

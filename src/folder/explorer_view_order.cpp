@@ -29,20 +29,31 @@ class CItemIdList {
   ITEMIDLIST* pidl_ = nullptr;
 };
 
-// The file system folder a view shows, canonical and without a trailing
-// backslash; empty for virtual folders.
+// Canonical and without any closing backslash, so that a drive's root is
+// "C:" however it was written; empty when it cannot be made.
+std::wstring ComparableFolder(const std::wstring& path) {
+  wchar_t canonical[MAX_PATH] = {};
+  if (path.empty() || path.size() >= MAX_PATH || !PathCanonicalizeW(canonical, path.c_str())) {
+    return std::wstring();
+  }
+  std::wstring result = canonical;
+  while (!result.empty() && result.back() == L'\\') {
+    result.pop_back();
+  }
+  return result;
+}
+
+// The file system folder a view shows; empty for virtual folders.
 std::wstring ViewFolderPath(IFolderView* view) {
   ComPtr<IPersistFolder2> persist;
   ThrowIfFailed(view->GetFolder(IID_IPersistFolder2, reinterpret_cast<void**>(persist.Receive())));
   CItemIdList folder_id;
   ThrowIfFailed(persist->GetCurFolder(folder_id.ReceiveAbsolute()));
   wchar_t path[MAX_PATH] = {};
-  wchar_t canonical[MAX_PATH] = {};
-  if (!SHGetPathFromIDListW(folder_id.absolute(), path) || !PathCanonicalizeW(canonical, path)) {
+  if (!SHGetPathFromIDListW(folder_id.absolute(), path)) {
     return std::wstring();
   }
-  PathRemoveBackslashW(canonical);
-  return canonical;
+  return path;
 }
 
 // The view of one shell window, or empty when it is no folder browser.
@@ -89,6 +100,11 @@ void ReadViewItems(IFolderView* view, const std::atomic<int32_t>& abort,
 
 }  // namespace
 
+bool IsSameFolder(const std::wstring& view_folder, const std::wstring& folder) {
+  const std::wstring a = ComparableFolder(view_folder);
+  return !a.empty() && _wcsicmp(a.c_str(), ComparableFolder(folder).c_str()) == 0;
+}
+
 bool ReadExplorerViewOrder(const std::wstring& folder, const std::atomic<int32_t>& abort,
                            std::vector<std::wstring>* names) {
   names->clear();
@@ -116,7 +132,7 @@ bool ReadExplorerViewOrder(const std::wstring& folder, const std::atomic<int32_t
   for (LONG index = 0; index < count && !abort; ++index) {
     try {
       ComPtr<IFolderView> view = WindowFolderView(windows.Get(), index);
-      if (!view || _wcsicmp(ViewFolderPath(view.Get()).c_str(), folder.c_str()) != 0) {
+      if (!view || !IsSameFolder(ViewFolderPath(view.Get()), folder)) {
         continue;
       }
       ReadViewItems(view.Get(), abort, names);

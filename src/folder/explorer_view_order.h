@@ -11,3 +11,7 @@
 // nothing, or once abort is set. Runs in the caller's COM apartment.
 bool ReadExplorerViewOrder(const std::wstring& folder, const std::atomic<int32_t>& abort,
                            std::vector<std::wstring>* names);
+
+// Whether an Explorer window's folder and the folder of the picture list are
+// one folder.
+bool IsSameFolder(const std::wstring& view_folder, const std::wstring& folder);

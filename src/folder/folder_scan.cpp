@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "basic_lib/win_util.h"
 #include "folder/explorer_view_order.h"
 #include "image/image_format.h"
 
@@ -82,32 +83,35 @@ CFolderScanResult ScanFolder(const std::wstring& folder, const std::wstring& cur
   return result;
 }
 
-std::wstring ResolveOpenPath(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  if (path.empty() || attributes == INVALID_FILE_ATTRIBUTES ||
-      !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    return path;
-  }
+std::wstring FullFolderPath(const std::wstring& path) {
   wchar_t full[MAX_PATH] = {};
   const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
   if (length == 0 || length >= MAX_PATH) {
-    return path;
+    return std::wstring();
   }
-  std::wstring folder(full, length);
   // "C:\" and "pictures\" name the folder without the closing separator
   // the scan and the joined name add back.
-  while (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/')) {
-    folder.pop_back();
-  }
-  const std::atomic<int32_t> no_abort{0};
-  CFolderScanResult scan;
-  ListFolder(folder, no_abort, &scan);
+  return win_util::WithoutTrailingSeparator(std::wstring(full, length));
+}
+
+CFolderScanResult ScanFolderForFirstPicture(const std::wstring& folder,
+                                            const std::atomic<int32_t>& abort) {
+  CFolderScanResult result;
+  ListFolder(folder, abort, &result);
   std::vector<std::wstring> explorer_order;
-  ReadExplorerViewOrder(folder, no_abort, &explorer_order);
+  if (!abort) {
+    ReadExplorerViewOrder(folder, abort, &explorer_order);
+  }
+  if (abort || result.names.empty()) {
+    return result;
+  }
+  std::wstring first = result.names.front();
   for (const std::wstring& name : explorer_order) {
-    if (FindName(scan.names, name) >= 0) {
-      return folder + L"\\" + name;
+    if (FindName(result.names, name) >= 0) {
+      first = name;
+      break;
     }
   }
-  return scan.names.empty() ? path : folder + L"\\" + scan.names.front();
+  ApplyExplorerOrder(explorer_order, first, &result);
+  return result;
 }

@@ -36,7 +36,13 @@ CFolderScanResult ScanFolder(const std::wstring& folder, const std::wstring& cur
 void ApplyExplorerOrder(const std::vector<std::wstring>& explorer_order,
                         const std::wstring& current_name, CFolderScanResult* result);
 
-// The picture to show for path: path itself unless it names a folder, then
-// the folder's first picture in display order. A folder without pictures
-// stays as it is, so opening it reports that nothing could be shown.
-std::wstring ResolveOpenPath(const std::wstring& path);
+// The full path of a folder without a closing separator ("C:" for a
+// drive's root), as the list keeps folders; empty when it cannot be made.
+std::wstring FullFolderPath(const std::wstring& path);
+
+// The scan of a folder the user opened: its pictures in display order, and
+// as the current one the first of them (the first an Explorer window showing
+// the folder lists, else the first by name). No current picture (-1) when
+// the folder has none or the scan was stopped.
+CFolderScanResult ScanFolderForFirstPicture(const std::wstring& folder,
+                                            const std::atomic<int32_t>& abort);

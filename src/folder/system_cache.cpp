@@ -65,7 +65,7 @@ void CSystemCache::Resume() {
 
 int CSystemCache::MaxRunning() {
   const CAppConfig* config = CAppConfig::GetInstance();
-  return config && config->preload_enable && resumed_ ? 1 : 0;
+  return config->preload_enable && resumed_ ? 1 : 0;
 }
 
 void CSystemCache::OnTaskStart(CAsyncTask* task) {
@@ -137,11 +137,10 @@ bool CSystemCache::GetCachedFitBitmap(const CFitBitmapSource& picture, UINT widt
       picture.loader ? picture.loader->GetTransform() : WICBitmapTransformRotate0;
   // The cache's previews are sRGB; a view that ignores embedded profiles
   // shows the file's own values, so the preview is mapped back to them.
-  const CAppConfig* config = CAppConfig::GetInstance();
-  IWICColorContext* colour_context = picture.loader && config && config->ignore_embedded_icc
-                                         ? picture.loader->colour_context()
-                                         : nullptr;
-  if (!RenderThumbnailToBitmap(request, width, height, out, transform, colour_context)) {
+  const CDisplayOptions options = CDisplayOptions::Current();
+  IWICColorContext* colour_context =
+      picture.loader && !options.colour_managed ? picture.loader->colour_context() : nullptr;
+  if (!RenderThumbnailToBitmap(request, width, height, out, transform, colour_context, options)) {
     return false;
   }
   return (request.quality & CThumbnailRequest::kLowQuality) == 0;

@@ -5,20 +5,33 @@
 #include "framework/gdi_objects.h"
 #include "image/obj_image.h"
 
-bool ComposeDisplayBitmap(IWICBitmapSource* source, HBITMAP& out) {
+CDisplayOptions CDisplayOptions::Current() {
+  CDisplayOptions options;
+  if (const CAppConfig* config = CAppConfig::GetInstance()) {
+    options.effect = config->current_effect;
+    options.canvas = config->canvas_back_color;
+    options.colour_managed = !config->ignore_embedded_icc;
+  }
+  return options;
+}
+
+bool ComposeDisplayBitmap(IWICBitmapSource* source, const CDisplayOptions& options, HBITMAP& out) {
   FCObjImage image;
   if (!image.LoadFromWicSource(source, GUID_WICPixelFormat32bppPBGRA)) {
     return false;
   }
-  ApplyCurrentEffect(image, nullptr);
+  ApplyEnhancement(options.effect, image, nullptr);
 
   HBITMAP bitmap = CreateCompatibleBitmap(CClientDC(nullptr), image.Width(), image.Height());
   if (!bitmap) {
     return false;
   }
-  const CAppConfig* config = CAppConfig::GetInstance();
+  // A brush of this render's own: the settings' brush belongs to the
+  // user-interface thread, which replaces it when the colour changes.
+  CBrush canvas;
+  canvas.CreateSolidBrush(options.canvas);
   {
-    CMemoryBitmapDC dc(bitmap, config ? config->canvas_brush : nullptr);
+    CMemoryBitmapDC dc(bitmap, canvas.get());
     image.DrawTo(dc, RECT{0, 0, image.Width(), image.Height()});
   }
   if (out) {

@@ -1,4 +1,3 @@
-
 #include "image/image_document.h"
 
 #include <shlwapi.h>
@@ -8,7 +7,10 @@
 #include <vector>
 
 #include "basic_lib/win32_system.h"
+#include "basic_lib/win_util.h"
+#include "basic_lib/windows_version.h"
 #include "config/app_config.h"
+#include "config/data_paths.h"
 #include "framework/ui_thread.h"
 #include "image/image_file_opener.h"
 #include "image/image_format.h"
@@ -16,7 +18,6 @@
 #include "image/save_target.h"
 #include "image/wic_factory.h"
 #include "image/wic_pipeline.h"
-#include "image/windows_version.h"
 #include "l10n/lang_string.h"
 #include "log/my_log.h"
 #include "popup_dialog/message_box.h"
@@ -29,13 +30,9 @@ constexpr int kRotationSaveQuality = 95;
 constexpr int kCopyQuality = 90;
 constexpr LONG kLongImageMaxWidth = 1280;
 
-bool FileExists(const std::wstring& path) {
-  return !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 int ConfiguredJpegQuality() {
   const CAppConfig* config = CAppConfig::GetInstance();
-  return config ? config->save_jpeg_quality : 80;
+  return config->save_jpeg_quality;
 }
 
 }  // namespace
@@ -54,8 +51,7 @@ CAsyncTaskQueue& CImageDocument::GetQueue() {
 void CImageDocument::CancelPending() { GetQueue().CancelPending(); }
 
 void CImageDocument::WaitForTasks() {
-  // Off the user-interface thread (the resize job) a missing queue has
-  // nothing to wait for, and must not be made there.
+  // A missing queue has nothing to wait for.
   if (queue_) {
     queue_->WaitAllFromAnyThread();
   }
@@ -68,7 +64,7 @@ void CImageDocument::Open(const std::wstring& path) {
   loader_.reset();
   use_display_bitmap_ = false;
   display_bitmap_.Reset();
-  if (FileExists(path_)) {
+  if (win_util::PathExists(path_)) {
     std::vector<wchar_t> canonical(std::max<size_t>(MAX_PATH, path_.size() + 1), L'\0');
     if (path_.size() < MAX_PATH && PathCanonicalizeW(canonical.data(), path_.c_str())) {
       path_ = canonical.data();
@@ -140,7 +136,7 @@ void CImageDocument::Rotate(bool clockwise) {
   }
   const int orientation = loader_->RotateOrientation(clockwise);
   const CAppConfig* config = CAppConfig::GetInstance();
-  if (config && config->rotate_auto_save && IsNativeEncodableClass(GetImageFormatClass(path_))) {
+  if (config->rotate_auto_save && IsNativeEncodableClass(GetImageFormatClass(path_))) {
     SaveRotation(orientation);
   }
   const SIZE size = GetOrientedSize();
@@ -195,43 +191,53 @@ bool CImageDocument::SaveAs(const std::wstring& path, int quality) {
   return saved;
 }
 
-bool CImageDocument::SaveResized(const std::wstring& path, UINT width, UINT height,
-                                 bool& same_file) {
+CImageDocument::CResizeRequest CImageDocument::MakeResizeRequest(const std::wstring& path,
+                                                                 UINT width, UINT height) {
+  WaitForTasks();
+  CResizeRequest request;
+  request.loader = loader_;
+  request.shown_path = path_;
+  request.path = path;
+  request.width = width;
+  request.height = height;
+  request.quality = ConfiguredJpegQuality();
+  return request;
+}
+
+bool CImageDocument::SaveResized(const CResizeRequest& request, bool& same_file) {
   same_file = false;
-  CWICImageLoaderPtr loader = loader_;
+  const CWICImageLoaderPtr& loader = request.loader;
   if (!loader) {
     return false;
   }
-  WaitForTasks();
   ComPtr<IWICColorContext> colour_context;
-  ComPtr<IWICBitmapSource> scaled = loader->GetScaledBitmap(width, height, &colour_context);
+  ComPtr<IWICBitmapSource> scaled =
+      loader->GetScaledBitmap(request.width, request.height, &colour_context);
   if (!scaled) {
     return false;
   }
   // The scaler reads from the loader's decoded copy, not from the file, so
   // the loader can let go of the file now.
-  if (StrCmpIW(path.c_str(), path_.c_str()) == 0) {
+  if (StrCmpIW(request.path.c_str(), request.shown_path.c_str()) == 0) {
     loader->Reset();
     same_file = true;
   }
-  CSaveTarget target(path);
+  CSaveTarget target(request.path);
   CWICImageLoader resized(scaled.Get(), colour_context.Get());
-  if (target.working().empty() || !resized.SaveTo(target.working(), ConfiguredJpegQuality())) {
+  if (target.working().empty() || !resized.SaveTo(target.working(), request.quality)) {
     target.Discard();
     return false;
   }
   return target.Commit(same_file);
 }
 
-std::wstring CImageDocument::TempFolder() { return CAppConfig::GetDataFolder() + L"temp\\"; }
-
 void CImageDocument::Print() {
-  if (!loader_ || GetFileAttributesW(path_.c_str()) == INVALID_FILE_ATTRIBUTES) {
+  if (!loader_ || !win_util::PathExists(path_)) {
     return;
   }
   std::wstring to_print = path_;
   if (!IsNativeEncodableClass(GetImageFormatClass(path_))) {
-    to_print = TempFolder() + L"tempprint.jpg";
+    to_print = data_paths::PrintScratchFile();
     if (!SaveAs(to_print, kCopyQuality)) {
       return;
     }
@@ -249,7 +255,7 @@ void CImageDocument::SetAsWallpaper() {
     return;
   }
   CWICImageLoader copy(upright.Get(), loader_->colour_context());
-  const std::wstring wallpaper = TempFolder() + L"wallpaper.jpg";
+  const std::wstring wallpaper = data_paths::WallpaperFile();
   CSaveTarget target(wallpaper);
   if (target.working().empty() || !copy.SaveTo(target.working(), kCopyQuality) ||
       !target.Commit(false)) {
@@ -257,6 +263,25 @@ void CImageDocument::SetAsWallpaper() {
     return;
   }
   win32_system::SetDesktopWallpaper(wallpaper, win32_system::kWallpaperKeepAspect);
+}
+
+bool CImageDocument::MoveToRecycleBin() {
+  if (GetFileAttributesW(path_.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    return false;
+  }
+  GetQueue().WaitAll();
+  const bool release = loader_ && loader_->decoder();
+  if (release) {
+    loader_->Reset();
+  }
+  win32_system::DeleteCurrentFile(path_);
+  const bool gone = GetFileAttributesW(path_.c_str()) == INVALID_FILE_ATTRIBUTES;
+  if (!gone && release) {
+    const int orientation = loader_->exif().orientation;
+    loader_->Open(path_);
+    loader_->exif().orientation = orientation;
+  }
+  return gone;
 }
 
 void CImageDocument::ShowSaveError() const {

@@ -14,7 +14,8 @@
 // The picture on show: its path, its decoder, the background queue that
 // renders it and a small upright copy used to show rotations at once. Every
 // command on the current picture is an operation of this object. Used from
-// the user-interface thread, except SaveResized.
+// the user-interface thread, except SaveResized, which works only from its
+// request.
 class CImageDocument : public CSingletonT<CImageDocument> {
  public:
   CImageDocument();
@@ -60,14 +61,33 @@ class CImageDocument : public CSingletonT<CImageDocument> {
 
   void CopyToClipboard();
 
+  // Moves the picture on show to the recycle bin. The decoder holds the file
+  // open, which would make the move fail: it lets go of the file first, and
+  // takes it again when the file stays. True when the file is gone.
+  bool MoveToRecycleBin();
+
   // Saves the picture as path; the user is told when it fails. Saving over
   // the picture on show re-opens it afterwards.
   bool SaveAs(const std::wstring& path, int quality);
-  // The picture scaled to width x height, saved as path with the configured
-  // JPEG quality, without metadata. Runs on the resize job's thread; when
-  // path is the picture on show (same_file) the loader is left reset and
-  // the main window re-opens the picture. False on failure, told by caller.
-  bool SaveResized(const std::wstring& path, UINT width, UINT height, bool& same_file);
+  // What a resize-and-save job works from, taken on the user-interface
+  // thread when the job is handed out, so that the job's thread reads
+  // nothing the document or the settings own.
+  struct CResizeRequest {
+    CWICImageLoaderPtr loader;  // the picture on show; null when none is
+    std::wstring shown_path;    // its path
+    std::wstring path;          // where the resized picture goes
+    UINT width = 0;
+    UINT height = 0;
+    int quality = 80;  // JPEG quality from the settings
+  };
+  // User-interface thread: waits for the document's tasks, so that none
+  // uses the loader the job may reset, and takes the request.
+  CResizeRequest MakeResizeRequest(const std::wstring& path, UINT width, UINT height);
+  // The picture scaled to width x height, saved as path, without metadata.
+  // Runs on the resize job's thread; when path is the picture on show
+  // (same_file) the loader is left reset and the main window re-opens the
+  // picture. False on failure, told by the caller.
+  static bool SaveResized(const CResizeRequest& request, bool& same_file);
 
   // Hands the picture to the photo printing wizard: the file itself when the
   // program encodes its format, else a JPEG copy in the temporary folder.
@@ -75,8 +95,6 @@ class CImageDocument : public CSingletonT<CImageDocument> {
   // Writes the picture upright as the temporary folder's wallpaper.jpg and
   // makes it the desktop wallpaper, fitted to the screen.
   void SetAsWallpaper();
-  // "<data folder>\temp\".
-  static std::wstring TempFolder();
 
  private:
   // Waits for the queue's running tasks, from whichever thread calls.

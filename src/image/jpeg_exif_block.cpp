@@ -16,7 +16,7 @@ bool IsStandalone(uint8_t marker) { return marker == 0x01 || (marker >= 0xD0 && 
 
 }  // namespace
 
-bool CJpegExifBlock::Find(const ReadAt& read, std::vector<uint8_t>* block) {
+bool CJpegExifBlock::Find(const ReadAt& read, std::vector<uint8_t>* block, uint64_t* block_offset) {
   uint8_t head[2] = {};
   if (!read(0, head, 2) || head[0] != 0xFF || head[1] != kStartOfImage) {
     return false;
@@ -51,6 +51,9 @@ bool CJpegExifBlock::Find(const ReadAt& read, std::vector<uint8_t>* block) {
       uint8_t signature[6] = {};
       if (read(offset + 2, signature, 6) && std::memcmp(signature, "Exif\0", 5) == 0) {
         block->resize(payload - 6);
+        if (block_offset) {
+          *block_offset = offset + 8;
+        }
         return read(offset + 8, block->data(), block->size());
       }
     }

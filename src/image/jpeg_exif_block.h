@@ -14,7 +14,9 @@ class CJpegExifBlock {
   // Reads size bytes at offset; false when they are not all there.
   using ReadAt = std::function<bool(uint64_t offset, void* buffer, size_t size)>;
 
-  static bool Find(const ReadAt& read, std::vector<uint8_t>* block);
+  // block_offset, when given, receives where the block starts in the file.
+  static bool Find(const ReadAt& read, std::vector<uint8_t>* block,
+                   uint64_t* block_offset = nullptr);
   static bool FindInMemory(const uint8_t* data, size_t size, std::vector<uint8_t>* block);
   static bool FindInFile(const std::wstring& path, std::vector<uint8_t>* block);
 };

@@ -4,13 +4,56 @@
 #include <shlwapi.h>
 #include <wincodec.h>
 
+#include <vector>
+
 #include "framework/com_ptr.h"
+#include "framework/handle.h"
+#include "image/exif_parser.h"
+#include "image/jpeg_exif_block.h"
 #include "image/metadata_reader.h"
 #include "image/wic_factory.h"
 
 namespace {
 
 constexpr int kOrientationTag = 274;
+
+// Where the platform has no fast metadata encoder: the two bytes of the
+// orientation tag of the file's EXIF segment, rewritten where they are.
+// False when the file has no such tag.
+bool RewriteTagOurselves(const std::wstring& path, int orientation) {
+  const CHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    return false;
+  }
+  auto read_at = [&file](uint64_t offset, void* buffer, size_t count) {
+    OVERLAPPED at = {};
+    at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD done = 0;
+    return count <= MAXDWORD &&
+           ReadFile(file.get(), buffer, static_cast<DWORD>(count), &done, &at) && done == count;
+  };
+  bool written = false;
+  std::vector<uint8_t> block;
+  uint64_t block_offset = 0;
+  CExifParser parser;
+  if (CJpegExifBlock::Find(read_at, &block, &block_offset) &&
+      parser.Parse(block.data(), block.size())) {
+    const CExifParser::Field* field = parser.Find(CExifParser::kPrimary, kOrientationTag);
+    if (field && field->type == CExifParser::kShort && field->count >= 1) {
+      const uint8_t value[2] = {static_cast<uint8_t>(parser.big_endian() ? 0 : orientation),
+                                static_cast<uint8_t>(parser.big_endian() ? orientation : 0)};
+      const uint64_t where = block_offset + field->value_offset;
+      OVERLAPPED at = {};
+      at.Offset = static_cast<DWORD>(where & 0xFFFFFFFFu);
+      at.OffsetHigh = static_cast<DWORD>(where >> 32);
+      DWORD done = 0;
+      written = WriteFile(file.get(), value, 2, &done, &at) && done == 2;
+    }
+  }
+  return written;
+}
 
 }  // namespace
 
@@ -21,6 +64,9 @@ bool WriteOrientationInPlace(const std::wstring& path, int orientation) {
   }
   if (attributes & FILE_ATTRIBUTE_READONLY) {
     SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+  }
+  if (orientation < 1 || orientation > 8) {
+    return false;
   }
   try {
     IWICImagingFactory* factory = CWICFactory::Get();
@@ -38,8 +84,13 @@ bool WriteOrientationInPlace(const std::wstring& path, int orientation) {
     ComPtr<IWICBitmapFrameDecode> frame;
     ThrowIfFailed(decoder->GetFrame(0, frame.Receive()));
     ComPtr<IWICFastMetadataEncoder> encoder;
-    ThrowIfFailed(
-        factory->CreateFastMetadataEncoderFromFrameDecode(frame.Get(), encoder.Receive()));
+    if (FAILED(factory->CreateFastMetadataEncoderFromFrameDecode(frame.Get(), encoder.Receive())) ||
+        !encoder) {
+      frame.Reset();
+      decoder.Reset();
+      stream.Reset();
+      return RewriteTagOurselves(path, orientation);
+    }
     ComPtr<IWICMetadataQueryWriter> writer;
     ThrowIfFailed(encoder->GetMetadataQueryWriter(writer.Receive()));
     PROPVARIANT value;

@@ -4,6 +4,7 @@
 
 // Rewrites the EXIF orientation tag of a JPEG file in place through the
 // platform's fast metadata encoder, leaving the compressed pixels alone.
-// False when the platform cannot (no fast encoder or query writer, no room
-// for the tag) or the file cannot be written; the file is then unchanged.
+// Where the platform has no fast encoder, the two bytes of an existing tag
+// are rewritten directly. False when neither can (no room for the tag, no
+// EXIF segment) or the file cannot be written; the file is then unchanged.
 bool WriteOrientationInPlace(const std::wstring& path, int orientation);

@@ -5,7 +5,7 @@
 #include "image/display_bitmap.h"
 #include "image/wic_factory.h"
 #include "image/wic_pipeline.h"
-#include "image/windows_version.h"
+#include "basic_lib/windows_version.h"
 
 namespace {
 
@@ -80,7 +80,7 @@ bool RequestThumbnail(const std::wstring& path, UINT requested_size, int mode,
 
 bool RenderThumbnailToBitmap(const CThumbnailRequest& request, UINT width, UINT height,
                              HBITMAP& out, WICBitmapTransformOptions transform,
-                             IWICColorContext* colour_context) {
+                             IWICColorContext* colour_context, const CDisplayOptions& options) {
   if (!request.bitmap) {
     return false;
   }
@@ -91,12 +91,12 @@ bool RenderThumbnailToBitmap(const CThumbnailRequest& request, UINT width, UINT 
     return false;
   }
   return RenderThumbnailHBitmap(thumbnail, alpha_type, width, height, out, transform,
-                                colour_context);
+                                colour_context, options);
 }
 
 bool RenderThumbnailHBitmap(HBITMAP thumbnail, WTS_ALPHATYPE alpha_type, UINT width, UINT height,
                             HBITMAP& out, WICBitmapTransformOptions transform,
-                            IWICColorContext* colour_context) {
+                            IWICColorContext* colour_context, const CDisplayOptions& options) {
   try {
     IWICImagingFactory* factory = CWICFactory::Get();
     if (!factory || !thumbnail || width == 0 || height == 0) {
@@ -117,7 +117,7 @@ bool RenderThumbnailHBitmap(HBITMAP thumbnail, WTS_ALPHATYPE alpha_type, UINT wi
     if (colour_context) {
       pipeline = wic_pipeline::ApplyColourTransform(pipeline.Get(), colour_context, true);
     }
-    return ComposeDisplayBitmap(pipeline.Get(), out);
+    return ComposeDisplayBitmap(pipeline.Get(), options, out);
   } catch (const CComError&) {
     return false;
   }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "framework/com_ptr.h"
+#include "image/display_bitmap.h"
 
 // One request to the system thumbnail cache.
 struct CThumbnailRequest {
@@ -43,9 +44,9 @@ bool RequestThumbnail(const std::wstring& path, UINT requested_size, int mode,
 // colour context, when given, is applied from sRGB to the embedded profile.
 bool RenderThumbnailToBitmap(const CThumbnailRequest& request, UINT width, UINT height,
                              HBITMAP& out, WICBitmapTransformOptions transform,
-                             IWICColorContext* colour_context);
+                             IWICColorContext* colour_context, const CDisplayOptions& options);
 
 // The same for a thumbnail already taken out of its shared bitmap.
 bool RenderThumbnailHBitmap(HBITMAP thumbnail, WTS_ALPHATYPE alpha_type, UINT width, UINT height,
                             HBITMAP& out, WICBitmapTransformOptions transform,
-                            IWICColorContext* colour_context);
+                            IWICColorContext* colour_context, const CDisplayOptions& options);

@@ -13,7 +13,7 @@
 #include "image/metadata_reader.h"
 #include "image/wic_factory.h"
 #include "image/wic_pipeline.h"
-#include "image/windows_version.h"
+#include "basic_lib/windows_version.h"
 
 namespace {
 
@@ -104,7 +104,7 @@ void CWICImageLoader::LoadFrame(IWICBitmapFrameDecode* frame, const std::wstring
   ReadFrameMetadata(exif_, frame, is_jpeg ? path.c_str() : nullptr);
   if (!CWindowsVersion::IsWindows8OrLater()) {
     const CAppConfig* config = CAppConfig::GetInstance();
-    if (!(config && config->orientation_by_tag)) {
+    if (!config->orientation_by_tag) {
       exif_.orientation = 0;
     }
   }
@@ -206,6 +206,11 @@ ComPtr<IWICBitmapSource> CWICImageLoader::GetScaledBitmap(
 }
 
 bool CWICImageLoader::RenderToBitmap(UINT width, UINT height, HBITMAP& out) const {
+  return RenderToBitmap(width, height, CDisplayOptions::Current(), out);
+}
+
+bool CWICImageLoader::RenderToBitmap(UINT width, UINT height, const CDisplayOptions& options,
+                                     HBITMAP& out) const {
   try {
     if (!source_ || width == 0 || height == 0) {
       return false;
@@ -220,15 +225,14 @@ bool CWICImageLoader::RenderToBitmap(UINT width, UINT height, HBITMAP& out) cons
     if (!pipeline) {
       return false;
     }
-    const CAppConfig* config = CAppConfig::GetInstance();
-    if (colour_context_ && !(config && config->ignore_embedded_icc)) {
+    if (colour_context_ && options.colour_managed) {
       pipeline = wic_pipeline::ApplyColourTransform(pipeline.Get(), colour_context_.Get(), false);
     }
     if (transform != WICBitmapTransformRotate0) {
       ComPtr<IWICBitmap> upright = wic_pipeline::CacheInMemory(pipeline.Get());
       pipeline = wic_pipeline::FlipRotate(upright.Get(), transform);
     }
-    return ComposeDisplayBitmap(pipeline.Get(), out);
+    return ComposeDisplayBitmap(pipeline.Get(), options, out);
   } catch (const CComError&) {
     return false;
   }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "framework/com_ptr.h"
+#include "image/display_bitmap.h"
 #include "image/exif_info.h"
 
 // One opened picture: its decoder, the chosen frame (or a fallback decoder's
@@ -45,9 +46,11 @@ class CWICImageLoader {
   ComPtr<IWICBitmapSource> GetScaledBitmap(UINT width, UINT height,
                                            ComPtr<IWICColorContext>* colour_context) const;
   // A screen-compatible bitmap of width x height: scaled, colour-managed
-  // unless the settings say to ignore embedded profiles, rotated, enhanced by
-  // the current display effect and composed over the canvas colour. Deletes
-  // the bitmap out held before; leaves out unchanged on failure.
+  // unless the options say to ignore embedded profiles, rotated, enhanced by
+  // the options' display effect and composed over their canvas colour.
+  // Deletes the bitmap out held before; leaves out unchanged on failure.
+  bool RenderToBitmap(UINT width, UINT height, const CDisplayOptions& options, HBITMAP& out) const;
+  // The same with the settings as they are now: user-interface thread only.
   bool RenderToBitmap(UINT width, UINT height, HBITMAP& out) const;
 
   bool IsAnimatedGif() const;

@@ -9,12 +9,12 @@
 
 #include "image/image_format.h"
 #include "image/jpeg_encoder.h"
-#include "image/jpeg_exif_carrier.h"
+#include "image/jpeg_metadata_carrier.h"
 #include "image/metadata_reader.h"
 #include "image/wic_factory.h"
 #include "image/wic_image_loader.h"
 #include "image/wic_pipeline.h"
-#include "image/windows_version.h"
+#include "basic_lib/windows_version.h"
 
 namespace {
 
@@ -50,7 +50,8 @@ void SetUpEncoder(CEncoderState& state, const std::wstring& path, int quality,
   state.container = ContainerOf(path);
   ThrowIfFailed(CWICFactory::Required()->CreateStream(state.stream.Receive()));
   ThrowIfFailed(state.stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE));
-  ThrowIfFailed(CWICFactory::Required()->CreateEncoder(state.container, nullptr, state.encoder.Receive()));
+  ThrowIfFailed(
+      CWICFactory::Required()->CreateEncoder(state.container, nullptr, state.encoder.Receive()));
   ThrowIfFailed(state.encoder->Initialize(state.stream.Get(), WICBitmapEncoderNoCache));
 
   ComPtr<IPropertyBag2> options;
@@ -192,17 +193,22 @@ bool CWICImageLoader::SaveTo(const std::wstring& path, int quality) const {
     return false;
   }
 
-  // The encoder has closed the file. Where the platform did not copy the
-  // source's EXIF segment, it is carried over here.
+  // The encoder has closed the file. Every metadata segment of the source
+  // that the encoder did not copy (EXIF, XMP, ICC profile, IPTC, ...) is
+  // carried over here.
   if (is_jpeg && decoder_ && !path_.empty()) {
-    CJpegExifCarrier carrier;
+    CJpegMetadataCarrier carrier;
     if (carrier.ReadFrom(path_)) {
       if (turned_upright) {
         carrier.MarkPixelsTurnedUpright(wic_pipeline::SwapsAxes(GetTransform()));
       } else if (exif_.orientation >= 1 && exif_.orientation <= 8) {
         carrier.SetOrientation(exif_.orientation);
       }
-      carrier.WriteInto(path);
+      // A rewrite that failed half-way leaves a broken file: the save fails
+      // so the caller discards it instead of putting it in place.
+      if (!carrier.WriteInto(path)) {
+        return false;
+      }
     }
   }
   return true;

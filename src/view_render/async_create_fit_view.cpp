@@ -5,7 +5,7 @@
 
 #include "image/image_format.h"
 #include "image/thumbnail_request.h"
-#include "image/windows_version.h"
+#include "basic_lib/windows_version.h"
 #include "view_render/view_messages.h"
 
 namespace view_render {
@@ -33,7 +33,7 @@ void CAsyncCreateFitView::Run() {
   needs_second_pass_ = false;
   if (request_.loader) {
     request_.loader->RenderToBitmap(static_cast<UINT>(request_.width),
-                                    static_cast<UINT>(request_.height), hbitmap_);
+                                    static_cast<UINT>(request_.height), request_.display, hbitmap_);
   }
 }
 
@@ -45,7 +45,7 @@ bool CAsyncCreateFitView::RenderFromThumbnailCache() {
     CThumbnailRequest large;
     if (RequestThumbnail(request_.path, 0, kThumbnailLarge, &large) &&
         RenderThumbnailToBitmap(large, width, height, hbitmap_, request_.transform,
-                                request_.colour_context.Get())) {
+                                request_.colour_context.Get(), request_.display)) {
       needs_second_pass_ = larger_side > LargePreviewLimit();
       return true;
     }
@@ -53,7 +53,7 @@ bool CAsyncCreateFitView::RenderFromThumbnailCache() {
   CThumbnailRequest scaled;
   if (RequestThumbnail(request_.path, static_cast<UINT>(larger_side), kThumbnailScaled, &scaled) &&
       RenderThumbnailToBitmap(scaled, width, height, hbitmap_, request_.transform,
-                              request_.colour_context.Get()) &&
+                              request_.colour_context.Get(), request_.display) &&
       (scaled.quality & CThumbnailRequest::kLowQuality) == 0) {
     needs_second_pass_ = false;
     return true;

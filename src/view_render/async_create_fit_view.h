@@ -29,6 +29,7 @@ class CAsyncCreateFitView : public CAsyncTask {
     bool use_display_bitmap = false;
     WICBitmapTransformOptions transform = WICBitmapTransformRotate0;
     ComPtr<IWICColorContext> colour_context;  // only when embedded profiles are ignored
+    CDisplayOptions display;                  // the settings when the request was made
   };
 
   explicit CAsyncCreateFitView(Request request);

@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "config/app_config.h"
 #include "effects/current_effect.h"
 #include "effects/effect_progress.h"
 #include "image/wic_pipeline.h"
@@ -29,23 +28,23 @@ bool SameObject(IUnknown* a, IUnknown* b) {
 CAsyncCreateZoomContext::CAsyncCreateZoomContext(CWICImageLoaderPtr loader, HWND target,
                                                  float fit_ratio, int32_t image_width,
                                                  int32_t image_height,
-                                                 ComPtr<ID2D1RenderTarget> render_target)
+                                                 ComPtr<ID2D1RenderTarget> render_target,
+                                                 CDisplayOptions display)
     : loader_(std::move(loader)),
       target_(target),
       fit_ratio_(fit_ratio),
       image_width_(image_width),
       image_height_(image_height),
-      render_target_(std::move(render_target)) {}
+      render_target_(std::move(render_target)),
+      display_(display) {}
 
 void CAsyncCreateZoomContext::Run() {
   if (!loader_) {
     return;
   }
-  const CAppConfig* config = CAppConfig::GetInstance();
-  const bool colour_managed = !(config && config->ignore_embedded_icc);
-  const int effect = config ? config->current_effect : 0;
+  const int effect = display_.effect;
   try {
-    ComPtr<IWICBitmap> picture = loader_->GetBitmap(colour_managed);
+    ComPtr<IWICBitmap> picture = loader_->GetBitmap(display_.colour_managed);
     if (!picture) {
       return;
     }
@@ -56,7 +55,7 @@ void CAsyncCreateZoomContext::Run() {
         picture = wic_pipeline::CacheInMemory(picture.Get());
       }
       view_effect::CEffectProgress progress(&alive);
-      ApplyCurrentEffectToBitmap(picture.Get(), &progress);
+      ApplyEnhancementToBitmap(effect, picture.Get(), &progress);
       if (!alive) {
         return;  // half enhanced; nobody waits for it
       }

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "framework/com_ptr.h"
+#include "image/display_bitmap.h"
 #include "image/wic_image_loader.h"
 #include "view_render/async_task.h"
 #include "view_render/zoom_key_frame.h"
@@ -21,7 +22,7 @@ class CAsyncCreateZoomContext : public CAsyncTask {
  public:
   CAsyncCreateZoomContext(CWICImageLoaderPtr loader, HWND target, float fit_ratio,
                           int32_t image_width, int32_t image_height,
-                          ComPtr<ID2D1RenderTarget> render_target);
+                          ComPtr<ID2D1RenderTarget> render_target, CDisplayOptions display);
 
   // On a queue's worker, or at once on the user-interface thread, where the
   // caller takes the frames over itself afterwards.
@@ -42,6 +43,7 @@ class CAsyncCreateZoomContext : public CAsyncTask {
   int32_t image_width_;
   int32_t image_height_;
   ComPtr<ID2D1RenderTarget> render_target_;
+  CDisplayOptions display_;  // the settings when the frames were asked for
 };
 
 }  // namespace view_render

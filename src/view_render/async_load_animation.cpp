@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "config/app_config.h"
+#include "framework/gdi_objects.h"
 #include "view_render/view_messages.h"
 
 namespace view_render {
@@ -43,8 +43,8 @@ std::vector<uint32_t> ReadFrameDelays(Gdiplus::Bitmap& bitmap) {
 
 }  // namespace
 
-CAsyncLoadAnimation::CAsyncLoadAnimation(HWND target, std::wstring path)
-    : target_(target), path_(std::move(path)) {}
+CAsyncLoadAnimation::CAsyncLoadAnimation(HWND target, std::wstring path, COLORREF canvas)
+    : target_(target), path_(std::move(path)), canvas_(canvas) {}
 
 int32_t CAsyncLoadAnimation::DelayFromGif(uint32_t hundredths) {
   if (hundredths == 0) {
@@ -68,8 +68,10 @@ void CAsyncLoadAnimation::Run() {
   if (delays.size() != frame_count) {
     return;
   }
-  const CAppConfig* config = CAppConfig::GetInstance();
-  HBRUSH canvas = config ? config->canvas_brush : nullptr;
+  // A brush of this task's own: the settings' brush belongs to the
+  // user-interface thread, which replaces it when the colour changes.
+  CBrush canvas;
+  canvas.CreateSolidBrush(canvas_);
 
   CAnimationFrames frames;
   for (UINT index = 0; index < frame_count; ++index) {
@@ -83,7 +85,7 @@ void CAsyncLoadAnimation::Run() {
       return;
     }
     {
-      CMemoryBitmapDC dc(image->GetHBITMAP(), canvas);
+      CMemoryBitmapDC dc(image->GetHBITMAP(), canvas.get());
       Gdiplus::Graphics graphics(dc);
       graphics.DrawImage(&bitmap, 0, 0, width, height);
     }

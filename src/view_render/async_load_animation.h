@@ -25,7 +25,8 @@ using CAnimationFrames = std::deque<CAnimationFrame>;
 // whose delays do not match its frames, yields no frames.
 class CAsyncLoadAnimation : public CAsyncTask {
  public:
-  CAsyncLoadAnimation(HWND target, std::wstring path);
+  // canvas is the colour under transparent pixels, taken with the request.
+  CAsyncLoadAnimation(HWND target, std::wstring path, COLORREF canvas);
 
   void Run() override;
   void OnComplete() override;
@@ -38,6 +39,7 @@ class CAsyncLoadAnimation : public CAsyncTask {
  private:
   HWND target_;
   std::wstring path_;
+  COLORREF canvas_;
   CAnimationFrames frames_;
 };
 

@@ -173,10 +173,10 @@ bool CAsyncTaskQueue::RelayToUiThread(const CAsyncTask& task, HWND target, UINT 
                                       WPARAM wparam, LPARAM lparam) {
   CTaskRelayRecord record = {target, message, wparam, lparam};
   DWORD_PTR result = 0;
-  // Blocks until handled; fails at once when the queue window is gone.
-  if (!SendMessageTimeoutW(task.hwnd, UM_TASK_RELAY, reinterpret_cast<WPARAM>(&record), 0,
-                           SMTO_BLOCK, INFINITE, &result)) {
-    return false;
-  }
+  // Blocks until handled. While the owner waits for its tasks (WaitAll) the
+  // queue window is gone and the send fails at once: that partial result is
+  // not shown, but the task goes on, since its completion reports everything.
+  SendMessageTimeoutW(task.hwnd, UM_TASK_RELAY, reinterpret_cast<WPARAM>(&record), 0, SMTO_BLOCK,
+                      INFINITE, &result);
   return IsWindow(target) != FALSE;
 }

@@ -51,7 +51,8 @@ class CAsyncTaskQueue : public FCMessageWindow {
   size_t pending_count() const { return pending_.size(); }
 
   // From a worker: sends message to target on the UI thread and waits until
-  // it has been handled. False when the queue window is gone.
+  // it has been handled. False only when the target window is gone: the
+  // worker stops then.
   static bool RelayToUiThread(const CAsyncTask& task, HWND target, UINT message, WPARAM wparam,
                               LPARAM lparam);
 

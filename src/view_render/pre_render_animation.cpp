@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "image/display_bitmap.h"
 #include "view_render/view_messages.h"
 #include "view_render/view_render.h"
 
@@ -12,8 +13,8 @@ namespace view_render {
 CPreRenderAnimation::CPreRenderAnimation(CViewRender& view) : view_(view) {
   CreateMessageWindow(nullptr);
   LoadFirstFrame();
-  view_.document().GetQueue().Submit(
-      std::make_shared<CAsyncLoadAnimation>(hwnd, view_.document().GetPath()));
+  view_.document().GetQueue().Submit(std::make_shared<CAsyncLoadAnimation>(
+      hwnd, view_.document().GetPath(), CDisplayOptions::Current().canvas));
   if (view_.preload()) {
     view_.preload()->Resume();
   }

@@ -127,10 +127,10 @@ void CPreRenderKeyFrame::SubmitFitTask(bool second_pass) {
   request.height = fit_height_;
   request.second_pass = second_pass;
   request.use_display_bitmap = document.UseDisplayBitmap();
+  request.display = CDisplayOptions::Current();
   if (request.loader) {
     request.transform = request.loader->GetTransform();
-    const CAppConfig* config = CAppConfig::GetInstance();
-    if (config && config->ignore_embedded_icc) {
+    if (!request.display.colour_managed) {
       request.colour_context = request.loader->colour_context();
     }
   }
@@ -237,7 +237,7 @@ void CPreRenderKeyFrame::DrawKeyFrames(HDC dc, float ratio, int left, int top, i
 
   // Direct2D does not start from the DC's contents: the canvas is laid again.
   const CAppConfig* config = CAppConfig::GetInstance();
-  const COLORREF canvas = config ? config->canvas_back_color : RGB(39, 39, 39);
+  const COLORREF canvas = config->canvas_back_color;
   const D2D1_COLOR_F canvas_colour = {GetRValue(canvas) / 255.0f, GetGValue(canvas) / 255.0f,
                                       GetBValue(canvas) / 255.0f, 1.0f};
   for (const RECT& band : DrawingBands(dc)) {
@@ -270,13 +270,14 @@ void CPreRenderKeyFrame::DrawKeyFrames(HDC dc, float ratio, int left, int top, i
 
 void CPreRenderKeyFrame::RequestKeyFrames() {
   const CAppConfig* config = CAppConfig::GetInstance();
-  render_target_ = CreateZoomRenderTarget(config && config->hardware_zoom);
+  render_target_ = CreateZoomRenderTarget(config->hardware_zoom);
   if (!render_target_) {
     return;
   }
   auto task = std::make_shared<CAsyncCreateZoomContext>(
       view_.document().GetLoader(), hwnd, fit_frame_.ratio, view_.image_width(),
-      view_.image_height(), ComPtr<ID2D1RenderTarget>(render_target_.Get()));
+      view_.image_height(), ComPtr<ID2D1RenderTarget>(render_target_.Get()),
+      CDisplayOptions::Current());
   if (IsLarge()) {
     view_.document().GetQueue().Submit(task);
   } else {

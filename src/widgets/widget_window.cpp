@@ -149,8 +149,11 @@ void CWidgetWindow::OnLButtonDown(int x, int y) {
   int last_x = x;
   int last_y = y;
   MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+  BOOL got = FALSE;
+  while ((got = GetMessageW(&msg, nullptr, 0, 0)) > 0) {
     if (GetCapture() != hwnd_) {
+      // The message fetched as the capture went belongs to someone.
+      DispatchMessageW(&msg);
       break;
     }
     if (msg.message == WM_MOUSEMOVE && msg.hwnd == hwnd_) {
@@ -178,15 +181,18 @@ void CWidgetWindow::OnLButtonDown(int x, int y) {
       released_normally = true;
       break;
     }
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
     DispatchMessageW(&msg);
+  }
+  if (got == 0) {
+    // WM_QUIT ends the loop that runs this one as well.
+    PostQuitMessage(static_cast<int>(msg.wParam));
   }
   // The window may have gone while the loop dispatched messages.
   if (!hwnd_) {
     return;
+  }
+  if (GetCapture() == hwnd_) {
+    ReleaseCapture();
   }
   OnButtonUp(item, last_x, last_y, released_normally);
   if (item && FindItemPointer(item)) {

@@ -2,8 +2,12 @@
 
 #include <psapi.h>
 
+#include <algorithm>
+
 #include "app/app_names.h"
+#include "framework/gdi_objects.h"
 #include "support/test_paths.h"
+#include "support/test_pictures.h"
 
 namespace test_support {
 
@@ -32,14 +36,17 @@ BOOL CALLBACK FindMainWindowProc(HWND hwnd, LPARAM lparam) {
 
 LumoraProcess::~LumoraProcess() { Close(); }
 
-bool LumoraProcess::Start(const std::wstring& arguments, const std::wstring& exe_path) {
-  tray_was_running_ = TrayProgramRuns();
+bool LumoraProcess::Start(const std::wstring& arguments, const std::wstring& exe_path,
+                          const std::wstring& working_folder) {
+  trays_before_ = ProcessesOf(DistFolder() + L"\\LumoraTray.exe");
+  keep_tray_ = false;
   const std::wstring exe = exe_path.empty() ? DistFolder() + L"\\Lumora.exe" : exe_path;
   std::wstring command = L"\"" + exe + L"\" " + arguments;
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
-  return CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info_) != FALSE;
+  return CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        working_folder.empty() ? nullptr : working_folder.c_str(), &startup,
+                        &info_) != FALSE;
 }
 
 HWND LumoraProcess::WaitForMainWindow(DWORD timeout_ms) {
@@ -94,10 +101,10 @@ void LumoraProcess::Close() {
   CloseHandle(info_.hThread);
   info_ = {};
   main_window_ = nullptr;
-  if (!tray_was_running_) {
-    EndTrayPrograms();
+  if (!keep_tray_) {
+    EndTrayProgramsExcept(trays_before_);
   }
-  tray_was_running_ = true;
+  keep_tray_ = true;
 }
 
 bool WaitUntil(const std::function<bool()>& done, DWORD timeout_ms) {
@@ -164,8 +171,13 @@ std::vector<DWORD> ProcessesOf(const std::wstring& path) {
   return found;
 }
 
-void EndTrayPrograms() {
+void EndTrayPrograms() { EndTrayProgramsExcept({}); }
+
+void EndTrayProgramsExcept(const std::vector<DWORD>& kept) {
   for (DWORD id : ProcessesOf(DistFolder() + L"\\LumoraTray.exe")) {
+    if (std::find(kept.begin(), kept.end(), id) != kept.end()) {
+      continue;
+    }
     HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
     if (process) {
       TerminateProcess(process, 1);
@@ -237,12 +249,7 @@ HWND FindMainWindowOf(DWORD pid) {
   return data.found;
 }
 
-COLORREF ScreenPixel(int x, int y) {
-  HDC screen = GetDC(nullptr);
-  const COLORREF color = GetPixel(screen, x, y);
-  ReleaseDC(nullptr, screen);
-  return color;
-}
+COLORREF ScreenPixel(int x, int y) { return GetPixel(CClientDC(nullptr), x, y); }
 
 std::vector<uint32_t> ScreenPixels(const RECT& rect) {
   const int width = rect.right - rect.left;
@@ -250,43 +257,24 @@ std::vector<uint32_t> ScreenPixels(const RECT& rect) {
   if (width <= 0 || height <= 0) {
     return {};
   }
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
+  const BITMAPINFO info = TopDownBitmapInfo(width, height);
   void* bits = nullptr;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP copy = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const CClientDC screen(nullptr);
+  const CMemoryDC memory(screen);
+  const CBitmap copy(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   std::vector<uint32_t> pixels;
   if (copy) {
-    HGDIOBJ old = SelectObject(memory, copy);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    SelectObject(memory, old);
+    {
+      const CSelectObject select(memory, copy);
+      BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    }
     const auto* first = static_cast<const uint32_t*>(bits);
     pixels.assign(first, first + static_cast<size_t>(width) * height);
     for (uint32_t& pixel : pixels) {
       pixel &= 0xFFFFFF;
     }
-    DeleteObject(copy);
   }
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
   return pixels;
-}
-
-void PumpFor(DWORD ms) {
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < ms) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    Sleep(10);
-  }
 }
 
 }  // namespace test_support

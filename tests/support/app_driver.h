@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "support/message_pump.h"
+
 namespace test_support {
 
 // Drives a real Lumora.exe: starts it, finds its main window, posts messages,
@@ -18,8 +20,10 @@ class LumoraProcess {
   LumoraProcess(const LumoraProcess&) = delete;
   LumoraProcess& operator=(const LumoraProcess&) = delete;
 
-  // arguments is the command-line text after the program path.
-  bool Start(const std::wstring& arguments, const std::wstring& exe_path = std::wstring());
+  // arguments is the command-line text after the program path; the process
+  // starts in working_folder, or in this one when it is empty.
+  bool Start(const std::wstring& arguments, const std::wstring& exe_path = std::wstring(),
+             const std::wstring& working_folder = std::wstring());
   // The visible main window of this process, waiting up to timeout_ms.
   HWND WaitForMainWindow(DWORD timeout_ms = 15000);
   // Waits until the caption equals text; returns the last caption seen.
@@ -27,11 +31,12 @@ class LumoraProcess {
   // Waits for the process to end; false on timeout.
   bool WaitForExit(DWORD timeout_ms, DWORD* exit_code = nullptr);
   // Asks the main window to close, then ends the process if it lingers.
-  // A tray program that was not running when this viewer started (the
-  // viewer starts it) is ended as well.
+  // A tray program started after this viewer was (the viewer starts one
+  // when none runs, or while an older one is still ending) is ended as well:
+  // left behind, it would hold the test runner's output open.
   void Close();
   // Leaves the tray program running when this viewer closes.
-  void KeepTrayProgram() { tray_was_running_ = true; }
+  void KeepTrayProgram() { keep_tray_ = true; }
 
   HWND main_window() const { return main_window_; }
   DWORD pid() const { return info_.dwProcessId; }
@@ -40,7 +45,8 @@ class LumoraProcess {
  private:
   PROCESS_INFORMATION info_ = {};
   HWND main_window_ = nullptr;
-  bool tray_was_running_ = true;
+  std::vector<DWORD> trays_before_;
+  bool keep_tray_ = true;
 };
 
 // Polls done (pumping this thread's messages) until it holds; false on timeout.
@@ -49,6 +55,8 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeout_ms = 10000);
 bool TrayProgramRuns();
 // Ends every LumoraTray.exe of the program folder and waits for it.
 void EndTrayPrograms();
+// Ends the tray programs of the program folder but those in kept.
+void EndTrayProgramsExcept(const std::vector<DWORD>& kept);
 // The process id of every running process whose program file is path
 // (compared ignoring case).
 std::vector<DWORD> ProcessesOf(const std::wstring& path);
@@ -68,7 +76,5 @@ HWND FindMainWindowOf(DWORD pid);
 COLORREF ScreenPixel(int x, int y);
 // The screen's pixels inside rect, row by row, each as 0x00RRGGBB.
 std::vector<uint32_t> ScreenPixels(const RECT& rect);
-// Pumps this thread's messages for ms milliseconds.
-void PumpFor(DWORD ms);
 
 }  // namespace test_support

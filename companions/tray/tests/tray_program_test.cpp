@@ -9,8 +9,10 @@
 #include "app/app_names.h"
 #include "app/ipc/channel.h"
 #include "app/ipc/channel_names.h"
+#include "config/settings_file_lock.h"
 #include "shared/companion_paths.h"
 #include "shared/reg_key.h"
+#include "basic_lib/win_util.h"
 #include "support/app_driver.h"
 #include "support/test_paths.h"
 #include "tray/tray_mutexes.h"
@@ -112,7 +114,7 @@ class TrayProcess {
 class TrayStateGuard {
  public:
   TrayStateGuard() : settings_(companion::DataFolder() + L"config.ini") {
-    had_settings_ = test_support::FileExists(settings_);
+    had_settings_ = win_util::PathExists(settings_);
     settings_bytes_ = test_support::ReadFileBytes(settings_);
     companion::DeleteKeyTree(HKEY_CURRENT_USER, CTrayState::kKeyPath);
   }
@@ -208,6 +210,44 @@ TEST(TrayProgram, HoldsItsMutexesAndRecordsEveryMessageAViewerSends) {
   EXPECT_FALSE(MutexExists(CTrayMutexes::kLocalName));
   // Without a tray program a viewer's send reports false.
   EXPECT_FALSE(viewer.Send(IntMessage(IPC::kTrayQuickIndex, 1), false, 0));
+}
+
+TEST(TrayProgram, TheViewerAndTheTrayProgramTakeTurnsWritingTheSettingsFile) {
+  TrayStateGuard guard;
+  TrayProcess tray;
+  ASSERT_TRUE(tray.Start(L"--from=main"));
+  ASSERT_NE(tray.WaitForServer(), nullptr);
+  test_support::LumoraProcess viewer;
+  ASSERT_TRUE(viewer.Start(L""));
+  ASSERT_NE(viewer.WaitForMainWindow(), nullptr);
+  test_support::PumpFor(500);
+
+  // Neither writer may touch the file while another process holds the lock.
+  const std::string before = "[app]\r\nmax_zoom_ratio=6\r\n";
+  ASSERT_TRUE(test_support::WriteFileBytes(guard.settings(), before));
+  HANDLE lock = CreateMutexW(nullptr, TRUE, CSettingsFileLock::kName);
+  ASSERT_NE(lock, nullptr);
+  ASSERT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+  CChannel channel;
+  ASSERT_TRUE(channel.Connect(IPC::kTrayChannelName, true));
+  ASSERT_TRUE(channel.Send(IntMessage(IPC::kTrayHotkey, 1092), false, 0));
+  PostMessageW(viewer.main_window(), WM_CLOSE, 0, 0);  // closing saves the settings
+  test_support::PumpFor(1500);
+  EXPECT_EQ(test_support::ReadFileBytes(guard.settings()), before);
+  EXPECT_FALSE(viewer.WaitForExit(0)) << "the viewer saved without the lock";
+
+  ReleaseMutex(lock);
+  CloseHandle(lock);
+  EXPECT_TRUE(viewer.WaitForExit(15000));
+  ASSERT_TRUE(PumpUntil([&] {
+    return GetPrivateProfileIntW(L"Default", L"sniptool_hotkey", -1, guard.settings().c_str()) ==
+           1092;
+  })) << "the tray program's write was lost";
+  EXPECT_EQ(GetPrivateProfileIntW(L"app", L"preload_thread", -1, guard.settings().c_str()), 3)
+      << "the viewer's save was lost";
+  ASSERT_TRUE(channel.Send(ViewerMessage(IPC::kTrayQuit), false, 0));
+  DWORD code = 1;
+  EXPECT_TRUE(tray.WaitForExit(10000, &code));
 }
 
 TEST(TrayProgram, MalformedChannelBytesAreRejectedWithoutACrash) {

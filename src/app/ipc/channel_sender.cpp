@@ -7,6 +7,7 @@
 
 #include "app/ipc/channel_log.h"
 #include "app/ipc/channel_names.h"
+#include "log/logger_impl.h"
 
 CChannelSender::CChannelSender(std::wstring peer_name) : peer_name_(std::move(peer_name)) {}
 
@@ -24,8 +25,12 @@ constexpr const char* kLogSource = "channelimpl.cpp";
 constexpr int kPeerFailureLine = 303;
 constexpr int kOwnFailureLine = 315;
 
+constexpr int kFailureLevel = 1;
+
 void LogSendFailure(int line, DWORD error) {
-  if (IPC::ChannelLogEnabled()) {
+  // The channel logger decides whether failure lines are wanted at all.
+  if (LogUtils::LoggerImpl::GetInstance()->IsLevelEnabled(kFailureLevel) &&
+      IPC::ChannelLogEnabled()) {
     IPC::ChannelLog(
         kLogSource, line,
         L"CChannelImpl::SendImpl, SendMessageTimeout failed, error=" + std::to_wstring(error));

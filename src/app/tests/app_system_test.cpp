@@ -1,18 +1,27 @@
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <cwctype>
 #include <string>
 #include <vector>
 
 #include "app/app_names.h"
+#include "app/crash_dumps.h"
+#include "app/crash_handler.h"
 #include "app/hand_over.h"
+#include "app/named_mutex.h"
 #include "app/orvane_app.h"
+#include "app/process_killer.h"
 #include "app/start_decision.h"
+#include "basic_lib/win32_system.h"
+#include "basic_lib/win_util.h"
 #include "config/app_config.h"
 #include "integration/companion_entry_points.h"
+#include "support/app_driver.h"
 #include "support/test_paths.h"
 #include "version.h"
 
@@ -33,15 +42,15 @@ std::wstring ThisProgram() {
 
 TEST(AppMutexes, ExistWhileHeldByAnyoneAndNotAfterwards) {
   const std::wstring name = UniqueName(L"LumoraTestMutex");
-  EXPECT_FALSE(COrvaneApp::MutexExists(name.c_str()));
+  EXPECT_FALSE(MutexExists(name.c_str()));
   HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
   ASSERT_NE(mutex, nullptr);
-  EXPECT_TRUE(COrvaneApp::MutexExists(name.c_str()));
+  EXPECT_TRUE(MutexExists(name.c_str()));
   // Another kind of object under the name is no mutex that can be opened.
   CloseHandle(mutex);
-  EXPECT_FALSE(COrvaneApp::MutexExists(name.c_str()));
+  EXPECT_FALSE(MutexExists(name.c_str()));
   HANDLE event = CreateEventW(nullptr, FALSE, FALSE, name.c_str());
-  EXPECT_FALSE(COrvaneApp::MutexExists(name.c_str()));
+  EXPECT_FALSE(MutexExists(name.c_str()));
   CloseHandle(event);
 }
 
@@ -84,19 +93,19 @@ TEST(AppCrashDumps, PruningDeletesTheSmallestNamesUntilTheLimitRemains) {
   ASSERT_TRUE(test_support::WriteFileBytes(crash + L"notes.txt", "kept"));
   ASSERT_TRUE(CreateDirectoryW((crash + L"0000.dmp").c_str(), nullptr));
 
-  COrvaneApp::PruneCrashDumpsIn(crash, 12);
+  PruneCrashDumpsIn(crash, 12);
   for (const std::wstring& dump : dumps) {
-    EXPECT_TRUE(test_support::FileExists(crash + dump)) << dump;
+    EXPECT_TRUE(win_util::PathExists(crash + dump)) << dump;
   }
 
-  COrvaneApp::PruneCrashDumpsIn(crash, COrvaneApp::kCrashDumpsKept);
-  EXPECT_FALSE(test_support::FileExists(crash + dumps[0]));
-  EXPECT_FALSE(test_support::FileExists(crash + dumps[1]));
+  PruneCrashDumpsIn(crash, kCrashDumpsKept);
+  EXPECT_FALSE(win_util::PathExists(crash + dumps[0]));
+  EXPECT_FALSE(win_util::PathExists(crash + dumps[1]));
   for (size_t i = 2; i < dumps.size(); ++i) {
-    EXPECT_TRUE(test_support::FileExists(crash + dumps[i])) << dumps[i];
+    EXPECT_TRUE(win_util::PathExists(crash + dumps[i])) << dumps[i];
   }
-  EXPECT_TRUE(test_support::FileExists(crash + L"notes.txt"));
-  EXPECT_TRUE(test_support::FileExists(crash + L"0000.dmp"));
+  EXPECT_TRUE(win_util::PathExists(crash + L"notes.txt"));
+  EXPECT_TRUE(win_util::PathExists(crash + L"0000.dmp"));
 }
 
 TEST(AppCrashHandler, UploaderIsTheFirstReadableCandidateElseTheLastOne) {
@@ -107,22 +116,24 @@ TEST(AppCrashHandler, UploaderIsTheFirstReadableCandidateElseTheLastOne) {
   for (const std::wstring& f : {parent, parent + L"Utils\\", program, program + L"Utils\\"}) {
     ASSERT_TRUE(CreateDirectoryW(f.c_str(), nullptr));
   }
-  EXPECT_EQ(COrvaneApp::FindCrashUploader(program), grand + L"DedaDuze.exe");
+  EXPECT_EQ(FindCrashUploader(program), grand + L"DedaDuze.exe");
 
   const std::wstring in_order[] = {grand + L"DedaDuze.exe", parent + L"Utils\\DedaDuze.exe",
                                    parent + L"DedaDuze.exe", program + L"Utils\\DedaDuze.exe",
                                    program + L"DedaDuze.exe"};
   for (const std::wstring& candidate : in_order) {
     ASSERT_TRUE(test_support::WriteFileBytes(candidate, "MZ"));
-    EXPECT_EQ(COrvaneApp::FindCrashUploader(program), candidate);
+    EXPECT_EQ(FindCrashUploader(program), candidate);
   }
 }
 
 TEST(AppCrashHandler, VersionTextComesFromTheFixedVersionResource) {
-  EXPECT_EQ(COrvaneApp::FileVersionText(test_support::DistFolder() + L"\\Lumora.exe"),
+  const std::wstring viewer = test_support::DistFolder() + L"\\Lumora.exe";
+  EXPECT_EQ(win32_system::GetFileVersionText(viewer, kMaxVersionResourceBytes),
             LUMORA_VERSION_WTEXT);
-  EXPECT_EQ(COrvaneApp::FileVersionText(ThisProgram()), L"");
-  EXPECT_EQ(COrvaneApp::FileVersionText(L"Z:\\no\\such\\file.exe"), L"");
+  EXPECT_EQ(win32_system::GetFileVersionText(viewer, 16), L"");
+  EXPECT_EQ(win32_system::GetFileVersionText(ThisProgram(), kMaxVersionResourceBytes), L"");
+  EXPECT_EQ(win32_system::GetFileVersionText(L"Z:\\no\\such\\file.exe"), L"");
 }
 
 LONG WINAPI OtherFilter(EXCEPTION_POINTERS*) { return EXCEPTION_CONTINUE_SEARCH; }
@@ -135,7 +146,7 @@ TEST(AppCrashHandler, FilterSetterIsPatchedToDoNothing) {
   LPTOP_LEVEL_EXCEPTION_FILTER previous = SetUnhandledExceptionFilter(OtherFilter);
   EXPECT_EQ(SetUnhandledExceptionFilter(previous), OtherFilter);
 
-  COrvaneApp::InstallCrashHandler();
+  InstallCrashHandler();
 #if defined(_WIN64)
   const unsigned char patch[] = {0x33, 0xC0, 0xC3};
 #else
@@ -192,13 +203,13 @@ TEST(AppProcesses, KillByPathEndsExactlyThePathsProcessesIgnoringCase) {
   ASSERT_TRUE(bystander.started());
   ASSERT_EQ(victim.EndedWith(300), static_cast<DWORD>(STILL_ACTIVE));
 
-  COrvaneApp::KillProcessesByPath(L"");
-  COrvaneApp::KillProcessesByPath(std::wstring(300, L'a'));
+  KillProcessesByPath(L"");
+  KillProcessesByPath(std::wstring(300, L'a'));
   std::wstring lower = victim_path;
   for (wchar_t& c : lower) {
     c = static_cast<wchar_t>(towlower(c));
   }
-  COrvaneApp::KillProcessesByPath(lower);
+  KillProcessesByPath(lower);
   EXPECT_EQ(victim.EndedWith(5000), 0u);
   EXPECT_EQ(bystander.EndedWith(300), static_cast<DWORD>(STILL_ACTIVE));
 }
@@ -293,13 +304,70 @@ TEST(StartDecision, OwnMainWindowsAreNotOthers) {
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.lpszClassName = kMainFrameClassName;
   RegisterClassW(&wc);
+  // A real viewer in another process is found; this one's own window is not.
+  test_support::LumoraProcess viewer;
+  ASSERT_TRUE(viewer.Start(L""));
+  ASSERT_NE(viewer.WaitForMainWindow(), nullptr);
   HWND own = CreateWindowExW(0, kMainFrameClassName, kIdleMainWindowText, WS_OVERLAPPED, 0, 0, 10,
                              10, nullptr, nullptr, wc.hInstance, nullptr);
   ASSERT_NE(own, nullptr);
-  for (HWND found : FindMainWindows()) {
-    EXPECT_NE(found, own);
-  }
+  const std::vector<HWND> found = FindMainWindows();
+  EXPECT_EQ(std::count(found.begin(), found.end(), viewer.main_window()), 1);
+  EXPECT_EQ(std::count(found.begin(), found.end(), own), 0);
+  const std::vector<HWND> first = FindMainWindows(true);
+  ASSERT_EQ(first.size(), 1u);
+  EXPECT_EQ(first.front(), found.front());
+  viewer.Close();
   DestroyWindow(own);
+}
+
+TEST(StartDecision, OnlyAFolderInsideTheApplicationDataFolderIsDeleted) {
+  wchar_t app_data[MAX_PATH] = {};
+  ASSERT_HRESULT_SUCCEEDED(
+      SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, app_data));
+  const std::wstring roaming = app_data;
+  ScratchFolder work(L"uninstall");
+  ScratchFolder outside(L"uninstall-outside");
+  wchar_t previous[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryW(work.path().c_str()));
+
+  // A data folder that could not be resolved comes out relative; the folder
+  // of that name under the current one is not the viewer's.
+  ASSERT_TRUE(CreateDirectoryW(work.File(L"Lumora").c_str(), nullptr));
+  ASSERT_TRUE(test_support::WriteFileBytes(work.File(L"Lumora\\keep.txt"), "x"));
+  EXPECT_FALSE(DeleteDataFolder(L"Lumora\\"));
+  ASSERT_TRUE(win_util::PathExists(work.File(L"Lumora\\keep.txt")));
+  SetCurrentDirectoryW(previous);
+
+  const struct {
+    std::wstring folder;
+    bool deletable;
+  } cases[] = {
+      {L"Lumora\\", false},
+      {L".\\Lumora", false},
+      {L"", false},
+      {outside.path() + L"\\", false},
+      {roaming, false},
+      {roaming + L"\\", false},
+      {roaming + L"\\.\\", false},
+      {roaming + L"\\Lumora\\..", false},
+      {roaming + L"\\..\\Lumora", false},
+      {roaming + L"Lumora", false},
+      {roaming + L"\\Lumora\\", true},
+      {roaming + L"\\Lumora", true},
+      {roaming + L"\\Other\\Lumora\\", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "folder " << std::string(c.folder.begin(), c.folder.end()));
+    EXPECT_EQ(c.deletable, IsDeletableDataFolder(c.folder));
+  }
+
+  const std::wstring own = roaming + L"\\" + UniqueName(L"LumoraDataTest");
+  ASSERT_TRUE(CreateDirectoryW(own.c_str(), nullptr));
+  ASSERT_TRUE(test_support::WriteFileBytes(own + L"\\config.ini", "x"));
+  EXPECT_TRUE(DeleteDataFolder(own + L"\\"));
+  EXPECT_FALSE(win_util::PathExists(own));
 }
 
 TEST(StartDecision, MissingAssociationModuleSkipsTheCall) {

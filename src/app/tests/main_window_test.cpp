@@ -204,22 +204,30 @@ TEST_F(MainWindowTest, HandOverRecordsAreReadSafely) {
 TEST_F(MainWindowTest, RegionCutsTheFrameAway) {
   RunWithMainWindow([](COrvaneDlg& dialog) {
     HWND hwnd = dialog.GetSafeHwnd();
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
-    ASSERT_NE(GetWindowRgn(hwnd, region), ERROR);
-    DeleteObject(region);
-    const RECT client = dialog.GetClientRect();
-    RECT window = dialog.GetWindowRect();
-    POINT origin = {0, 0};
-    ClientToScreen(hwnd, &origin);
-    // In window coordinates: from one pixel left of the client area to two
-    // past its right edge, from the client top to two below its bottom.
-    const int client_left = origin.x - window.left;
-    const int client_top = origin.y - window.top;
-    const RECT& rect = dialog.region_rect();
-    EXPECT_EQ(rect.left, client_left - 1);
-    EXPECT_EQ(rect.top, client_top);
-    EXPECT_EQ(rect.right, client_left + client.right + 2);
-    EXPECT_EQ(rect.bottom, client_top + client.bottom + 2);
+    // Two sizes: the region follows the window.
+    for (const SIZE size : {SIZE{900, 600}, SIZE{1000, 640}}) {
+      SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+      HRGN region = CreateRectRgn(0, 0, 0, 0);
+      ASSERT_EQ(GetWindowRgn(hwnd, region), SIMPLEREGION) << "the region installed";
+      RECT box = {};
+      GetRgnBox(region, &box);
+      const RECT client = dialog.GetClientRect();
+      const RECT window = dialog.GetWindowRect();
+      POINT origin = {0, 0};
+      ClientToScreen(hwnd, &origin);
+      // In window coordinates: a rounded rectangle (corners 0 by 0) from one
+      // pixel left of the client area to two past its right edge, from the
+      // client top to two below its bottom; such a region leaves out its
+      // last column and row.
+      const int client_left = origin.x - window.left;
+      const int client_top = origin.y - window.top;
+      EXPECT_EQ(box.left, client_left - 1);
+      EXPECT_EQ(box.top, client_top);
+      EXPECT_EQ(box.right, client_left + client.right + 1);
+      EXPECT_EQ(box.bottom, client_top + client.bottom + 1);
+      EXPECT_EQ(client.right, size.cx - 2 * client_left) << "the client fills the window";
+      DeleteObject(region);
+    }
   });
 }
 

@@ -4,13 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include "basic_lib/win_util.h"
+#include "support/app_driver.h"
+#include "support/fake_wia_registration.h"
 #include "support/test_paths.h"
 
 namespace {
 
-using test_support::FileExists;
 using test_support::ScratchFolder;
 using test_support::WriteFileBytes;
+using win_util::PathExists;
 
 TEST(ShellOperations, DeleteMovesTheFileAwayAndReportsMissingFiles) {
   ScratchFolder folder(L"shell");
@@ -20,8 +23,8 @@ TEST(ShellOperations, DeleteMovesTheFileAwayAndReportsMissingFiles) {
   ASSERT_TRUE(WriteFileBytes(neighbour, "picture"));
 
   EXPECT_TRUE(win32_system::DeleteCurrentFile(file));
-  EXPECT_FALSE(FileExists(file));
-  EXPECT_TRUE(FileExists(neighbour));
+  EXPECT_FALSE(PathExists(file));
+  EXPECT_TRUE(PathExists(neighbour));
   EXPECT_FALSE(win32_system::DeleteToRecycleBin(file, FOF_SILENT | FOF_NOCONFIRMATION));
   EXPECT_FALSE(win32_system::DeleteToRecycleBin(L"", FOF_SILENT | FOF_NOCONFIRMATION));
 }
@@ -32,7 +35,7 @@ TEST(ShellOperations, SilentDeletionRemovesWholeFolders) {
   ASSERT_TRUE(CreateDirectoryW(inner.c_str(), nullptr));
   ASSERT_TRUE(WriteFileBytes(inner + L"\\x.txt", "x"));
   EXPECT_TRUE(win32_system::DeleteSilently(inner));
-  EXPECT_FALSE(FileExists(inner));
+  EXPECT_FALSE(PathExists(inner));
   EXPECT_FALSE(win32_system::DeleteSilently(L""));
 }
 
@@ -50,16 +53,26 @@ TEST(ShellOperations, FileVersionText) {
   EXPECT_EQ(win32_system::GetFileVersionText(folder.File(L"missing.dll")), L"");
 }
 
-TEST(ShellOperations, PrintingWithoutTheWizardEndsQuietly) {
-  // The printing wizard's automation objects are not registered here: the
-  // thread must give up without touching anything.
+TEST(ShellOperations, PrintingHandsTheFileToTheWizardAndEndsQuietlyWithoutIt) {
   ScratchFolder folder(L"print");
   const std::wstring file = folder.File(L"p.png");
   ASSERT_TRUE(WriteFileBytes(file, "p"));
+  {
+    // The platform has no printing wizard; a stand-in records what it gets.
+    test_support::FakeWiaRegistration wizard;
+    ASSERT_TRUE(wizard.ok());
+    win32_system::PrintFile(file);
+    EXPECT_TRUE(test_support::WaitUntil([&] { return !wizard.Log().empty(); }));
+    EXPECT_EQ("wizard " + std::string(file.begin(), file.end()) + "\n", wizard.Log());
+  }
+  // Without one the thread gives up without touching anything.
+  test_support::FakeWiaRegistration recorder;
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\WIA.CommonDialog");
   win32_system::PrintFile(file);
   win32_system::PrintFile(L"");
-  Sleep(500);
-  EXPECT_TRUE(FileExists(file));
+  test_support::PumpFor(500);
+  EXPECT_EQ("", recorder.Log());
+  EXPECT_EQ("p", test_support::ReadFileBytes(file));
 }
 
 }  // namespace

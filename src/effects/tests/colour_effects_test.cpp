@@ -7,7 +7,6 @@
 #include <cstring>
 #include <vector>
 
-#include "config/app_config.h"
 #include "effects/current_effect.h"
 #include "effects/effect_brightness_contrast.h"
 #include "effects/effect_hue_saturation.h"
@@ -144,17 +143,14 @@ TEST(Sharpen, BrightCornerRepeatsTheBorder) {
   EXPECT_EQ(At(image, 1, 0), (Pixel{0, 0, 0, 0}));  // 0 - 2 x 50 clamps to 0
 }
 
-class CurrentEffect : public ::testing::Test {
+class Enhancement : public ::testing::Test {
  protected:
   void SetUp() override { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-  void TearDown() override {
-    CAppConfig::GetInstance()->current_effect = kEnhanceNone;
-    CoUninitialize();
-  }
-  void SetMode(int mode) { CAppConfig::GetInstance()->current_effect = mode; }
+  void TearDown() override { CoUninitialize(); }
 };
 
-TEST_F(CurrentEffect, AppliesTheModeOfTheSettings) {
+TEST_F(Enhancement, EachModeAppliesItsEffect) {
+  // A centre that differs from its neighbours, so sharpening shows.
   const struct {
     int mode;
     Pixel out;
@@ -162,19 +158,20 @@ TEST_F(CurrentEffect, AppliesTheModeOfTheSettings) {
       {kEnhanceNone, {100, 100, 200, 255}},
       {kEnhanceBrighter, {120, 120, 220, 255}},
       {kEnhanceColorful, {90, 90, 210, 255}},
-      {kEnhanceSharp, {100, 100, 200, 255}},
+      // (18 x 100 - 8 x 60) / 10 = 132; (18 x 200 - 8 x 120) / 10 clamps to 255.
+      {kEnhanceSharp, {132, 132, 255, 255}},
       {4, {100, 100, 200, 255}},
       {-1, {100, 100, 200, 255}},
   };
   for (const auto& c : cases) {
-    SetMode(c.mode);
-    FCObjImage image = Filled(3, 3, 32, {100, 100, 200, 255});
-    ApplyCurrentEffect(image, nullptr);
+    FCObjImage image = Filled(3, 3, 32, {60, 60, 120, 255});
+    std::memcpy(image.PixelPointer(1, 1), Pixel{100, 100, 200, 255}.data(), 4);
+    ApplyEnhancement(c.mode, image, nullptr);
     EXPECT_EQ(At(image, 1, 1), c.out) << c.mode;
   }
 }
 
-TEST_F(CurrentEffect, EditsALockedWicBitmapInPlace) {
+TEST_F(Enhancement, EditsALockedWicBitmapInPlace) {
   IWICImagingFactory* factory = nullptr;
   ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory1, nullptr, CLSCTX_INPROC_SERVER,
                                             IID_IWICImagingFactory,
@@ -194,18 +191,16 @@ TEST_F(CurrentEffect, EditsALockedWicBitmapInPlace) {
   };
 
   IWICBitmap* bgra = make_bitmap(GUID_WICPixelFormat32bppBGRA, 3, 12);
-  SetMode(kEnhanceNone);
-  ApplyCurrentEffectToBitmap(bgra, nullptr);
+  ApplyEnhancementToBitmap(kEnhanceNone, bgra, nullptr);
   EXPECT_EQ(first_byte(bgra), 50);
-  SetMode(kEnhanceBrighter);
-  ApplyCurrentEffectToBitmap(bgra, nullptr);
+  ApplyEnhancementToBitmap(kEnhanceBrighter, bgra, nullptr);
   EXPECT_EQ(first_byte(bgra), 70);
 
   // Three-byte pixels are not the layout the wrap needs: left alone.
   IWICBitmap* bgr = make_bitmap(GUID_WICPixelFormat24bppBGR, 4, 12);
-  ApplyCurrentEffectToBitmap(bgr, nullptr);
+  ApplyEnhancementToBitmap(kEnhanceBrighter, bgr, nullptr);
   EXPECT_EQ(first_byte(bgr), 50);
-  ApplyCurrentEffectToBitmap(nullptr, nullptr);
+  ApplyEnhancementToBitmap(kEnhanceBrighter, nullptr, nullptr);
 
   bgr->Release();
   bgra->Release();

@@ -10,16 +10,17 @@
 
 #include "config/app_config.h"
 #include "folder/system_cache.h"
-#include "folder/tests/folder_test_support.h"
+#include "support/counting_window.h"
+#include "support/message_pump.h"
 #include "support/test_paths.h"
 #include "widgets/window_title.h"
 
 namespace {
 
-using folder_test::CountingWindow;
-using folder_test::MakeFiles;
-using folder_test::PumpFor;
-using folder_test::PumpUntil;
+using test_support::CountingWindow;
+using test_support::MakeFiles;
+using test_support::PumpFor;
+using test_support::PumpUntil;
 using test_support::ScratchFolder;
 using Names = std::deque<std::wstring>;
 
@@ -39,6 +40,54 @@ class FolderListTest : public ::testing::Test {
   CountingWindow notify_{UM_FOLDER_LIST_READY};
   CCurrentFolderImage list_{&preload_};
 };
+
+TEST_F(FolderListTest, AnOpenedFolderIsListedOnTheScanThreadBeforeItsFirstPictureOpens) {
+  ScratchFolder shown(L"shown");
+  MakeFiles(shown, {L"a.jpg", L"b.jpg"});
+  ShowAndWait(shown.File(L"b.jpg"));
+  ScratchFolder opened(L"opened");
+  MakeFiles(opened, {L"img10.jpg", L"Img2.jpg", L"notes.txt"});
+  ScratchFolder empty(L"opened-empty");
+  CountingWindow found(UM_FOLDER_PICTURE_FOUND);
+
+  list_.OpenFolder(found.hwnd, opened.path() + L"\\");
+  // Nothing is listed on this thread: the call returns with the scan running
+  // and the shown picture's list in place.
+  EXPECT_TRUE(list_.IsScanning());
+  EXPECT_EQ(0, found.count);
+  EXPECT_EQ(Names({L"a.jpg", L"b.jpg"}), list_.names());
+  EXPECT_TRUE(list_.TakeFoundPicture().empty());
+  ASSERT_TRUE(PumpUntil([&] { return found.count == 1; }));
+  EXPECT_FALSE(list_.IsScanning());
+  const std::wstring first = list_.TakeFoundPicture();
+  EXPECT_EQ(opened.File(L"Img2.jpg"), first);
+  EXPECT_TRUE(list_.TakeFoundPicture().empty()) << "taken once";
+
+  // Opening the picture finds it in the list: no second scan.
+  const int ready = notify_.count;
+  list_.SetCurrent(notify_.hwnd, first);
+  EXPECT_FALSE(list_.IsScanning());
+  EXPECT_EQ(ready + 1, notify_.count);
+  EXPECT_EQ(Names({L"Img2.jpg", L"img10.jpg"}), list_.names());
+  EXPECT_EQ(opened.File(L"img10.jpg"), list_.Neighbour(1));
+
+  // A folder without pictures is opened as it is, to report the failure.
+  list_.OpenFolder(found.hwnd, empty.path());
+  ASSERT_TRUE(PumpUntil([&] { return found.count == 2; }));
+  EXPECT_EQ(empty.path(), list_.TakeFoundPicture());
+
+  // Showing another picture while a folder is listed drops the request.
+  list_.OpenFolder(found.hwnd, opened.path());
+  const int listed = notify_.count;
+  list_.SetCurrent(notify_.hwnd, shown.File(L"a.jpg"));
+  // Once the shown picture's folder is listed, the dropped request has had
+  // every chance to report.
+  ASSERT_TRUE(PumpUntil([&] { return notify_.count > listed && !list_.IsScanning(); }));
+  PumpFor(50);
+  EXPECT_EQ(2, found.count);
+  EXPECT_TRUE(list_.TakeFoundPicture().empty());
+  EXPECT_EQ(Names({L"a.jpg", L"b.jpg"}), list_.names());
+}
 
 TEST_F(FolderListTest, ScanSortsNaturallyAndSkipsFoldersAndOtherFiles) {
   ScratchFolder folder(L"natural");
@@ -218,7 +267,7 @@ TEST_F(FolderListTest, PathsWithoutAFolderClearTheList) {
 
 TEST(FolderListLifetime, DestroyingTheListStopsItsScan) {
   ScratchFolder folder(L"destroy");
-  folder_test::MakeFiles(folder, {L"a.jpg", L"b.jpg"});
+  test_support::MakeFiles(folder, {L"a.jpg", L"b.jpg"});
   CountingWindow notify(UM_FOLDER_LIST_READY);
   CSystemCache preload;
   {
@@ -236,7 +285,7 @@ namespace {
 
 TEST(FolderListLifetime, TheApplicationsListFeedsTheApplicationsPreloadQueue) {
   ScratchFolder folder(L"singleton");
-  folder_test::MakeFiles(folder, {L"a.jpg", L"b.jpg"});
+  test_support::MakeFiles(folder, {L"a.jpg", L"b.jpg"});
   CountingWindow notify(UM_FOLDER_LIST_READY);
   CCurrentFolderImage* list = CCurrentFolderImage::GetInstance();
   ASSERT_NE(nullptr, list);

@@ -9,9 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "basic_lib/win_util.h"
+#include "folder/current_folder_image.h"
 #include "folder/explorer_view_order.h"
 #include "framework/auto_init_com.h"
-#include "folder/tests/folder_test_support.h"
 #include "support/test_paths.h"
 #include "view_render/message_window.h"
 
@@ -54,7 +55,7 @@ TEST(FolderScan, ExplorerOrderReplacesTheSortedListWhenItHoldsThePicture) {
 
 TEST(FolderScan, NoExplorerWindowGivesNoOrder) {
   ScratchFolder folder(L"explorer");
-  folder_test::MakeFiles(folder, {L"a.jpg"});
+  test_support::MakeFiles(folder, {L"a.jpg"});
   FCAutoInitializeCOM com;
   std::atomic<int32_t> abort{0};
   std::vector<std::wstring> names = {L"stale"};
@@ -68,9 +69,39 @@ TEST(FolderScan, NoExplorerWindowGivesNoOrder) {
   EXPECT_TRUE(names.empty());
 }
 
+TEST(FolderScan, AnExplorerWindowShowsTheFolderOfTheCurrentPicture) {
+  // The folder the list keeps for a picture, beside the folder a window
+  // reports for its view.
+  const struct {
+    const wchar_t* picture;
+    const wchar_t* view_folder;
+    bool same;
+  } cases[] = {
+      {L"C:\\x.jpg", L"C:\\", true},
+      {L"C:\\x.jpg", L"c:\\", true},
+      {L"C:\\x.jpg", L"D:\\", false},
+      {L"C:\\Lumora test pictures\\x.jpg", L"c:\\LUMORA TEST PICTURES", true},
+      {L"C:\\Lumora test pictures\\x.jpg", L"C:\\Lumora test pictures\\", true},
+      {L"C:\\Lumora test pictures\\x.jpg", L"C:\\Lumora test pictures\\2020\\..", true},
+      {L"C:\\Lumora test pictures\\x.jpg", L"C:\\Lumora test pictures 2", false},
+      {L"C:\\Lumora test pictures\\x.jpg", L"C:\\", false},
+      {L"C:\\x.jpg", L"", false},
+  };
+  FCAutoInitializeCOM com;
+  for (const auto& c : cases) {
+    const std::wstring picture = c.picture;
+    const std::wstring view_folder = c.view_folder;
+    SCOPED_TRACE(testing::Message() << std::string(picture.begin(), picture.end()) << " in "
+                                    << std::string(view_folder.begin(), view_folder.end()));
+    CCurrentFolderImage list;
+    list.SetCurrent(nullptr, picture);
+    EXPECT_EQ(c.same, IsSameFolder(view_folder, list.folder()));
+  }
+}
+
 TEST(FolderScan, AbortedScanFindsNoCurrentPicture) {
   ScratchFolder folder(L"abort");
-  folder_test::MakeFiles(folder, {L"a.jpg", L"b.jpg"});
+  test_support::MakeFiles(folder, {L"a.jpg", L"b.jpg"});
   FCAutoInitializeCOM com;
   std::atomic<int32_t> abort{0};
   CFolderScanResult whole = ScanFolder(folder.path(), L"b.jpg", abort);
@@ -85,26 +116,26 @@ TEST(FolderScan, AbortedScanFindsNoCurrentPicture) {
 
 TEST(FolderScan, AFolderOpensAsItsFirstPicture) {
   ScratchFolder folder(L"resolve");
-  folder_test::MakeFiles(folder, {L"notes.txt", L"b10.png", L"B2.jpg"});
+  test_support::MakeFiles(folder, {L"notes.txt", L"b10.png", L"B2.jpg"});
   // A folder whose name looks like a picture sorts first but is no picture.
   ASSERT_TRUE(CreateDirectoryW(folder.File(L"a.jpg").c_str(), nullptr));
   ScratchFolder empty(L"resolve-empty");
   FCAutoInitializeCOM com;
-  const struct {
-    const char* what;
-    std::wstring path;
-    std::wstring expected;
-  } cases[] = {
-      {"folder", folder.path(), folder.File(L"B2.jpg")},
-      {"folder with a closing separator", folder.path() + L"\\", folder.File(L"B2.jpg")},
-      {"folder without pictures", empty.path(), empty.path()},
-      {"picture", folder.File(L"b10.png"), folder.File(L"b10.png")},
-      {"missing", folder.File(L"gone"), folder.File(L"gone")},
-      {"nothing", L"", L""},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(c.expected, ResolveOpenPath(c.path)) << c.what;
-  }
+  std::atomic<int32_t> abort{0};
+  const CFolderScanResult found = ScanFolderForFirstPicture(folder.path(), abort);
+  EXPECT_EQ(Names({L"B2.jpg", L"b10.png"}), found.names);
+  EXPECT_EQ(0, found.current_index);
+  EXPECT_EQ(-1, ScanFolderForFirstPicture(empty.path(), abort).current_index);
+  abort = 1;
+  EXPECT_EQ(-1, ScanFolderForFirstPicture(folder.path(), abort).current_index);
+
+  EXPECT_TRUE(win_util::FolderExists(folder.path()));
+  EXPECT_TRUE(win_util::FolderExists(folder.path() + L"\\"));
+  EXPECT_FALSE(win_util::FolderExists(folder.File(L"b10.png")));
+  EXPECT_FALSE(win_util::FolderExists(folder.File(L"gone")));
+  EXPECT_FALSE(win_util::FolderExists(L""));
+  EXPECT_EQ(folder.path(), FullFolderPath(folder.path() + L"\\"));
+  EXPECT_EQ(L"C:", FullFolderPath(L"C:\\"));
 }
 
 }  // namespace

@@ -13,20 +13,24 @@
 
 #include "config/app_config.h"
 #include "folder/async_create_system_cache.h"
-#include "folder/tests/folder_test_support.h"
+#include "support/counting_window.h"
+#include "support/message_pump.h"
+#include "support/test_paths.h"
 #include "framework/com_ptr.h"
-#include "image/tests/imaging_test_support.h"
+#include "basic_lib/windows_version.h"
+#include "image/tests/fake_thumbnail_cache.h"
+#include "support/imaging.h"
 #include "image/wic_factory.h"
 
 namespace {
 
-using folder_test::CountingWindow;
-using folder_test::PumpFor;
-using folder_test::PumpUntil;
+using test_support::CountingWindow;
+using test_support::PumpFor;
+using test_support::PumpUntil;
 using Paths = std::vector<std::wstring>;
 
 const auto* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new imaging_test::ImagingEnvironment);
+    ::testing::AddGlobalTestEnvironment(new test_support::ImagingEnvironment);
 
 const std::wstring kFolder = L"C:\\pictures";
 const std::wstring kOtherFolder = L"C:\\other";
@@ -256,6 +260,48 @@ TEST(CachedFitBitmap, WithoutAThumbnailCacheTheFileMustBeDecoded) {
     EXPECT_FALSE(CSystemCache::GetCachedFitBitmap(picture, 64, 64, out)) << name.c_str();
     EXPECT_EQ(nullptr, out);
   }
+}
+
+TEST(CachedFitBitmap, TheCachedThumbnailIsFinalAFastPreviewIsNot) {
+  using test_support::ThumbnailAnswer;
+  using test_support::ThumbnailCall;
+  test_support::ScratchFolder folder(L"fit-cache");
+  const std::wstring path = folder.File(L"photo.jpg");
+  ASSERT_TRUE(test_support::WriteFileBytes(path, "the cache answers for it"));
+  CWindowsVersion::OverrideForTesting(10, 0);
+  struct Case {
+    bool held;
+    std::vector<ThumbnailCall> calls;
+    bool final;
+    uint8_t red;  // of the bitmap made
+  };
+  const Case cases[] = {
+      {true, {{1280, WTS_INCACHEONLY}}, true, 220},
+      {false, {{1280, WTS_INCACHEONLY}, {256, WTS_FASTEXTRACT}}, false, 40},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.held ? "held" : "not held");
+    test_support::CFakeThumbnailCache cache([&c](UINT, WTS_FLAGS flags) {
+      if (flags & WTS_FASTEXTRACT) {
+        return ThumbnailAnswer{256, 128, RGB(40, 40, 200), WTS_DEFAULT};
+      }
+      return c.held ? ThumbnailAnswer{1280, 640, RGB(220, 20, 20), WTS_CACHED} : ThumbnailAnswer{};
+    });
+    ASSERT_TRUE(cache.registered());
+    CFitBitmapSource picture;
+    picture.path = path;
+    HBITMAP out = nullptr;
+    EXPECT_EQ(c.final, CSystemCache::GetCachedFitBitmap(picture, 400, 200, out));
+    EXPECT_EQ(c.calls, cache.calls());
+    ASSERT_NE(nullptr, out) << "the thumbnail shows until the fit bitmap is made";
+    const BitmapPixels pixels = ReadBitmap(out);
+    DeleteObject(out);
+    ASSERT_EQ(400, pixels.width);
+    ASSERT_EQ(200, pixels.height);
+    const size_t middle = (size_t{100} * 400 + 200) * 4;
+    EXPECT_NEAR(c.red, pixels.bgrx[middle + 2], 3);
+  }
+  CWindowsVersion::OverrideForTesting(0, 0);
 }
 
 }  // namespace

@@ -43,6 +43,14 @@ for order in II MM; do
   convert -size 8x8 xc:gray -define tiff:endian=$endian -strip "tags_$order.tif"
   exif "${tags[@]}" -Software="Lumora tests" -XResolution=300 -YResolution=300 "tags_$order.tif"
 done
+# A wide-gamut profile, and a photo carrying every kind of metadata a user
+# keeps: EXIF (stored turned, orientation 6), XMP, IPTC keywords, the profile.
+python3 "$(dirname "$0")/make_icc_profile.py" wide_gamut.icc "Lumora wide gamut"
+convert -size 64x48 xc:red -fill blue -draw "rectangle 32,0 63,47" -strip -quality 95 \
+  metadata_source.jpg
+exif -Make="Maker Co" -Orientation#=6 -XMP-dc:Title="Lumora metadata title" \
+  -XMP-tiff:Orientation#=6 -IPTC:Keywords=alpha -IPTC:Keywords=beta \
+  "-ICC_Profile<=wide_gamut.icc" metadata_source.jpg
 convert -size 6x4 xc:red xc:blue xc:lime -set delay 10 animated.gif
 convert -size 6x4 xc:red still.gif
 touch stamp

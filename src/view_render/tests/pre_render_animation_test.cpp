@@ -8,19 +8,19 @@
 #include <vector>
 
 #include "view_render/pre_render_key_frame.h"
-#include "view_render/tests/view_test_support.h"
+#include "support/view.h"
 #include "view_render/view_render.h"
 
 namespace view_render {
 namespace {
 
-using view_test::CConfigGuard;
-using view_test::CHostWindow;
-using view_test::CTestDocument;
-using view_test::FixturePath;
-using view_test::Near;
-using view_test::PixelAt;
-using view_test::PumpUntil;
+using test_support::CConfigGuard;
+using test_support::CHostWindow;
+using test_support::CTestDocument;
+using test_support::FixturePath;
+using test_support::Near;
+using test_support::PixelAt;
+using test_support::PumpUntil;
 
 class AnimationTest : public ::testing::Test {
  protected:
@@ -149,13 +149,13 @@ TEST_F(AnimationTest, StillGifIsNotAnimated) {
 }
 
 TEST_F(AnimationTest, DecodingAStillPictureYieldsNoFrames) {
-  CAsyncLoadAnimation still(host_.hwnd, FixturePath(L"still.gif"));
+  CAsyncLoadAnimation still(host_.hwnd, FixturePath(L"still.gif"), RGB(39, 39, 39));
   still.Run();
   EXPECT_TRUE(still.frames().empty());
-  CAsyncLoadAnimation missing(host_.hwnd, FixturePath(L"no_such_file.gif"));
+  CAsyncLoadAnimation missing(host_.hwnd, FixturePath(L"no_such_file.gif"), RGB(39, 39, 39));
   missing.Run();
   EXPECT_TRUE(missing.frames().empty());
-  CAsyncLoadAnimation orphan(nullptr, FixturePath(L"anim_delay0.gif"));
+  CAsyncLoadAnimation orphan(nullptr, FixturePath(L"anim_delay0.gif"), RGB(39, 39, 39));
   orphan.Run();
   EXPECT_TRUE(orphan.frames().empty()) << "no target window: the result is dropped early";
 }

@@ -1,4 +1,5 @@
 #include "view_render/pre_render_key_frame.h"
+#include <d2d1_1.h>
 
 #include <windows.h>
 
@@ -8,20 +9,20 @@
 
 #include "framework/gdi_objects.h"
 #include "view_render/d2d_support.h"
-#include "view_render/tests/view_test_support.h"
+#include "support/view.h"
 #include "view_render/view_render.h"
 
 namespace view_render {
 namespace {
 
-using view_test::CConfigGuard;
-using view_test::CHostWindow;
-using view_test::CTestDocument;
-using view_test::MakePicture;
-using view_test::MakeSolidPicture;
-using view_test::Near;
-using view_test::PixelAt;
-using view_test::PumpUntil;
+using test_support::CConfigGuard;
+using test_support::CHostWindow;
+using test_support::CTestDocument;
+using test_support::MakePicture;
+using test_support::MakeSolidPicture;
+using test_support::Near;
+using test_support::PixelAt;
+using test_support::PumpUntil;
 
 constexpr uint32_t kRed = 0xFFFF0000;
 constexpr uint32_t kBlue = 0xFF0000FF;
@@ -339,6 +340,83 @@ TEST_F(KeyFrameTest, LargePictureZoomsFromTheFitBitmapUntilItsKeyFramesArrive) {
   EXPECT_EQ(1.0f, renderer.last_drawn_ratio()) << "refreshed from the full frame";
 }
 
+TEST_F(KeyFrameTest, EveryKeyFrameArrivesWhenTheDocumentWaitsForItsTasks) {
+  // Copy, save, print and wallpaper wait for the document's tasks while the
+  // key frames are being built; the queue's window is replaced meanwhile.
+  CTestDocument document(MakeSolidPicture(1600, 1600, kRed).Get());
+  auto view = CViewRender::Create(document, nullptr, host_.hwnd, 200, 200, nullptr);
+  CPreRenderKeyFrame& renderer = RendererOf(*view);
+  ASSERT_TRUE(PumpUntil([&] { return renderer.fit_final() && !document.HasWork(); }));
+  ASSERT_EQ(0.125f, view->fit_ratio());
+
+  ASSERT_TRUE(view->ZoomTo(0.9f, 100, 100));
+  ASSERT_TRUE(document.HasWork());
+  document.GetQueue().WaitAll();
+  ASSERT_TRUE(PumpUntil([&] { return !document.HasWork(); }));
+
+  ASSERT_NE(nullptr, renderer.frame_2x());
+  ASSERT_NE(nullptr, renderer.frame_4x());
+  ASSERT_NE(nullptr, renderer.frame_full());
+  EXPECT_EQ(0.25f, renderer.frame_2x()->ratio());
+  EXPECT_EQ(0.5f, renderer.frame_4x()->ratio());
+  EXPECT_EQ(1600, PixelSize(renderer.frame_full()).cx);
+  EXPECT_EQ(1.0f, renderer.last_drawn_ratio()) << "drawn from the full frame, not blurred";
+}
+
+// Holds the document's queue until released, so that the next task waits.
+class CGateTask : public CAsyncTask {
+ public:
+  CGateTask() : open_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+  ~CGateTask() override { CloseHandle(open_); }
+  void Run() override { WaitForSingleObject(open_, 20000); }
+  void Open() { SetEvent(open_); }
+
+ private:
+  HANDLE open_;
+};
+
+// The colour of a bitmap's pixel, as 0xRRGGBB.
+uint32_t BitmapPixel(HBITMAP bitmap, int x, int y) {
+  CMemoryDC dc(nullptr);
+  CSelectObject select(dc, bitmap);
+  return PixelAt(dc, x, y);
+}
+
+TEST_F(KeyFrameTest, ABackgroundRenderKeepsTheSettingsItWasRequestedWith) {
+  config_.SetCanvas(RGB(200, 10, 90));
+  // Left half transparent (the canvas shows), right half grey.
+  CTestDocument document(MakePicture(1400, 1200, [](UINT x, UINT) {
+                           return x < 700 ? 0x00000000u : 0xFF404040u;
+                         }).Get());
+  auto gate = std::make_shared<CGateTask>();
+  document.GetQueue().Submit(gate);
+  auto view = CViewRender::Create(document, nullptr, host_.hwnd, 350, 300, nullptr);
+  CPreRenderKeyFrame& renderer = RendererOf(*view);
+
+  // The user switches the enhancement on and picks another canvas colour
+  // while the fit bitmap waits for its turn.
+  config_->current_effect = 1;
+  config_.SetCanvas(RGB(10, 200, 10));
+  gate->Open();
+  ASSERT_TRUE(PumpUntil([&] { return renderer.fit_final(); }));
+  HBITMAP fit = view->GetFitBitmap(true);
+  ASSERT_NE(nullptr, fit);
+  EXPECT_EQ(0xC80A5Au, BitmapPixel(fit, 40, 150)) << "the canvas of the request";
+  EXPECT_TRUE(Near(0x404040, BitmapPixel(fit, 300, 150))) << "not enhanced";
+
+  // The key frames the first zoom asks for, likewise.
+  config_->current_effect = 0;
+  auto zoom_gate = std::make_shared<CGateTask>();
+  document.GetQueue().Submit(zoom_gate);
+  ASSERT_TRUE(view->ZoomTo(1.0f, 175, 150));
+  config_->current_effect = 1;
+  zoom_gate->Open();
+  ASSERT_TRUE(PumpUntil([&] { return renderer.frame_full() != nullptr; }));
+  EXPECT_EQ(1.0f, renderer.last_drawn_ratio());
+  EXPECT_TRUE(Near(0x404040, PixelAt(*view->buffer(), 340, 150)))
+      << std::hex << PixelAt(*view->buffer(), 340, 150);
+}
+
 TEST_F(KeyFrameTest, FullFrameTooLargeForDirect2DFallsBackToGdiplus) {
   ComPtr<ID2D1DCRenderTarget> probe = CreateZoomRenderTarget(false);
   ASSERT_TRUE(probe);
@@ -409,30 +487,74 @@ TEST_F(KeyFrameTest, ResultsForAReplacedRendererAreDropped) {
   EXPECT_EQ(300, info.bmWidth) << "the bitmap for the current size, not the old one";
 }
 
-TEST_F(KeyFrameTest, ShrinkingBelowHalfDrawsThroughTheDeviceContext) {
-  ComPtr<ID2D1DCRenderTarget> target = CreateZoomRenderTarget(false);
-  ASSERT_TRUE(target);
-  ComPtr<ID2D1Bitmap> bitmap =
-      CreateD2DBitmap(target.Get(), MakeSolidPicture(400, 40, kBlue).Get());
-  ASSERT_TRUE(bitmap);
-  ASSERT_TRUE(UsesMultiSample(100.0f, 400));
-
+// The colours of a 100 x 10 drawing made by draw on a render target bound
+// to a memory bitmap.
+template <class Draw>
+std::vector<uint32_t> DrawnPixels(ID2D1DCRenderTarget* target, Draw draw) {
   HDC screen = GetDC(nullptr);
   CMemoryDC dc(screen);
   CBitmap pixels(CreateCompatibleBitmap(screen, 100, 10));
   ReleaseDC(nullptr, screen);
   CSelectObject select(dc, pixels);
   const RECT bind = {0, 0, 100, 10};
-  ASSERT_HRESULT_SUCCEEDED(target->BindDC(dc, &bind));
+  std::vector<uint32_t> colours;
+  if (FAILED(target->BindDC(dc, &bind))) {
+    ADD_FAILURE() << "cannot bind the target";
+    return colours;
+  }
   target->BeginDraw();
-  EXPECT_TRUE(DrawScaledBitmap(target.Get(), bitmap.Get(), 0.0f, 0.0f, 100.0f, 10.0f));
-  ASSERT_HRESULT_SUCCEEDED(target->EndDraw(nullptr, nullptr));
-  EXPECT_TRUE(Near(0x0000FF, PixelAt(dc, 50, 5)));
-  EXPECT_TRUE(Near(0x0000FF, PixelAt(dc, 99, 9)));
+  const D2D1_COLOR_F green = {0.0f, 1.0f, 0.0f, 1.0f};
+  target->Clear(&green);
+  draw();
+  EXPECT_HRESULT_SUCCEEDED(target->EndDraw(nullptr, nullptr));
+  for (int y = 0; y < 10; ++y) {
+    for (int x = 0; x < 100; ++x) {
+      colours.push_back(PixelAt(dc, x, y));
+    }
+  }
+  return colours;
+}
+
+TEST_F(KeyFrameTest, ShrinkingBelowHalfDrawsThroughTheDeviceContext) {
+  ComPtr<ID2D1DCRenderTarget> target = CreateZoomRenderTarget(false);
+  ASSERT_TRUE(target);
+  // Above, groups of four columns (white, black, black, white): averaged
+  // over a group, as the multi-sample mode does, one pixel is grey; a linear
+  // sample at the group's middle sees black. Below, a red and a blue half.
+  ComPtr<ID2D1Bitmap> bitmap =
+      CreateD2DBitmap(target.Get(), MakePicture(400, 40, [](UINT x, UINT y) {
+                                      if (y >= 20) {
+                                        return x < 200 ? kRed : kBlue;
+                                      }
+                                      return (x % 4 == 1 || x % 4 == 2) ? 0xFF000000u : 0xFFFFFFFFu;
+                                    }).Get());
+  ASSERT_TRUE(bitmap);
+  ASSERT_TRUE(UsesMultiSample(100.0f, 400));
+  ComPtr<ID2D1DeviceContext> context;
+  ASSERT_HRESULT_SUCCEEDED(target->QueryInterface(__uuidof(ID2D1DeviceContext),
+                                                  reinterpret_cast<void**>(context.Receive())));
+
+  const std::vector<uint32_t> drawn = DrawnPixels(target.Get(), [&] {
+    EXPECT_TRUE(DrawScaledBitmap(target.Get(), bitmap.Get(), 0.0f, 0.0f, 100.0f, 10.0f));
+  });
+  const D2D1_RECT_F all = {0.0f, 0.0f, 100.0f, 10.0f};
+  const std::vector<uint32_t> multi_sample = DrawnPixels(target.Get(), [&] {
+    context->DrawBitmap(bitmap.Get(), &all, 1.0f, D2D1_INTERPOLATION_MODE_MULTI_SAMPLE_LINEAR,
+                        nullptr, nullptr);
+  });
+  ASSERT_EQ(1000u, drawn.size());
+  // The whole picture fills the rectangle, its halves where they belong.
+  EXPECT_TRUE(Near(0xFF0000, drawn[8 * 100 + 20])) << std::hex << drawn[8 * 100 + 20];
+  EXPECT_TRUE(Near(0x0000FF, drawn[8 * 100 + 80])) << std::hex << drawn[8 * 100 + 80];
+  EXPECT_TRUE(Near(0xFF0000, drawn[9 * 100 + 0])) << "no canvas left at the edge";
+  EXPECT_TRUE(Near(0x0000FF, drawn[9 * 100 + 99]));
+  // Pixel for pixel what the platform's multi-sample mode draws (where the
+  // platform averages, the stripes show grey: Wine's Direct2D samples them).
+  EXPECT_EQ(multi_sample, drawn);
 }
 
 TEST_F(KeyFrameTest, LargeJpegFileIsDecodedInTheBackgroundWhereNoThumbnailCacheAnswers) {
-  CTestDocument document(view_test::FixturePath(L"large_quadrants.jpg"));
+  CTestDocument document(test_support::FixturePath(L"large_quadrants.jpg"));
   ASSERT_NE(nullptr, document.GetLoader());
   bool loading = false;
   auto view = CViewRender::Create(document, nullptr, host_.hwnd, 350, 300, &loading);
@@ -458,7 +580,7 @@ TEST_F(KeyFrameTest, DisplayEnhancementOfKeyFramesLeavesTheDocumentsPixelsAlone)
   const uint32_t shown = PixelAt(*view->buffer(), 50, 25);
   EXPECT_GT(shown & 0xFF, 0x40u) << "the key frame is enhanced";
 
-  const imaging_test::Pixels pixels = imaging_test::ReadPixels(picture.Get());
+  const test_support::Pixels pixels = test_support::ReadPixels(picture.Get());
   ASSERT_EQ(400u, pixels.width);
   EXPECT_EQ(0x40, pixels.At(10, 10)[0]) << "the document's picture is not";
   EXPECT_EQ(0x40, pixels.At(10, 10)[2]);

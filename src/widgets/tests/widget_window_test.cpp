@@ -177,14 +177,40 @@ TEST_F(WidgetWindowTest, ClickRequiresReleaseOverThePressedItem) {
   }
 }
 
+// Records whether an item is hot each time it is posted kProbe.
+constexpr UINT kProbe = WM_APP + 13;
+std::vector<bool> g_hot_seen;
+const CWidgetItem* g_probed = nullptr;
+
+LRESULT CALLBACK ProbeProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == kProbe) {
+    g_hot_seen.push_back(g_probed->IsHot());
+    return 0;
+  }
+  return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
 TEST_F(WidgetWindowTest, PressedItemIsHotOnlyWhileThePointerIsOverIt) {
-  // A move out of the item, then a message that reports the state back.
-  PostMessageW(widget_, WM_MOUSEMOVE, MK_LBUTTON, Point(150, 80));
-  PostMessageW(parent_, WM_NULL, 0, 0);
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = ProbeProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"widget_test_probe";
+  RegisterClassW(&wc);
+  HWND probe = CreateWindowW(wc.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                             wc.hInstance, nullptr);
+  g_probed = one_;
+  g_hot_seen.clear();
+  // While the button is held: out of the item, back over it, out again; the
+  // probe reads the item's state after each move, inside the capture loop.
+  for (const POINT& p : {POINT{150, 80}, POINT{30, 15}, POINT{150, 80}}) {
+    PostMessageW(widget_, WM_MOUSEMOVE, MK_LBUTTON, Point(p.x, p.y));
+    PostMessageW(probe, kProbe, 0, 0);
+  }
   PostMessageW(widget_, WM_LBUTTONUP, 0, Point(150, 80));
   SendMessageW(widget_, WM_LBUTTONDOWN, MK_LBUTTON, Point(12, 12));
-  EXPECT_FALSE(one_->IsHot());
+  EXPECT_EQ(g_hot_seen, (std::vector<bool>{false, true, false}));
   EXPECT_TRUE(widget_.clicks.empty());
+  DestroyWindow(probe);
 }
 
 TEST_F(WidgetWindowTest, LosingTheCaptureEndsTheLoopWithoutAClick) {
@@ -200,6 +226,51 @@ TEST_F(WidgetWindowTest, LosingTheCaptureEndsTheLoopWithoutAClick) {
   EXPECT_FALSE(one_->IsPressed());
   ReleaseCapture();
   DestroyWindow(other);
+}
+
+// A window whose handler of kTakeCapture posts kMarker to itself and then
+// takes the capture: the marker is the next message the capture loop fetches.
+constexpr UINT kTakeCapture = WM_APP + 11;
+constexpr UINT kMarker = WM_APP + 12;
+int g_markers = 0;
+
+LRESULT CALLBACK CaptureThiefProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == kTakeCapture) {
+    PostMessageW(hwnd, kMarker, 0, 0);
+    SetCapture(hwnd);
+    return 0;
+  }
+  if (message == kMarker) {
+    ++g_markers;
+    return 0;
+  }
+  return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+TEST_F(WidgetWindowTest, TheMessageFetchedAsTheCaptureGoesIsStillDelivered) {
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = CaptureThiefProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"widget_test_thief";
+  RegisterClassW(&wc);
+  HWND thief = CreateWindowW(L"widget_test_thief", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                             wc.hInstance, nullptr);
+  g_markers = 0;
+  PostMessageW(thief, kTakeCapture, 0, 0);
+  SendMessageW(widget_, WM_LBUTTONDOWN, MK_LBUTTON, Point(12, 12));
+  EXPECT_EQ(1, g_markers) << "delivered by the capture loop itself";
+  EXPECT_TRUE(widget_.clicks.empty());
+  ReleaseCapture();
+  DestroyWindow(thief);
+
+  // A quit that arrives while the button is held still ends the caller's loop.
+  PostQuitMessage(3);
+  SendMessageW(widget_, WM_LBUTTONDOWN, MK_LBUTTON, Point(12, 12));
+  MSG msg = {};
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(3u, msg.wParam);
+  EXPECT_NE(GetCapture(), widget_.GetSafeHwnd());
+  ReleaseCapture();
 }
 
 TEST_F(WidgetWindowTest, DoubleClickActsAsASecondPress) {

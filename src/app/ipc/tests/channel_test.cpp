@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "app/ipc/channel_log.h"
 #include "app/ipc/channel_names.h"
+#include "log/logger_impl.h"
 
 namespace {
 
@@ -257,6 +259,55 @@ TEST(Channel, MalformedRecordsAndForeignPostsAreIgnored) {
   ASSERT_TRUE(client.Connect(name, true));
   ASSERT_TRUE(client.Send(IntMessage(1, 1, 1), false, 1));
   EXPECT_EQ(tray.received.size(), 1u);
+}
+
+// A peer whose thread ends while it handles a record: the send fails.
+DWORD WINAPI DyingPeerThread(void* parameter) {
+  const auto* name = static_cast<const std::wstring*>(parameter);
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = [](HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) -> LRESULT {
+    if (message == WM_COPYDATA) {
+      ExitThread(0);
+    }
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+  };
+  wc.hInstance = GetModuleHandleW(nullptr);
+  // Channel windows are found by a class of their own name.
+  wc.lpszClassName = name->c_str();
+  RegisterClassW(&wc);
+  CreateWindowExW(0, wc.lpszClassName, name->c_str(), 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                  wc.hInstance, nullptr);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    DispatchMessageW(&msg);
+  }
+  return 0;
+}
+
+std::vector<std::wstring> g_channel_lines;
+
+TEST(Channel, AFailedSendWritesNoLineTheChannelLoggerDoesNotWant) {
+  const std::wstring name = UniqueChannelName();
+  const std::wstring server_window = IPC::ChannelWindowName(name, false);
+  HANDLE thread = CreateThread(nullptr, 0, DyingPeerThread,
+                               const_cast<std::wstring*>(&server_window), 0, nullptr);
+  ASSERT_NE(nullptr, thread);
+  ASSERT_TRUE(PumpUntil([&] { return IPC::FindChannelWindow(server_window) != nullptr; }));
+  g_channel_lines.clear();
+  IPC::SetChannelLogSink(
+      [](const char*, int, const std::wstring& text) { g_channel_lines.push_back(text); });
+
+  CChannel client;
+  ASSERT_TRUE(client.Connect(name, true));
+  EXPECT_TRUE(client.Send(IntMessage(7, 1, 1), false, 0)) << "the peer was there";
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 5000)) << "the peer's thread ended";
+  // The channel logger takes level 3 and up; the channel's failure lines
+  // are level 1.
+  EXPECT_FALSE(LogUtils::LoggerImpl::GetInstance()->IsLevelEnabled(1));
+  EXPECT_TRUE(g_channel_lines.empty());
+  IPC::SetChannelLogSink(nullptr);
+  client.Close();
+  CloseHandle(thread);
 }
 
 }  // namespace
