@@ -37,6 +37,8 @@ constexpr UINT kQuietMove = SWP_NOZORDER | SWP_NOACTIVATE;
 
 COrvaneDlg::COrvaneDlg() : CDialog(IDD_MAIN_FRAME, nullptr), toolbar_(CurrentPictureState) {
   CDialog::RegisterDialogClassCopy(kMainFrameClassName);
+  toolbar_.set_stat_reporter(
+      [](const wchar_t* category, const wchar_t* name) { CStatReporter::Send(category, name); });
   background_brush_.CreateSolidBrush(RGB(39, 39, 39));
 }
 
@@ -458,6 +460,12 @@ LRESULT COrvaneDlg::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
     case UM_TITLE_WIDTH:
       OnTitleWidth(static_cast<int>(wparam), static_cast<int>(lparam));
       return 0;
+    case WM_MOVING:
+    case WM_MOVE:
+      // WM_MOVING comes before the move; WM_MOVE after it, also for moves
+      // made by program.
+      toolbar_.PlaceInfoWindow();
+      break;
     case WM_ENTERSIZEMOVE:
       image_view_.OnEnterSizeMove();
       break;
@@ -465,6 +473,9 @@ LRESULT COrvaneDlg::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
       image_view_.OnExitSizeMove();
       break;
     case UM_REFRESH_ALL:
+      if (toolbar_.IsWindow()) {
+        toolbar_.Invalidate();
+      }
       if (image_view_.IsWindow()) {
         image_view_.OnImageChanged();
       }

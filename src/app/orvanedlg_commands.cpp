@@ -37,6 +37,13 @@ wnd_main_toolbar::PictureState COrvaneDlg::CurrentPictureState() {
 bool COrvaneDlg::OnPictureCommand(UINT id) {
   CImageDocument* document = CImageDocument::Instance();
   switch (id) {
+    case ID_INFO_WINDOW:
+      image_view_.CloseContextMenu();
+      toolbar_.OnInfoCommand();
+      return true;
+    case ID_EFFECT:
+      toolbar_.OnEffectCommand();
+      return true;
     case ID_ACTUAL_SIZE:
       image_view_.CloseContextMenu();
       image_view_.ToggleActualSize();

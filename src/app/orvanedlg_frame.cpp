@@ -43,6 +43,7 @@ void COrvaneDlg::LayoutChildren() {
     SetWindowPos(toolbar_, nullptr, bar.left, bar.top, bar.right - bar.left, bar.bottom - bar.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     toolbar_.Invalidate();
+    toolbar_.PlaceInfoWindow();
   }
   if (menu_bar_.IsWindow() && minimize_button_.IsWindow()) {
     RECT rect = minimize_button_.GetWindowRect();

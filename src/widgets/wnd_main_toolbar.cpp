@@ -3,6 +3,8 @@
 #include "config/app_config.h"
 #include "framework/gdi_objects.h"
 #include "l10n/lang_string.h"
+#include "main_messages.h"
+#include "resource_ids.h"
 #include "widgets/resource_picture.h"
 
 namespace wnd_main_toolbar {
@@ -119,6 +121,11 @@ WndMainToolbar::WndMainToolbar(StateProvider provider)
   SetLayout(new wnd_main_toolbar::CToolbarButtonLayout());
 }
 
+WndMainToolbar::~WndMainToolbar() {
+  CloseEffectWindow();
+  info_window_.reset();
+}
+
 CToolbarButton* WndMainToolbar::button(int32_t id) const {
   return static_cast<CToolbarButton*>(FindItem(id));
 }
@@ -217,4 +224,118 @@ void WndMainToolbar::DrawBackground(HDC dc, const RECT& paint_rect) {
   CBrush brush;
   brush.CreateSolidBrush(CAppConfig::GetInstance()->canvas_back_color & 0xFFFFFF);
   FillRect(dc, &paint_rect, brush);
+}
+
+RECT WndMainToolbar::ButtonScreenRect(int32_t id) const {
+  const CWidgetItem* item = FindItem(id);
+  if (!item || !hwnd_) {
+    return RECT{};
+  }
+  RECT rect = item->rect;
+  // Two points are taken as a rectangle: under a right-to-left layout its
+  // left and right come back swapped into place.
+  MapWindowPoints(hwnd_, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+void WndMainToolbar::SetActive(int32_t id, bool active) {
+  if (CWidgetItem* item = FindItem(id)) {
+    item->SetFlag(wnd_main_toolbar::kActive, active);
+  }
+}
+
+void WndMainToolbar::Report(const wchar_t* category, const wchar_t* name) {
+  if (stat_reporter_) {
+    stat_reporter_(category, name);
+  }
+}
+
+void WndMainToolbar::CloseEffectWindow() {
+  if (effect_window_) {
+    // Going away at its owner's hand, it has nothing more to tell.
+    effect_window_->DetachOwner();
+    effect_window_.reset();
+  }
+}
+
+void WndMainToolbar::OnEffectCommand() {
+  CToolbarButton* effect = button(ID_EFFECT);
+  if (!effect || !hwnd_) {
+    return;
+  }
+  CAppConfig* config = CAppConfig::GetInstance();
+  if (effect->flags & wnd_main_toolbar::kActive) {
+    config->current_effect = 0;
+    effect->SetFlag(wnd_main_toolbar::kActive, false);
+    CloseEffectWindow();
+    PostMessageW(GetParent(hwnd_), WM_COMMAND, ID_EFFECT_CHANGED, 0);
+  } else {
+    const RECT rect = ButtonScreenRect(ID_EFFECT);
+    CloseEffectWindow();
+    effect_window_ = std::make_unique<CEffectWnd>(hwnd_, config->current_effect);
+    if (effect_window_->CreateAt({rect.left - 100, rect.top - 126})) {
+      effect->SetFlag(wnd_main_toolbar::kActive, true);
+    } else {
+      effect_window_.reset();
+    }
+  }
+  Invalidate();
+  Report(L"feature", L"enhance");
+}
+
+void WndMainToolbar::OnEffectChosen(int mode) {
+  if (!effect_window_) {
+    return;
+  }
+  CAppConfig* config = CAppConfig::GetInstance();
+  const bool changed = config->current_effect != mode;
+  config->current_effect = mode;
+  SetActive(ID_EFFECT, mode != 0);
+  if (hwnd_ && (mode != 0 || changed)) {
+    PostMessageW(GetParent(hwnd_), WM_COMMAND, ID_EFFECT_CHANGED, 0);
+  }
+  CloseEffectWindow();
+  if (hwnd_) {
+    Invalidate();
+  }
+}
+
+void WndMainToolbar::OnInfoCommand() {
+  if (!hwnd_) {
+    return;
+  }
+  if (info_window_) {
+    info_window_.reset();
+    SetActive(ID_INFO_WINDOW, false);
+  } else {
+    info_window_ = std::make_unique<WndShowExif2>(GetParent(hwnd_));
+    if (info_window_->CreateAt(ButtonScreenRect(ID_INFO_WINDOW))) {
+      SetActive(ID_INFO_WINDOW, true);
+    } else {
+      info_window_.reset();
+    }
+  }
+  Invalidate();
+}
+
+void WndMainToolbar::PlaceInfoWindow() {
+  if (info_window_ && info_window_->GetHWND()) {
+    info_window_->PlaceAt(ButtonScreenRect(ID_INFO_WINDOW));
+  }
+}
+
+LRESULT WndMainToolbar::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case UM_EFFECT_CHOSEN:
+      OnEffectChosen(static_cast<int>(wparam));
+      return 0;
+    case WM_DESTROY:
+      CloseEffectWindow();
+      info_window_.reset();
+      SetActive(ID_INFO_WINDOW, false);
+      break;
+    default:
+      break;
+  }
+  return CWidgetWindow::WindowProc(message, wparam, lparam);
 }

@@ -7,6 +7,8 @@
 #include <memory>
 
 #include "image/obj_image.h"
+#include "popup_dialog/effect_wnd.h"
+#include "popup_dialog/wnd_show_exif2.h"
 #include "widgets/toolbar_button2.h"
 #include "widgets/ui_event.h"
 #include "widgets/widget_item.h"
@@ -60,14 +62,22 @@ bool IsButtonEnabled(int32_t id, const PictureState& state);
 
 // The main window's strip of icon buttons. Each button posts its command to
 // the parent window; the enabled states follow the shown picture through the
-// user-interface events.
+// user-interface events. It owns the two popups its buttons open, the
+// display enhancement chooser and the picture information window, and marks
+// their buttons active while they are open (and the enhancement's while one
+// is switched on).
 class WndMainToolbar : public CWidgetWindow, public CUIEventObserver {
  public:
   using StateProvider = std::function<wnd_main_toolbar::PictureState()>;
+  // Sends a statistics event (category, name).
+  using StatReporter = std::function<void(const wchar_t*, const wchar_t*)>;
 
   // Reads the state of the picture when asked; the main window gives one
   // over the document and the folder list.
   explicit WndMainToolbar(StateProvider provider);
+  ~WndMainToolbar() override;
+
+  void set_stat_reporter(StatReporter reporter) { stat_reporter_ = std::move(reporter); }
 
   void OnUIEvent(const CUIEventParam& event) override;
   void OnItemClick(CWidgetItem* item) override;
@@ -80,6 +90,26 @@ class WndMainToolbar : public CWidgetWindow, public CUIEventObserver {
   void ToggleActualSize();
   // The full-screen tooltip key: 16 entering full screen, 15 leaving.
   void SetFullScreenTooltip(bool full_screen);
+
+  // Command 20011: switches an active enhancement off, or opens the chooser
+  // 100 pixels left of and 126 above the button. Sends the "enhance"
+  // statistic either way.
+  void OnEffectCommand();
+  // The chooser's answer (UM_EFFECT_CHOSEN): the mode becomes current and
+  // the view is redrawn (command 21802); 0 switches the enhancement off.
+  void OnEffectChosen(int mode);
+  // Command 20000: closes the information window, or opens it at the
+  // information button.
+  void OnInfoCommand();
+  // Moves an open information window to the button's place on the screen.
+  void PlaceInfoWindow();
+  // A button's rectangle in screen coordinates.
+  RECT ButtonScreenRect(int32_t id) const;
+
+  CEffectWnd* effect_window() const { return effect_window_.get(); }
+  WndShowExif2* info_window() const { return info_window_.get(); }
+
+  LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
 
   wnd_main_toolbar::CToolbarButton* button(int32_t id) const;
 
@@ -97,7 +127,13 @@ class WndMainToolbar : public CWidgetWindow, public CUIEventObserver {
  private:
   void RegisterTooltips();
   void UpdateNeighbourButtons();
+  void CloseEffectWindow();
+  void SetActive(int32_t id, bool active);
+  void Report(const wchar_t* category, const wchar_t* name);
 
   StateProvider provider_;
+  StatReporter stat_reporter_;
   std::shared_ptr<FCObjImage> sprite_;
+  std::unique_ptr<CEffectWnd> effect_window_;
+  std::unique_ptr<WndShowExif2> info_window_;
 };

@@ -7,10 +7,18 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "config/app_config.h"
 #include "l10n/lang_string.h"
+#include "main_messages.h"
+#include "popup_dialog/tests/skin_test_support.h"
+#include "resource_ids.h"
+#include "support/message_pump.h"
+#include "support/screenshots.h"
+#include "toolkit/ui_option.h"
 
 namespace {
 
@@ -125,32 +133,46 @@ TEST(ToolbarEnabled, NoPictureAPictureAndTheEndsOfAFolder) {
   }
 }
 
+std::vector<WPARAM> g_commands;
+
+LRESULT CALLBACK ParentProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_COMMAND) {
+    EXPECT_EQ(lparam, 0);
+    g_commands.push_back(wparam);
+    return 0;
+  }
+  return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
 // A parent that records the commands its toolbar posts.
 class ToolbarWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    g_commands.clear();
     WNDCLASSW wc = {};
-    wc.lpfnWndProc = DefWindowProcW;
+    wc.lpfnWndProc = ParentProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"toolbar_test_parent";
     RegisterClassW(&wc);
     parent_ = CreateWindowExW(WS_EX_TOPMOST, L"toolbar_test_parent", L"", WS_POPUP | WS_VISIBLE, 20,
-                              20, 1024, 60, nullptr, nullptr, wc.hInstance, nullptr);
+                              200, 1024, 60, nullptr, nullptr, wc.hInstance, nullptr);
     ASSERT_NE(parent_, nullptr);
     ASSERT_TRUE(toolbar_.Create(parent_, 102, {0, 0, 1024, 60}));
+    toolbar_.set_stat_reporter([this](const wchar_t* category, const wchar_t* name) {
+      stats_.push_back(std::wstring(category) + L"/" + name);
+    });
   }
   void TearDown() override {
     toolbar_.DestroyWindowNow();
     DestroyWindow(parent_);
+    CAppConfig::GetInstance()->current_effect = 0;
   }
   std::vector<WPARAM> PostedCommands() {
-    std::vector<WPARAM> commands;
     MSG msg;
     while (PeekMessageW(&msg, parent_, WM_COMMAND, WM_COMMAND, PM_REMOVE)) {
-      EXPECT_EQ(msg.lParam, 0);
-      commands.push_back(msg.wParam);
+      DispatchMessageW(&msg);
     }
-    return commands;
+    return std::exchange(g_commands, {});
   }
   void Click(const CWidgetItem* item) {
     const LPARAM point = MAKELPARAM((item->rect.left + item->rect.right) / 2,
@@ -158,9 +180,13 @@ class ToolbarWindowTest : public ::testing::Test {
     PostMessageW(toolbar_, WM_LBUTTONUP, 0, point);
     SendMessageW(toolbar_, WM_LBUTTONDOWN, MK_LBUTTON, point);
   }
+  bool Active(int32_t id) const {
+    return (toolbar_.button(id)->flags & wnd_main_toolbar::kActive) != 0;
+  }
 
   PictureState state_;
   HWND parent_ = nullptr;
+  std::vector<std::wstring> stats_;
   WndMainToolbar toolbar_{[this] { return state_; }};
 };
 
@@ -218,6 +244,106 @@ TEST_F(ToolbarWindowTest, FitToggleFollowsClicksAndZoomEvents) {
   toolbar_.RefreshAll();
   EXPECT_EQ(toggle->sprite_column(), 0);
   EXPECT_EQ(toolbar_.tooltip().GetToolCount(), 13);
+}
+
+// The popups of the effect and information buttons, with the skins of the
+// program folder.
+class ToolbarPopupTest : public ToolbarWindowTest {
+ protected:
+  void SetUp() override {
+    ToolbarWindowTest::SetUp();
+    state_.loaded = state_.file_exists = true;
+    toolbar_.RefreshAll();
+    dock_ = CAppConfig::GetInstance()->toolbar_dock;
+    CAppConfig::GetInstance()->toolbar_dock = 0;
+  }
+  void TearDown() override {
+    CAppConfig::GetInstance()->toolbar_dock = dock_;
+    ToolbarWindowTest::TearDown();
+  }
+
+  skin_test::SkinEnvironment skins_;
+  int dock_ = 0;
+};
+
+TEST_F(ToolbarPopupTest, AChosenEffectStaysOnUntilTheButtonIsPressedAgain) {
+  toolbar_.OnEffectCommand();
+  CEffectWnd* chooser = toolbar_.effect_window();
+  ASSERT_NE(chooser, nullptr);
+  ASSERT_NE(chooser->GetHWND(), nullptr);
+  const RECT button = toolbar_.ButtonScreenRect(ID_EFFECT);
+  EXPECT_EQ(button.left, 20 + toolbar_.button(ID_EFFECT)->rect.left);
+  const RECT placed = skin_test::ScreenRect(chooser->GetHWND());
+  EXPECT_EQ(placed.left, button.left - 100);
+  EXPECT_EQ(placed.top, button.top - 126);
+  EXPECT_TRUE(Active(ID_EFFECT));
+  EXPECT_EQ(stats_, std::vector<std::wstring>{L"feature/enhance"});
+  test_support::PumpFor(150);
+
+  ASSERT_TRUE(skin_test::ClickControl(*chooser, L"hd"));
+  ASSERT_TRUE(test_support::PumpUntil([&] { return toolbar_.effect_window() == nullptr; }, 5000));
+  EXPECT_EQ(CAppConfig::GetInstance()->current_effect, 3);
+  EXPECT_TRUE(Active(ID_EFFECT)) << "the effect is on";
+  EXPECT_EQ(PostedCommands(), std::vector<WPARAM>{ID_EFFECT_CHANGED});
+
+  // Pressed again, the button switches the effect off instead of opening.
+  toolbar_.OnEffectCommand();
+  EXPECT_EQ(toolbar_.effect_window(), nullptr);
+  EXPECT_EQ(CAppConfig::GetInstance()->current_effect, 0);
+  EXPECT_FALSE(Active(ID_EFFECT));
+  EXPECT_EQ(PostedCommands(), std::vector<WPARAM>{ID_EFFECT_CHANGED});
+  EXPECT_EQ(stats_.size(), 2u) << "one statistic per press";
+}
+
+TEST_F(ToolbarPopupTest, ADismissedChooserLeavesTheEffectOff) {
+  toolbar_.OnEffectCommand();
+  ASSERT_NE(toolbar_.effect_window(), nullptr);
+  test_support::PumpFor(150);
+  SetFocus(parent_);
+  ASSERT_TRUE(test_support::PumpUntil([&] { return toolbar_.effect_window() == nullptr; }, 5000));
+  EXPECT_EQ(CAppConfig::GetInstance()->current_effect, 0);
+  EXPECT_FALSE(Active(ID_EFFECT));
+  EXPECT_TRUE(PostedCommands().empty()) << "nothing to redraw";
+  // A late answer with no chooser open changes nothing.
+  SendMessageW(toolbar_, UM_EFFECT_CHOSEN, 2, 0);
+  EXPECT_EQ(CAppConfig::GetInstance()->current_effect, 0);
+}
+
+TEST_F(ToolbarPopupTest, InformationWindowTogglesAtTheButtonAndFollowsIt) {
+  toolbar_.OnInfoCommand();
+  WndShowExif2* info = toolbar_.info_window();
+  ASSERT_NE(info, nullptr);
+  ASSERT_NE(info->GetHWND(), nullptr);
+  EXPECT_TRUE(Active(ID_INFO_WINDOW));
+  RECT button = toolbar_.ButtonScreenRect(ID_INFO_WINDOW);
+  RECT placed = skin_test::ScreenRect(info->GetHWND());
+  EXPECT_EQ(placed.left, button.left);
+  EXPECT_EQ(placed.top, button.bottom);
+  EXPECT_EQ(GetWindow(info->GetHWND(), GW_OWNER), parent_);
+
+  // The toolbar at the bottom: it opens upwards; the toolbar moved, it follows.
+  CAppConfig::GetInstance()->toolbar_dock = 1;
+  SetWindowPos(parent_, nullptr, 60, 650, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  toolbar_.PlaceInfoWindow();
+  button = toolbar_.ButtonScreenRect(ID_INFO_WINDOW);
+  placed = skin_test::ScreenRect(info->GetHWND());
+  EXPECT_EQ(placed.left, button.left);
+  EXPECT_EQ(placed.bottom, button.top);
+
+  // Its close button asks the main window for the toggle.
+  test_support::PumpFor(150);
+  ASSERT_TRUE(skin_test::ClickControl(*info, L"cls"));
+  std::vector<WPARAM> commands;
+  ASSERT_TRUE(test_support::PumpUntil(
+      [&] {
+        commands = PostedCommands();
+        return !commands.empty();
+      },
+      5000));
+  EXPECT_EQ(commands, std::vector<WPARAM>{ID_INFO_WINDOW});
+  toolbar_.OnInfoCommand();
+  EXPECT_EQ(toolbar_.info_window(), nullptr);
+  EXPECT_FALSE(Active(ID_INFO_WINDOW));
 }
 
 }  // namespace
