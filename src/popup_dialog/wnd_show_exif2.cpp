@@ -1,5 +1,7 @@
 #include "popup_dialog/wnd_show_exif2.h"
 
+#include <algorithm>
+
 #include "config/app_config.h"
 #include "image/image_document.h"
 #include "popup_dialog/image_info_labels.h"
@@ -15,7 +17,10 @@ bool WndShowExif2::CreateAt(const RECT& button_rect) {
     return false;
   }
   PlaceAt(button_rect);
-  ShowWindow(true, false);
+  // Shown active: under Wine a popup shown without the activation can stay
+  // beneath its owner on the screen. The viewer's keys still reach the main
+  // window, whose loop translates them for its owned windows as well.
+  ShowWindow(true, true);
   return true;
 }
 
@@ -24,14 +29,28 @@ POINT WndShowExif2::PlacementFor(const RECT& button_rect, int window_height, int
           toolbar_dock == 1 ? button_rect.top - window_height : button_rect.bottom};
 }
 
+POINT WndShowExif2::KeptInside(POINT top_left, SIZE size, const RECT& area) {
+  top_left.x = std::max(std::min(top_left.x, area.right - size.cx), area.left);
+  top_left.y = std::max(std::min(top_left.y, area.bottom - size.cy), area.top);
+  return top_left;
+}
+
 void WndShowExif2::PlaceAt(const RECT& button_rect) {
   if (!hwnd_) {
     return;
   }
   RECT window = {};
   ::GetWindowRect(hwnd_, &window);
-  const POINT top_left = PlacementFor(button_rect, window.bottom - window.top,
-                                      CAppConfig::GetInstance()->toolbar_dock);
+  POINT top_left = PlacementFor(button_rect, window.bottom - window.top,
+                                CAppConfig::GetInstance()->toolbar_dock);
+  // The information button sits at the right end of the toolbar: a window
+  // that would reach past the screen's edge is kept inside its work area.
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  if (GetMonitorInfoW(MonitorFromRect(&button_rect, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    top_left = KeptInside(top_left, SIZE{window.right - window.left, window.bottom - window.top},
+                          monitor.rcWork);
+  }
   SetWindowPos(hwnd_, nullptr, top_left.x, top_left.y, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

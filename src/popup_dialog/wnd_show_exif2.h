@@ -19,10 +19,11 @@ class WndShowExif2 : public CUseZipResourceDuiWnd, public CUIEventObserver {
   ~WndShowExif2() override;
 
   // Creates the window hidden, places it for the information button's
-  // screen rectangle and shows it without taking the activation.
+  // screen rectangle and shows it.
   bool CreateAt(const RECT& button_rect);
   // Left edge on the button's left; opening downwards from the button's
-  // bottom, or upwards from its top with the toolbar docked at the bottom.
+  // bottom, or upwards from its top with the toolbar docked at the bottom;
+  // kept inside the work area of the button's screen.
   void PlaceAt(const RECT& button_rect);
   // Reads the current picture again into every label.
   void RefreshLabels();
@@ -41,6 +42,9 @@ class WndShowExif2 : public CUseZipResourceDuiWnd, public CUIEventObserver {
   // The window's top-left for a button rectangle, a window height and the
   // dock setting (1: toolbar at the bottom).
   static POINT PlacementFor(const RECT& button_rect, int window_height, int toolbar_dock);
+  // The top-left moved so that a window of size stays inside area, as far
+  // as it fits.
+  static POINT KeptInside(POINT top_left, SIZE size, const RECT& area);
 
  private:
   void AskToClose();

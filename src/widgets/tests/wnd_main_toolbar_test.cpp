@@ -315,15 +315,18 @@ TEST_F(ToolbarPopupTest, InformationWindowTogglesAtTheButtonAndFollowsIt) {
   ASSERT_NE(info, nullptr);
   ASSERT_NE(info->GetHWND(), nullptr);
   EXPECT_TRUE(Active(ID_INFO_WINDOW));
+  // The parent ends near the screen's right edge: the window stays on it.
   RECT button = toolbar_.ButtonScreenRect(ID_INFO_WINDOW);
   RECT placed = skin_test::ScreenRect(info->GetHWND());
-  EXPECT_EQ(placed.left, button.left);
+  const int width = placed.right - placed.left;
+  EXPECT_EQ(placed.left, std::min<LONG>(button.left, GetSystemMetrics(SM_CXSCREEN) - width));
   EXPECT_EQ(placed.top, button.bottom);
   EXPECT_EQ(GetWindow(info->GetHWND(), GW_OWNER), parent_);
 
   // The toolbar at the bottom: it opens upwards; the toolbar moved, it follows.
   CAppConfig::GetInstance()->toolbar_dock = 1;
-  SetWindowPos(parent_, nullptr, 60, 650, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(parent_, nullptr, 0, 650, 900, 60, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(toolbar_, nullptr, 0, 0, 900, 60, SWP_NOZORDER | SWP_NOACTIVATE);
   toolbar_.PlaceInfoWindow();
   button = toolbar_.ButtonScreenRect(ID_INFO_WINDOW);
   placed = skin_test::ScreenRect(info->GetHWND());
