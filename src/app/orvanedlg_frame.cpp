@@ -28,14 +28,6 @@ void COrvaneDlg::LayoutChildren() {
   if (!hwnd_) {
     return;
   }
-  if (image_view_.IsWindow()) {
-    const RECT client = GetClientRect();
-    const RECT area =
-        ImageViewRect(client.right, client.bottom, CAppConfig::GetInstance()->toolbar_dock != 0);
-    SetWindowPos(image_view_, nullptr, area.left, area.top, area.right - area.left,
-                 area.bottom - area.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    image_view_.OnSize();
-  }
   if (toolbar_.IsWindow()) {
     const RECT client = GetClientRect();
     const RECT bar =
@@ -44,6 +36,14 @@ void COrvaneDlg::LayoutChildren() {
                  SWP_NOZORDER | SWP_NOACTIVATE);
     toolbar_.Invalidate();
     toolbar_.PlaceInfoWindow();
+  }
+  if (image_view_.IsWindow()) {
+    const RECT client = GetClientRect();
+    const RECT area =
+        ImageViewRect(client.right, client.bottom, CAppConfig::GetInstance()->toolbar_dock != 0);
+    SetWindowPos(image_view_, nullptr, area.left, area.top, area.right - area.left,
+                 area.bottom - area.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    image_view_.OnSize();
   }
   if (menu_bar_.IsWindow() && minimize_button_.IsWindow()) {
     RECT rect = minimize_button_.GetWindowRect();
