@@ -1,6 +1,7 @@
 #include "popup_dialog/effect_wnd.h"
 
 #include "main_messages.h"
+#include "popup_dialog/work_area.h"
 #include "toolkit/ui_option.h"
 
 namespace {
@@ -21,7 +22,14 @@ bool CEffectWnd::CreateAt(POINT top_left) {
   if (!Create(owner_, L"", kSkinnedPopupStyle & ~WS_VISIBLE, 0, RECT{})) {
     return false;
   }
-  SetWindowPos(hwnd_, nullptr, top_left.x, top_left.y, 0, 0,
+  // Kept on the screen, for a toolbar at the top of a window at the top of
+  // the screen.
+  RECT window = {};
+  ::GetWindowRect(hwnd_, &window);
+  const SIZE size = {window.right - window.left, window.bottom - window.top};
+  const POINT placed = work_area::KeptOnScreen(
+      top_left, size, RECT{top_left.x, top_left.y, top_left.x + size.cx, top_left.y + size.cy});
+  SetWindowPos(hwnd_, nullptr, placed.x, placed.y, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ShowWindow(true, true);
   SetForegroundWindow(hwnd_);

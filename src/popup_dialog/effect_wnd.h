@@ -14,8 +14,9 @@ class CEffectWnd : public CUseZipResourceDuiWnd {
   CEffectWnd(HWND owner, int current_mode);
   ~CEffectWnd() override;
 
-  // Creates the window with its top-left corner at the screen point, its
-  // size from the skin, and shows it with the keyboard focus.
+  // Creates the window with its top-left corner at the screen point (moved
+  // into the screen's work area where it would reach past it), its size
+  // from the skin, and shows it with the keyboard focus.
   bool CreateAt(POINT top_left);
 
   const wchar_t* GetWindowClassName() const override { return L"CEffectWnd"; }

@@ -1,10 +1,9 @@
 #include "popup_dialog/wnd_show_exif2.h"
 
-#include <algorithm>
-
 #include "config/app_config.h"
 #include "image/image_document.h"
 #include "popup_dialog/image_info_labels.h"
+#include "popup_dialog/work_area.h"
 #include "resource_ids.h"
 #include "toolkit/ui_control.h"
 
@@ -29,12 +28,6 @@ POINT WndShowExif2::PlacementFor(const RECT& button_rect, int window_height, int
           toolbar_dock == 1 ? button_rect.top - window_height : button_rect.bottom};
 }
 
-POINT WndShowExif2::KeptInside(POINT top_left, SIZE size, const RECT& area) {
-  top_left.x = std::max(std::min(top_left.x, area.right - size.cx), area.left);
-  top_left.y = std::max(std::min(top_left.y, area.bottom - size.cy), area.top);
-  return top_left;
-}
-
 void WndShowExif2::PlaceAt(const RECT& button_rect) {
   if (!hwnd_) {
     return;
@@ -45,12 +38,8 @@ void WndShowExif2::PlaceAt(const RECT& button_rect) {
                                 CAppConfig::GetInstance()->toolbar_dock);
   // The information button sits at the right end of the toolbar: a window
   // that would reach past the screen's edge is kept inside its work area.
-  MONITORINFO monitor = {};
-  monitor.cbSize = sizeof(monitor);
-  if (GetMonitorInfoW(MonitorFromRect(&button_rect, MONITOR_DEFAULTTONEAREST), &monitor)) {
-    top_left = KeptInside(top_left, SIZE{window.right - window.left, window.bottom - window.top},
-                          monitor.rcWork);
-  }
+  top_left = work_area::KeptOnScreen(
+      top_left, SIZE{window.right - window.left, window.bottom - window.top}, button_rect);
   SetWindowPos(hwnd_, nullptr, top_left.x, top_left.y, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

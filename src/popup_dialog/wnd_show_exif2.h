@@ -42,9 +42,6 @@ class WndShowExif2 : public CUseZipResourceDuiWnd, public CUIEventObserver {
   // The window's top-left for a button rectangle, a window height and the
   // dock setting (1: toolbar at the bottom).
   static POINT PlacementFor(const RECT& button_rect, int window_height, int toolbar_dock);
-  // The top-left moved so that a window of size stays inside area, as far
-  // as it fits.
-  static POINT KeptInside(POINT top_left, SIZE size, const RECT& area);
 
  private:
   void AskToClose();

@@ -76,6 +76,16 @@ TEST_F(EffectWndTest, OptionsCarryTheModesAndTheCurrentOneIsMarked) {
     chooser_.reset();
   }
   EXPECT_TRUE(g_answers.empty()) << "a chooser its owner closes answers nothing";
+
+  // Asked to open above the screen's top, it opens at the top.
+  chooser_ = std::make_unique<CEffectWnd>(owner_, 0);
+  ASSERT_TRUE(chooser_->CreateAt({200, -80}));
+  RECT work = {};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const RECT rect = skin_test::ScreenRect(chooser_->GetHWND());
+  EXPECT_EQ(rect.left, 200);
+  EXPECT_EQ(rect.top, work.top);
+  chooser_->DetachOwner();
 }
 
 TEST_F(EffectWndTest, AClickAnswersTheModeAndFocusLossAnswersZero) {
