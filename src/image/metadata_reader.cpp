@@ -299,3 +299,15 @@ void ReadFrameMetadata(CExifInfo& info, IWICBitmapFrameDecode* frame, const wcha
     info.dpi = static_cast<int32_t>(dpi_x + 0.5);
   }
 }
+
+void ReadExifBlock(CExifInfo& info, const uint8_t* block, size_t size) {
+  if (!block || size == 0) {
+    return;
+  }
+  ComPtr<IWICMetadataQueryReader> reader = CExifQueryReader::CreateFromBlock(block, size);
+  if (!reader) {
+    return;
+  }
+  ReadExifFields(info, reader.Get());
+  info.orientation = 0;
+}

@@ -2,6 +2,8 @@
 
 #include <wincodec.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "image/exif_info.h"
@@ -12,6 +14,12 @@
 // the EXIF segment of that file is read by our own parser instead, through the
 // same query names. Pass null for other formats.
 void ReadFrameMetadata(CExifInfo& info, IWICBitmapFrameDecode* frame, const wchar_t* jpeg_path);
+
+// Fills info from an EXIF block (the TIFF structure, from its byte order mark
+// on) handed over by the external decoder module, through the same query
+// names. The module's pixels are already upright, so orientation stays 0.
+// A block that cannot be parsed leaves info unchanged.
+void ReadExifBlock(CExifInfo& info, const uint8_t* block, size_t size);
 
 // Reads every field but dpi from reader, in the fixed order.
 void ReadExifFields(CExifInfo& info, IWICMetadataQueryReader* reader);
