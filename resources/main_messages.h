@@ -21,5 +21,9 @@ constexpr UINT UM_FEEDBACK_CLOSED = 0x8204;
 constexpr UINT UM_RESIZE_DONE = 0x8205;
 constexpr UINT UM_SETTINGS_PAGE4 = 0x8206;
 
+// From the display enhancement chooser to the toolbar that owns it: wParam
+// the chosen mode (1 to 3), 0 when the chooser was dismissed.
+constexpr UINT UM_EFFECT_CHOSEN = 33277;
+
 // From a menu to its owner: wParam the chosen command, -1 when dismissed.
 constexpr UINT UM_MENU_RESULT = 33283;

@@ -37,8 +37,10 @@ void SendToTray(const IPC::Message& message) { CIPCMessageMgr::GetInstance()->Se
 
 }  // namespace
 
-COrvaneDlg::COrvaneDlg() : CDialog(IDD_MAIN_FRAME, nullptr) {
+COrvaneDlg::COrvaneDlg() : CDialog(IDD_MAIN_FRAME, nullptr), toolbar_(CurrentPictureState) {
   CDialog::RegisterDialogClassCopy(kMainFrameClassName);
+  toolbar_.set_stat_reporter(
+      [](const wchar_t* category, const wchar_t* name) { CStatReporter::Send(category, name); });
   background_brush_.CreateSolidBrush(RGB(39, 39, 39));
 }
 
@@ -81,6 +83,15 @@ BOOL COrvaneDlg::OnInitDialog() {
         hwnd_, IDC_IMAGE_VIEW,
         ImageViewRect(client.right, client.bottom, CAppConfig::GetInstance()->toolbar_dock != 0),
         kChildStyle);
+  }
+  {
+    const RECT client = GetClientRect();
+    toolbar_.Create(
+        hwnd_, IDC_TOOLBAR,
+        ToolbarRect(client.right, client.bottom, CAppConfig::GetInstance()->toolbar_dock != 0),
+        kChildStyle);
+    // Until a picture arrives only the rules without one hold.
+    toolbar_.RefreshAll();
   }
   logo_.Create(hwnd_, IDC_LOGO, {9, 6, 103, 30}, kChildStyle);
   menu_bar_.Create(hwnd_, IDC_MENU_BAR, {0, 1, 30, 31}, kChildStyle);
@@ -515,6 +526,12 @@ LRESULT COrvaneDlg::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
     case UM_TITLE_WIDTH:
       OnTitleWidth(static_cast<int>(wparam), static_cast<int>(lparam));
       return 0;
+    case WM_MOVING:
+    case WM_MOVE:
+      // WM_MOVING comes before the move; WM_MOVE after it, also for moves
+      // made by program.
+      toolbar_.PlaceInfoWindow();
+      break;
     case WM_ENTERSIZEMOVE:
       image_view_.OnEnterSizeMove();
       break;
@@ -522,6 +539,9 @@ LRESULT COrvaneDlg::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
       image_view_.OnExitSizeMove();
       break;
     case UM_REFRESH_ALL:
+      if (toolbar_.IsWindow()) {
+        toolbar_.Invalidate();
+      }
       if (image_view_.IsWindow()) {
         image_view_.OnImageChanged();
       }

@@ -22,6 +22,7 @@
 #include "widgets/png_button.h"
 #include "widgets/wnd_main_logo.h"
 #include "widgets/wnd_main_menubar.h"
+#include "widgets/wnd_main_toolbar.h"
 
 // The one main window: a frameless dialog run modally, owning the widget
 // windows of the title strip, the toolbar and the picture view, and turning
@@ -64,6 +65,9 @@ class COrvaneDlg : public CDialog, public IChannelListener2, public IConvertForm
   static constexpr int kDragStripBottom = 29;
 
   WndMainImageView& image_view() { return image_view_; }
+  WndMainToolbar& toolbar() { return toolbar_; }
+  // The picture state the toolbar's buttons follow.
+  static wnd_main_toolbar::PictureState CurrentPictureState();
 
  private:
   // Messages.
@@ -112,6 +116,7 @@ class COrvaneDlg : public CDialog, public IChannelListener2, public IConvertForm
   WndMainImageView image_view_;
   WndMainLogo logo_;
   WndMainMenubar menu_bar_;
+  WndMainToolbar toolbar_;
   HACCEL accelerators_ = nullptr;
   std::unique_ptr<RECT> saved_rect_;
   UINT quit_message_ = 0;

@@ -31,9 +31,31 @@ constexpr DWORD kResizeJobWaitMs = 2000;
 
 }  // namespace
 
+wnd_main_toolbar::PictureState COrvaneDlg::CurrentPictureState() {
+  wnd_main_toolbar::PictureState state;
+  CImageDocument* document = CImageDocument::Instance();
+  if (const CWICImageLoaderPtr loader = document->GetLoader()) {
+    state.loaded = true;
+    state.has_gps = !loader->exif().gps.empty();
+    state.animated_gif = loader->IsAnimatedGif();
+  }
+  CCurrentFolderImage* folder = CCurrentFolderImage::GetInstance();
+  state.has_previous = folder->HasNeighbour(-1);
+  state.has_next = folder->HasNeighbour(1);
+  state.file_exists = win_util::PathExists(document->GetPath());
+  return state;
+}
+
 bool COrvaneDlg::OnPictureCommand(UINT id) {
   CImageDocument* document = CImageDocument::Instance();
   switch (id) {
+    case ID_INFO_WINDOW:
+      image_view_.CloseContextMenu();
+      toolbar_.OnInfoCommand();
+      return true;
+    case ID_EFFECT:
+      toolbar_.OnEffectCommand();
+      return true;
     case ID_ACTUAL_SIZE:
       image_view_.CloseContextMenu();
       image_view_.ToggleActualSize();

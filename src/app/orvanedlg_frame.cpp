@@ -28,6 +28,15 @@ void COrvaneDlg::LayoutChildren() {
   if (!hwnd_) {
     return;
   }
+  if (toolbar_.IsWindow()) {
+    const RECT client = GetClientRect();
+    const RECT bar =
+        ToolbarRect(client.right, client.bottom, CAppConfig::GetInstance()->toolbar_dock != 0);
+    SetWindowPos(toolbar_, nullptr, bar.left, bar.top, bar.right - bar.left, bar.bottom - bar.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    toolbar_.Invalidate();
+    toolbar_.PlaceInfoWindow();
+  }
   if (image_view_.IsWindow()) {
     const RECT client = GetClientRect();
     const RECT area =
@@ -148,11 +157,13 @@ void COrvaneDlg::ToggleFullScreen() {
     ShowWindow(maximize_button_, SW_SHOW);
     ShowWindow(minimize_button_, SW_SHOW);
     ShowWindow(menu_bar_, SW_SHOW);
+    toolbar_.SetFullScreenTooltip(false);
   } else {
     full_screen_ = 1;
     ShowWindow(maximize_button_, SW_HIDE);
     ShowWindow(minimize_button_, SW_HIDE);
     ShowWindow(menu_bar_, SW_HIDE);
+    toolbar_.SetFullScreenTooltip(true);
     saved_rect_ = std::make_unique<RECT>(GetWindowRect());
     SetWindowLongPtrW(hwnd_, GWL_STYLE, (style & ~static_cast<LONG_PTR>(WS_THICKFRAME)) | WS_POPUP);
     SetWindowPos(hwnd_, nullptr, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
