@@ -10,6 +10,7 @@
 #include "effects/effect_copy_to_clipboard.h"
 #include "image/obj_image.h"
 #include "image/display_bitmap.h"
+#include "image/jpeg_scaled_decoder.h"
 #include "image/metadata_reader.h"
 #include "image/wic_factory.h"
 #include "image/wic_pipeline.h"
@@ -57,6 +58,7 @@ void CWICImageLoader::Reset() {
   source_.Reset();
   decoder_.Reset();
   path_.clear();
+  is_jpeg_ = false;
 }
 
 void CWICImageLoader::Open(const std::wstring& path) {
@@ -100,6 +102,7 @@ void CWICImageLoader::LoadFrame(IWICBitmapFrameDecode* frame, const std::wstring
     }
   }
   source_ = frame;
+  is_jpeg_ = is_jpeg;
 
   ReadFrameMetadata(exif_, frame, is_jpeg ? path.c_str() : nullptr);
   if (!CWindowsVersion::IsWindows8OrLater()) {
@@ -219,7 +222,11 @@ bool CWICImageLoader::RenderToBitmap(UINT width, UINT height, const CDisplayOpti
     // small picture.
     const WICBitmapTransformOptions transform = GetTransform();
     const bool swap = wic_pipeline::SwapsAxes(transform);
-    ComPtr<IWICBitmapSource> pipeline = wic_pipeline::ConvertToBgra(source_.Get());
+    ComPtr<IWICBitmapSource> pipeline =
+        ScaledJpegSource(swap ? height : width, swap ? width : height);
+    if (!pipeline) {
+      pipeline = wic_pipeline::ConvertToBgra(source_.Get());
+    }
     pipeline = wic_pipeline::Scale(pipeline.Get(), swap ? height : width, swap ? width : height,
                                    WICBitmapInterpolationModeFant);
     if (!pipeline) {
@@ -236,6 +243,20 @@ bool CWICImageLoader::RenderToBitmap(UINT width, UINT height, const CDisplayOpti
   } catch (const CComError&) {
     return false;
   }
+}
+
+ComPtr<IWICBitmapSource> CWICImageLoader::ScaledJpegSource(UINT min_width, UINT min_height) const {
+  UINT width = 0;
+  UINT height = 0;
+  if (!is_jpeg_ || path_.empty() || !source_ || FAILED(source_.Get()->GetSize(&width, &height))) {
+    return nullptr;
+  }
+  const UINT denominator = jpeg_scaled::ChooseDenominator(width, height, min_width, min_height);
+  if (denominator == 1) {
+    return nullptr;
+  }
+  ComPtr<IWICBitmap> scaled = jpeg_scaled::Decode(source_.Get(), path_, denominator);
+  return scaled ? ComPtr<IWICBitmapSource>(scaled.Get()) : nullptr;
 }
 
 bool CWICImageLoader::CopyToClipboard(const std::wstring& path) const {

@@ -87,12 +87,16 @@ class CWICImageLoader {
   ComPtr<IWICBitmapSource> JpegPixels(bool tag_written, bool* turned_upright) const;
   bool EncodeWithPlatform(const std::wstring& path, int quality, bool* turned_upright) const;
   bool EncodeJpegOurselves(const std::wstring& path, int quality, bool* turned_upright) const;
+  // A JPEG decoded at a DCT scale that still covers min_width x min_height
+  // (stored orientation), in 32bppBGRA; null where that does not pay or fails.
+  ComPtr<IWICBitmapSource> ScaledJpegSource(UINT min_width, UINT min_height) const;
 
   std::wstring path_;
   ComPtr<IWICBitmapDecoder> decoder_;
   ComPtr<IWICBitmapSource> source_;
   CExifInfo exif_;
   ComPtr<IWICColorContext> colour_context_;
+  bool is_jpeg_ = false;
 };
 
 using CWICImageLoaderPtr = std::shared_ptr<CWICImageLoader>;

@@ -51,6 +51,12 @@ convert -size 64x48 xc:red -fill blue -draw "rectangle 32,0 63,47" -strip -quali
 exif -Make="Maker Co" -Orientation#=6 -XMP-dc:Title="Lumora metadata title" \
   -XMP-tiff:Orientation#=6 -IPTC:Keywords=alpha -IPTC:Keywords=beta \
   "-ICC_Profile<=wide_gamut.icc" metadata_source.jpg
+# A photo-like picture, stored turned (orientation 6) with the wide-gamut
+# profile: the DCT-scaled fit view must match the full decode's.
+convert -size 600x400 -seed 3 plasma:fractal -blur 0x1 -resize 2400x1600! \
+  -attenuate 0.3 +noise Gaussian -sampling-factor 2x2 -quality 90 -strip scaled_photo.jpg
+exif -Orientation#=6 "-ICC_Profile<=wide_gamut.icc" scaled_photo.jpg
+convert -size 640x480 -seed 5 plasma:fractal -colorspace CMYK -quality 90 -strip cmyk_photo.jpg
 convert -size 6x4 xc:red xc:blue xc:lime -set delay 10 animated.gif
 convert -size 6x4 xc:red still.gif
 touch stamp
