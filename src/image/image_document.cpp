@@ -19,6 +19,7 @@
 #include "image/windows_version.h"
 #include "l10n/lang_string.h"
 #include "log/my_log.h"
+#include "log/timing_trace.h"
 #include "popup_dialog/message_box.h"
 #include "widgets/window_title.h"
 
@@ -62,6 +63,7 @@ void CImageDocument::WaitForTasks() {
 
 void CImageDocument::Open(const std::wstring& path) {
   ASSERT_UI_THREAD();
+  timing_trace::PictureAsked(path);
   CancelPending();
   path_ = path;
   loader_.reset();

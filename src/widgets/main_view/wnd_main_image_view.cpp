@@ -5,8 +5,10 @@
 
 #include "config/app_config.h"
 #include "folder/current_folder_image.h"
+#include "folder/system_cache.h"
 #include "image/image_document.h"
 #include "l10n/lang_string.h"
+#include "log/timing_trace.h"
 #include "view_render/view_messages.h"
 #include "widgets/main_view/main_view_items.h"
 #include "widgets/main_view/main_view_layout.h"
@@ -76,10 +78,12 @@ void WndMainImageView::OnImageChanged() {
   if (!path.empty()) {
     if (FileExists(path) && document->GetLoader()) {
       const RECT area = ViewArea();
+      CSystemCache::GetInstance()->set_view_size(area.right - area.left, area.bottom - area.top);
       bool loading = false;
       view = view_render::CViewRender::Create(document_, &preload_, hwnd_, area.right - area.left,
                                               area.bottom - area.top, &loading);
       if (loading) {
+        timing_trace::LoadingShown();
         AddItem(new CLoadingGifItem(this, LoadPicture(L"loading.png", true)));
       }
     } else if (FileExists(path)) {
@@ -219,6 +223,10 @@ void WndMainImageView::OnFolderListReady() {
 
 void WndMainImageView::DrawBackground(HDC dc, const RECT& paint_rect) {
   FillRect(dc, &paint_rect, CAppConfig::GetInstance()->canvas_brush);
+  if (!painted_once_) {
+    painted_once_ = true;
+    timing_trace::Record("window");
+  }
   if (!view) {
     return;
   }

@@ -61,4 +61,5 @@ class WndMainImageView : public CWidgetWindow {
   std::unique_ptr<view_render::CViewRender> view;
   CDocumentView document_;
   CDocumentPreloadCache preload_;
+  bool painted_once_ = false;  // for the timing trace
 };
