@@ -222,6 +222,7 @@ void CAppConfig::Load() {
   if (ReadNumber(kApp, L"save_jpeg_quality", &value)) {
     save_jpeg_quality = Clamp(value, 0, 100);
   }
+  // Read only: set by hand, so the file keeps its layout of keys.
   if (ReadNumber(kApp, L"preload_memory_mb", &value)) {
     preload_memory_mb = Clamp(value, 0, 1024);
   }
@@ -313,7 +314,6 @@ void CAppConfig::Save() {
   file.WriteNumber(kApp, L"save_jpeg_quality", save_jpeg_quality);
   file.WriteNumber(kApp, L"preload_enable", preload_enable);
   file.WriteNumber(kApp, L"preload_thread", 3);
-  file.WriteNumber(kApp, L"preload_memory_mb", preload_memory_mb);
   file.WriteNumber(kApp, L"orientation_by_tag", orientation_by_tag);
   file.WriteNumber(kApp, L"ignore_embedded_icc", ignore_embedded_icc);
   file.WriteNumber(kApp, L"only_one_instance", only_one_instance);
