@@ -16,4 +16,6 @@ set(LUMORA_FUZZ_TARGETS
   "config_values: fuzz_config"
   "http_reply: fuzz_companions"
   "multipart_body: fuzz_companions"
-  "feedback_reply: fuzz_cjson")
+  "feedback_reply: fuzz_cjson"
+  "zip_archive: fuzz_toolkit"
+  "skin_attributes: fuzz_toolkit")

@@ -20,6 +20,7 @@
 #include "l10n/lang_string.h"
 #include "log/my_log.h"
 #include "popup_dialog/message_box.h"
+#include "toolkit/skin_resources.h"
 #include "view_render/d2d_support.h"
 #include "widgets/window_title.h"
 
@@ -70,7 +71,8 @@ BOOL COrvaneApp::InitInstance() {
   InitCommonControlsEx(&controls);
 
   if (!FindSkinResources()) {
-    ShowMessageBox(nullptr, kSkinsMissingText);
+    // Built into the program, so that it shows without the skin archive.
+    CMessageBox::ShowMessage(nullptr, kSkinsMissingText, 0, L"left", 1);
     ExitProcess(static_cast<UINT>(-1));
   }
 
@@ -110,6 +112,12 @@ bool COrvaneApp::HandOverPendingUpdate() {
 
 bool COrvaneApp::FindSkinResources() {
   skin_folder_ = CAppConfig::GetProgramFolder() + L"resources";
+  skin_resources::SetResourceInstance(instance());
+  skin_resources::SetResourcePath(skin_folder_);
+  skin_resources::SetResourceZip(kSkinArchiveName);
+  skin_resources::SetTextResolver([](const std::wstring& section, const std::wstring& key) {
+    return GetLangString(section.c_str(), key.c_str());
+  });
   return Exists(skin_folder_) && Exists(skin_folder_ + L"\\" + kSkinArchiveName);
 }
 

@@ -40,7 +40,10 @@ COrvaneDlg::COrvaneDlg() : CDialog(IDD_MAIN_FRAME, nullptr) {
   background_brush_.CreateSolidBrush(RGB(39, 39, 39));
 }
 
-COrvaneDlg::~COrvaneDlg() { DestroyWindowNow(); }
+COrvaneDlg::~COrvaneDlg() {
+  convert_box_.reset();
+  DestroyWindowNow();
+}
 
 BOOL COrvaneDlg::OnInitDialog() {
   CDialog::OnInitDialog();
@@ -153,6 +156,9 @@ BOOL COrvaneDlg::PreTranslateMessage(MSG* msg) {
     SendMessageW(image_view_, WM_MOUSEWHEEL, msg->wParam, msg->lParam);
   }
   if (msg->message == quit_message_ && quit_message_ != 0) {
+    if (convert_box_ && convert_box_->GetHWND()) {
+      SendMessageW(convert_box_->GetHWND(), WM_CLOSE, 0, 0);
+    }
     EndDialog(IDCANCEL);
     return TRUE;
   }

@@ -8,6 +8,8 @@
 #include "app/ipc/channel_listener.h"
 #include "framework/dialog.h"
 #include "framework/gdi_objects.h"
+#include "image/convert_command.h"
+#include "popup_dialog/convert_msg_box.h"
 #include "widgets/main_view/wnd_main_image_view.h"
 #include "widgets/png_button.h"
 #include "widgets/wnd_main_logo.h"
@@ -29,7 +31,7 @@ constexpr UINT UM_TITLE_WIDTH = 0x5220;
 // The one main window: a frameless dialog run modally, owning the widget
 // windows of the title strip, the toolbar and the picture view, and turning
 // keys, menu choices and messages of other processes into operations.
-class COrvaneDlg : public CDialog, public IChannelListener2 {
+class COrvaneDlg : public CDialog, public IChannelListener2, public IConvertFormatChooser {
  public:
   COrvaneDlg();
   ~COrvaneDlg() override;
@@ -47,6 +49,11 @@ class COrvaneDlg : public CDialog, public IChannelListener2 {
   void OnMessageReceived(const IPC::Message& message) override;
   int32_t GetRoutingId() override;
   void OnPeerGone(bool session_ending) override;
+
+  // Command 20014's chooser: the conversion box, modal to this window.
+  int Choose(HWND owner, const std::wstring& file_name, const std::vector<std::wstring>& labels,
+             int* selected_index) override;
+  CConvertMsgBox* convert_box() const { return convert_box_.get(); }
 
   // Frame.
   void LayoutChildren();
@@ -119,4 +126,5 @@ class COrvaneDlg : public CDialog, public IChannelListener2 {
   int corner_height_ = 0;
   int full_screen_ = 0;
   bool closing_ = false;
+  std::unique_ptr<CConvertMsgBox> convert_box_;
 };

@@ -94,6 +94,11 @@ bool COrvaneDlg::OnPictureCommand(UINT id) {
         image_view_.OnImageChanged();
       }
       return true;
+    case ID_CONVERT:
+      if (!convert_box_) {
+        ConvertCommand(hwnd_, *this);
+      }
+      return true;
     case ID_NO_ACTION:
       return true;
     default:
@@ -118,7 +123,7 @@ void COrvaneDlg::DeleteCurrentPicture() {
   }
   // The confirmation dialog arrives with the skinned popups; until then the
   // file goes to the recycle bin, from where it can be restored.
-  if (!win32_system::DeleteCurrentFile(path)) {
+  if (!CImageDocument::Instance()->MoveToRecycleBin()) {
     return;
   }
   OpenPath(CCurrentFolderImage::GetInstance()->OnDeleted(path));
@@ -145,9 +150,18 @@ void COrvaneDlg::ShowOpenDialog() {
   }
 }
 
+int COrvaneDlg::Choose(HWND owner, const std::wstring& file_name,
+                       const std::vector<std::wstring>& labels, int* selected_index) {
+  convert_box_ = std::make_unique<CConvertMsgBox>(owner, file_name, labels);
+  const int result = static_cast<int>(convert_box_->RunModal());
+  *selected_index = convert_box_->GetSelectedIndex();
+  convert_box_.reset();
+  return result;
+}
+
 void COrvaneDlg::OnResizeDone(bool saved, bool same_file) {
   if (!saved) {
-    ShowMessageBox(hwnd_, GetLangString(L"FILE", L"SAVE_ERROR"));
+    CMessageBox::ShowMessage(hwnd_, GetLangString(L"FILE", L"SAVE_ERROR"), 0, L"center", 0);
   }
   if (same_file) {
     OpenPath(CImageDocument::Instance()->GetPath());

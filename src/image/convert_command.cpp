@@ -69,7 +69,7 @@ bool ConvertCommand(HWND owner, IConvertFormatChooser& chooser, const std::wstri
   }
   const std::wstring extension = LowerExtension(path);
   if (extension == L".gif") {
-    ShowMessageBox(owner, kGifNotice, kGifNoticeButton);
+    CMessageBox::ShowNotice(owner, kGifNotice, kGifNoticeButton);
     return false;
   }
   const std::vector<std::wstring> labels = ConvertTargetLabels(extension);

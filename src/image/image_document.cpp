@@ -272,6 +272,25 @@ void CImageDocument::SetAsWallpaper() {
   win32_system::SetDesktopWallpaper(wallpaper, win32_system::kWallpaperKeepAspect);
 }
 
+bool CImageDocument::MoveToRecycleBin() {
+  if (GetFileAttributesW(path_.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    return false;
+  }
+  GetQueue().WaitAll();
+  const bool release = loader_ && loader_->decoder();
+  if (release) {
+    loader_->Reset();
+  }
+  win32_system::DeleteCurrentFile(path_);
+  const bool gone = GetFileAttributesW(path_.c_str()) == INVALID_FILE_ATTRIBUTES;
+  if (!gone && release) {
+    const int orientation = loader_->exif().orientation;
+    loader_->Open(path_);
+    loader_->exif().orientation = orientation;
+  }
+  return gone;
+}
+
 void CImageDocument::ShowSaveError() const {
-  ShowMessageBox(main_window_, GetLangString(L"FILE", L"SAVE_ERROR"));
+  CMessageBox::ShowMessage(main_window_, GetLangString(L"FILE", L"SAVE_ERROR"), 0, L"center", 0);
 }

@@ -61,6 +61,11 @@ class CImageDocument : public CSingletonT<CImageDocument> {
 
   void CopyToClipboard();
 
+  // Moves the picture on show to the recycle bin. The decoder holds the file
+  // open, which would make the move fail: it lets go of the file first, and
+  // takes it again when the file stays. True when the file is gone.
+  bool MoveToRecycleBin();
+
   // Saves the picture as path; the user is told when it fails. Saving over
   // the picture on show re-opens it afterwards.
   bool SaveAs(const std::wstring& path, int quality);

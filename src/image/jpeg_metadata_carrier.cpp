@@ -7,6 +7,8 @@
 #include <set>
 #include <utility>
 
+#include "framework/handle.h"
+
 namespace {
 
 constexpr uint8_t kStartOfImage = 0xD8;
@@ -121,35 +123,32 @@ void AppendSegment(const CJpegMetadataCarrier::Segment& segment, std::vector<uin
 }
 
 bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>* data) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  const CHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
     return false;
   }
   LARGE_INTEGER size = {};
-  bool ok = GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart <= kMaxRewrittenFile;
+  bool ok =
+      GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 && size.QuadPart <= kMaxRewrittenFile;
   if (ok) {
     data->resize(static_cast<size_t>(size.QuadPart));
     DWORD read = 0;
-    ok = ReadFile(file, data->data(), static_cast<DWORD>(data->size()), &read, nullptr) &&
+    ok = ReadFile(file.get(), data->data(), static_cast<DWORD>(data->size()), &read, nullptr) &&
          read == data->size();
   }
-  CloseHandle(file);
   return ok;
 }
 
 bool WriteWholeFile(const std::wstring& path, const std::vector<uint8_t>& data) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  const CHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
     return false;
   }
   DWORD written = 0;
-  const bool ok =
-      WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr) &&
-      written == data.size() && SetEndOfFile(file);
-  CloseHandle(file);
-  return ok;
+  return WriteFile(file.get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr) &&
+         written == data.size() && SetEndOfFile(file.get());
 }
 
 }  // namespace
@@ -190,26 +189,26 @@ bool CJpegMetadataCarrier::ReadFromMemory(const std::vector<uint8_t>& jpeg) {
 }
 
 bool CJpegMetadataCarrier::ReadFrom(const std::wstring& source_jpeg) {
-  HANDLE file = CreateFileW(source_jpeg.c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  CHandle file(CreateFileW(source_jpeg.c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
     return false;
   }
   // Only the segments before the frame are read, not the whole picture.
   std::vector<Segment> found;
   size_t header_end = 0;
   const bool read = WalkSegments(
-      [file](uint64_t offset, void* buffer, size_t count) {
+      [&file](uint64_t offset, void* buffer, size_t count) {
         OVERLAPPED at = {};
         at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
         at.OffsetHigh = static_cast<DWORD>(offset >> 32);
         DWORD done = 0;
-        return count <= MAXDWORD && ReadFile(file, buffer, static_cast<DWORD>(count), &done, &at) &&
-               done == count;
+        return count <= MAXDWORD &&
+               ReadFile(file.get(), buffer, static_cast<DWORD>(count), &done, &at) && done == count;
       },
       &found, &header_end);
-  CloseHandle(file);
+  file.Close();
   if (!read) {
     return false;
   }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "framework/com_ptr.h"
+#include "framework/handle.h"
 #include "image/exif_parser.h"
 #include "image/jpeg_exif_block.h"
 #include "image/metadata_reader.h"
@@ -20,18 +21,18 @@ constexpr int kOrientationTag = 274;
 // orientation tag of the file's EXIF segment, rewritten where they are.
 // False when the file has no such tag.
 bool RewriteTagOurselves(const std::wstring& path, int orientation) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  const CHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
     return false;
   }
-  auto read_at = [file](uint64_t offset, void* buffer, size_t count) {
+  auto read_at = [&file](uint64_t offset, void* buffer, size_t count) {
     OVERLAPPED at = {};
     at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD done = 0;
-    return count <= MAXDWORD && ReadFile(file, buffer, static_cast<DWORD>(count), &done, &at) &&
-           done == count;
+    return count <= MAXDWORD &&
+           ReadFile(file.get(), buffer, static_cast<DWORD>(count), &done, &at) && done == count;
   };
   bool written = false;
   std::vector<uint8_t> block;
@@ -48,10 +49,9 @@ bool RewriteTagOurselves(const std::wstring& path, int orientation) {
       at.Offset = static_cast<DWORD>(where & 0xFFFFFFFFu);
       at.OffsetHigh = static_cast<DWORD>(where >> 32);
       DWORD done = 0;
-      written = WriteFile(file, value, 2, &done, &at) && done == 2;
+      written = WriteFile(file.get(), value, 2, &done, &at) && done == 2;
     }
   }
-  CloseHandle(file);
   return written;
 }
 

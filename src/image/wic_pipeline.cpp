@@ -2,9 +2,160 @@
 
 #include "image/wic_factory.h"
 
+#include <icm.h>
+
 #include <cstring>
+#include <cwchar>
+#include <utility>
+#include <vector>
 
 namespace wic_pipeline {
+
+namespace {
+
+constexpr DWORD kSrgbColourSpace = 0x73524742;  // LCS_sRGB, 'sRGB'
+
+// The ICC profile a colour context names: its bytes, or the system's sRGB
+// profile for an EXIF colour space context of sRGB.
+bool OpenProfileOf(IWICColorContext* context, std::vector<BYTE>* bytes, HPROFILE* profile) {
+  WICColorContextType type = WICColorContextUninitialized;
+  if (FAILED(context->GetType(&type))) {
+    return false;
+  }
+  PROFILE description = {};
+  wchar_t srgb_path[MAX_PATH] = {};
+  if (type == WICColorContextProfile) {
+    UINT size = 0;
+    if (FAILED(context->GetProfileBytes(0, nullptr, &size)) || size == 0) {
+      return false;
+    }
+    bytes->resize(size);
+    if (FAILED(context->GetProfileBytes(size, bytes->data(), &size))) {
+      return false;
+    }
+    description.dwType = PROFILE_MEMBUFFER;
+    description.pProfileData = bytes->data();
+    description.cbDataSize = size;
+  } else {
+    UINT colour_space = 0;
+    DWORD path_size = sizeof(srgb_path);
+    if (FAILED(context->GetExifColorSpace(&colour_space)) || colour_space != 1 ||
+        !GetStandardColorSpaceProfileW(nullptr, kSrgbColourSpace, srgb_path, &path_size)) {
+      return false;
+    }
+    description.dwType = PROFILE_FILENAME;
+    description.pProfileData = srgb_path;
+    description.cbDataSize = static_cast<DWORD>((wcslen(srgb_path) + 1) * sizeof(wchar_t));
+  }
+  *profile = OpenColorProfileW(&description, PROFILE_READ, FILE_SHARE_READ, OPEN_EXISTING);
+  return *profile != nullptr;
+}
+
+// A 32bppBGRA source with its colours translated between two ICC profiles
+// by the system's colour management module, alpha kept. Used where the
+// imaging component's own transformer hands the pixels on unchanged.
+class CProfileTransformSource final : public IWICBitmapSource {
+ public:
+  static ComPtr<IWICBitmapSource> Create(IWICBitmapSource* source, IWICColorContext* from,
+                                         IWICColorContext* to) {
+    std::vector<BYTE> from_bytes;
+    std::vector<BYTE> to_bytes;
+    HPROFILE profiles[2] = {};
+    HTRANSFORM transform = nullptr;
+    if (OpenProfileOf(from, &from_bytes, &profiles[0]) &&
+        OpenProfileOf(to, &to_bytes, &profiles[1])) {
+      DWORD intents[] = {INTENT_PERCEPTUAL};
+      transform = CreateMultiProfileTransform(profiles, 2, intents, 1, BEST_MODE, INDEX_DONT_CARE);
+    }
+    for (HPROFILE profile : profiles) {
+      if (profile) {
+        CloseColorProfile(profile);
+      }
+    }
+    if (!transform) {
+      return nullptr;
+    }
+    ComPtr<IWICBitmapSource> result;
+    result.Attach(new CProfileTransformSource(ConvertToBgra(source), transform));
+    return result;
+  }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (iid == IID_IUnknown || iid == IID_IWICBitmapSource) {
+      *out = static_cast<IWICBitmapSource*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&references_); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = InterlockedDecrement(&references_);
+    if (left == 0) {
+      delete this;
+    }
+    return left;
+  }
+  HRESULT STDMETHODCALLTYPE GetSize(UINT* width, UINT* height) override {
+    return source_->GetSize(width, height);
+  }
+  HRESULT STDMETHODCALLTYPE GetPixelFormat(WICPixelFormatGUID* format) override {
+    if (!format) {
+      return E_INVALIDARG;
+    }
+    *format = GUID_WICPixelFormat32bppBGRA;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetResolution(double* x, double* y) override {
+    return source_->GetResolution(x, y);
+  }
+  HRESULT STDMETHODCALLTYPE CopyPalette(IWICPalette*) override {
+    return WINCODEC_ERR_PALETTEUNAVAILABLE;
+  }
+  HRESULT STDMETHODCALLTYPE CopyPixels(const WICRect* rect, UINT stride, UINT size,
+                                       BYTE* buffer) override {
+    UINT width = 0;
+    UINT height = 0;
+    HRESULT hr = source_->GetSize(&width, &height);
+    if (SUCCEEDED(hr) && rect) {
+      width = static_cast<UINT>(rect->Width);
+      height = static_cast<UINT>(rect->Height);
+    }
+    if (SUCCEEDED(hr)) {
+      hr = source_->CopyPixels(rect, stride, size, buffer);
+    }
+    if (FAILED(hr)) {
+      return hr;
+    }
+    std::vector<BYTE> alpha(width);
+    for (UINT y = 0; y < height; ++y) {
+      BYTE* row = buffer + static_cast<size_t>(y) * stride;
+      for (UINT x = 0; x < width; ++x) {
+        alpha[x] = row[x * 4 + 3];
+      }
+      if (!TranslateBitmapBits(transform_, row, BM_xRGBQUADS, width, 1, stride, row, BM_xRGBQUADS,
+                               stride, nullptr, 0)) {
+        return E_FAIL;
+      }
+      for (UINT x = 0; x < width; ++x) {
+        row[x * 4 + 3] = alpha[x];
+      }
+    }
+    return S_OK;
+  }
+
+ private:
+  CProfileTransformSource(ComPtr<IWICBitmapSource> source, HTRANSFORM transform)
+      : source_(std::move(source)), transform_(transform) {}
+  ~CProfileTransformSource() { DeleteColorTransform(transform_); }
+
+  LONG references_ = 1;
+  ComPtr<IWICBitmapSource> source_;
+  HTRANSFORM transform_;
+};
+
+}  // namespace
 
 ComPtr<IWICBitmapSource> ConvertToBgra(IWICBitmapSource* source) {
   ComPtr<IWICBitmapSource> converted;
@@ -66,6 +217,11 @@ ComPtr<IWICBitmapSource> ApplyColourTransform(IWICBitmapSource* source, IWICColo
     ThrowIfFailed(CWICFactory::Required()->CreateColorTransformer(transform.Receive()));
     IWICColorContext* from = to_embedded ? srgb.Get() : context;
     IWICColorContext* to = to_embedded ? context : srgb.Get();
+    // The colour management module first: some platforms' imaging
+    // transformers accept the profiles and leave the colours as they are.
+    if (ComPtr<IWICBitmapSource> translated = CProfileTransformSource::Create(source, from, to)) {
+      return translated;
+    }
     ThrowIfFailed(transform->Initialize(source, from, to, GUID_WICPixelFormat32bppBGRA));
     return transform.As<IWICBitmapSource>();
   } catch (const CComError&) {

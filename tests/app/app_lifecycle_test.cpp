@@ -29,7 +29,6 @@ using test_support::WaitUntil;
 using test_support::WindowCaption;
 
 constexpr UINT kCloseButton = 1023;
-const wchar_t kSkinsMissingText[] = L"图片查看失败，请重新下载看图软件";
 
 std::wstring TrayPath() { return DistFolder() + L"\\LumoraTray.exe"; }
 
@@ -114,50 +113,6 @@ class DataFolderBackup {
   ScratchFolder backup_;
   bool saved_ = false;
 };
-
-// The visible dialog window of a process, such as a message box.
-HWND FindDialogOf(DWORD pid) {
-  struct Search {
-    DWORD pid;
-    HWND found;
-  } search = {pid, nullptr};
-  EnumWindows(
-      [](HWND hwnd, LPARAM lparam) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(lparam);
-        wchar_t class_name[32] = {};
-        DWORD owner = 0;
-        GetWindowThreadProcessId(hwnd, &owner);
-        GetClassNameW(hwnd, class_name, 32);
-        if (owner == s->pid && IsWindowVisible(hwnd) && std::wstring(class_name) == L"#32770") {
-          s->found = hwnd;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-bool HasChildWithText(HWND parent, const std::wstring& text) {
-  struct Search {
-    const std::wstring* text;
-    bool found;
-  } search = {&text, false};
-  EnumChildWindows(
-      parent,
-      [](HWND hwnd, LPARAM lparam) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(lparam);
-        wchar_t buffer[256] = {};
-        GetWindowTextW(hwnd, buffer, 256);
-        if (*s->text == buffer) {
-          s->found = true;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
 
 class Lifecycle : public ::testing::Test {
  protected:
@@ -260,10 +215,12 @@ TEST_F(Lifecycle, WithoutItsSkinsTheViewerSaysSoAndEndsWithMinusOne) {
   ASSERT_TRUE(copy.copied());
   LumoraProcess viewer;
   ASSERT_TRUE(viewer.Start(L"", copy.exe()));
-  HWND box = nullptr;
-  ASSERT_TRUE(WaitUntil([&] { return (box = FindDialogOf(viewer.pid())) != nullptr; }, 20000));
-  EXPECT_TRUE(HasChildWithText(box, kSkinsMissingText));
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  // The skinned box from the program's own zip resource (its looks are
+  // checked in skinned_box_app_test); its one button is at the middle bottom.
+  HWND box = test_support::WaitForWindowOfClass(viewer.pid(), L"CMessageBox", 20000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(test_support::FindMainWindowOf(viewer.pid()), nullptr);
+  test_support::PostClick(box, {170, 148});
   DWORD code = 0;
   ASSERT_TRUE(viewer.WaitForExit(10000, &code));
   EXPECT_EQ(code, static_cast<DWORD>(-1));

@@ -2,6 +2,8 @@
 
 #include <psapi.h>
 
+#include <algorithm>
+
 #include "app/app_names.h"
 #include "support/test_paths.h"
 
@@ -34,7 +36,8 @@ LumoraProcess::~LumoraProcess() { Close(); }
 
 bool LumoraProcess::Start(const std::wstring& arguments, const std::wstring& exe_path,
                           const std::wstring& working_folder) {
-  tray_was_running_ = TrayProgramRuns();
+  trays_before_ = ProcessesOf(DistFolder() + L"\\LumoraTray.exe");
+  keep_tray_ = false;
   const std::wstring exe = exe_path.empty() ? DistFolder() + L"\\Lumora.exe" : exe_path;
   std::wstring command = L"\"" + exe + L"\" " + arguments;
   STARTUPINFOW startup = {};
@@ -96,10 +99,10 @@ void LumoraProcess::Close() {
   CloseHandle(info_.hThread);
   info_ = {};
   main_window_ = nullptr;
-  if (!tray_was_running_) {
-    EndTrayPrograms();
+  if (!keep_tray_) {
+    EndTrayProgramsExcept(trays_before_);
   }
-  tray_was_running_ = true;
+  keep_tray_ = true;
 }
 
 bool WaitUntil(const std::function<bool()>& done, DWORD timeout_ms) {
@@ -166,8 +169,13 @@ std::vector<DWORD> ProcessesOf(const std::wstring& path) {
   return found;
 }
 
-void EndTrayPrograms() {
+void EndTrayPrograms() { EndTrayProgramsExcept({}); }
+
+void EndTrayProgramsExcept(const std::vector<DWORD>& kept) {
   for (DWORD id : ProcessesOf(DistFolder() + L"\\LumoraTray.exe")) {
+    if (std::find(kept.begin(), kept.end(), id) != kept.end()) {
+      continue;
+    }
     HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
     if (process) {
       TerminateProcess(process, 1);
@@ -190,6 +198,47 @@ std::wstring WindowCaption(HWND hwnd) {
     return std::wstring();
   }
   return std::wstring(text, length);
+}
+
+namespace {
+
+struct ClassSearch {
+  DWORD pid;
+  const wchar_t* class_name;
+  HWND found;
+};
+
+BOOL CALLBACK FindClassProc(HWND hwnd, LPARAM lparam) {
+  auto* search = reinterpret_cast<ClassSearch*>(lparam);
+  wchar_t class_name[128] = {};
+  GetClassNameW(hwnd, class_name, 128);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid == search->pid && IsWindowVisible(hwnd) && wcscmp(class_name, search->class_name) == 0) {
+    search->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+HWND WaitForWindowOfClass(DWORD pid, const wchar_t* class_name, DWORD timeout_ms) {
+  ClassSearch search = {pid, class_name, nullptr};
+  WaitUntil(
+      [&] {
+        EnumWindows(FindClassProc, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+      },
+      timeout_ms);
+  return search.found;
+}
+
+void PostClick(HWND hwnd, POINT point) {
+  const LPARAM at = MAKELPARAM(point.x, point.y);
+  PostMessageW(hwnd, WM_MOUSEMOVE, 0, at);
+  PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(hwnd, WM_LBUTTONUP, 0, at);
 }
 
 HWND FindMainWindowOf(DWORD pid) {

@@ -29,11 +29,12 @@ class LumoraProcess {
   // Waits for the process to end; false on timeout.
   bool WaitForExit(DWORD timeout_ms, DWORD* exit_code = nullptr);
   // Asks the main window to close, then ends the process if it lingers.
-  // A tray program that was not running when this viewer started (the
-  // viewer starts it) is ended as well.
+  // A tray program started after this viewer was (the viewer starts one
+  // when none runs, or while an older one is still ending) is ended as well:
+  // left behind, it would hold the test runner's output open.
   void Close();
   // Leaves the tray program running when this viewer closes.
-  void KeepTrayProgram() { tray_was_running_ = true; }
+  void KeepTrayProgram() { keep_tray_ = true; }
 
   HWND main_window() const { return main_window_; }
   DWORD pid() const { return info_.dwProcessId; }
@@ -42,7 +43,8 @@ class LumoraProcess {
  private:
   PROCESS_INFORMATION info_ = {};
   HWND main_window_ = nullptr;
-  bool tray_was_running_ = true;
+  std::vector<DWORD> trays_before_;
+  bool keep_tray_ = true;
 };
 
 // Polls done (pumping this thread's messages) until it holds; false on timeout.
@@ -51,6 +53,8 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeout_ms = 10000);
 bool TrayProgramRuns();
 // Ends every LumoraTray.exe of the program folder and waits for it.
 void EndTrayPrograms();
+// Ends the tray programs of the program folder but those in kept.
+void EndTrayProgramsExcept(const std::vector<DWORD>& kept);
 // The process id of every running process whose program file is path
 // (compared ignoring case).
 std::vector<DWORD> ProcessesOf(const std::wstring& path);
@@ -58,6 +62,12 @@ std::vector<DWORD> ProcessesOf(const std::wstring& path);
 HWND FindMessageWindow(const wchar_t* name);
 
 std::wstring WindowCaption(HWND hwnd);
+// A visible top-level window of class class_name in process pid, waiting up
+// to timeout_ms; null when none shows.
+HWND WaitForWindowOfClass(DWORD pid, const wchar_t* class_name, DWORD timeout_ms = 10000);
+// Moves the pointer to point of hwnd's client area and clicks there, by
+// posted messages (hwnd may belong to another process).
+void PostClick(HWND hwnd, POINT point);
 // Every visible top-level main window of the program, in any process.
 HWND FindMainWindowOf(DWORD pid);
 // The colour of one screen pixel, read back through the screen DC.

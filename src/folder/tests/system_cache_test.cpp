@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <wincodec.h>
+#include <shlwapi.h>
 
 #include <gtest/gtest.h>
 
@@ -15,11 +16,11 @@
 #include "folder/async_create_system_cache.h"
 #include "folder/tests/folder_test_support.h"
 #include "framework/com_ptr.h"
+#include "image/tests/fake_thumbnail_cache.h"
 #include "image/tests/imaging_test_support.h"
-#include <shlwapi.h>
-
 #include "image/jpeg_encoder.h"
 #include "image/tests/image_test_fixtures.h"
+#include "image/windows_version.h"
 #include "image/wic_factory.h"
 #include "image/wic_image_loader.h"
 #include "support/test_paths.h"
@@ -436,6 +437,48 @@ TEST(FitBitmapStoreTest, KeepsOneBitmapAPathAndCountsItsBytes) {
   EXPECT_EQ(store.count(), 0u);
   EXPECT_EQ(store.bytes(), 0u);
   ReleaseDC(nullptr, screen);
+}
+
+TEST(CachedFitBitmap, TheCachedThumbnailIsFinalAFastPreviewIsNot) {
+  using image_test::ThumbnailAnswer;
+  using image_test::ThumbnailCall;
+  test_support::ScratchFolder folder(L"fit-cache");
+  const std::wstring path = folder.File(L"photo.jpg");
+  ASSERT_TRUE(test_support::WriteFileBytes(path, "the cache answers for it"));
+  CWindowsVersion::OverrideForTesting(10, 0);
+  struct Case {
+    bool held;
+    std::vector<ThumbnailCall> calls;
+    bool final;
+    uint8_t red;  // of the bitmap made
+  };
+  const Case cases[] = {
+      {true, {{1280, WTS_INCACHEONLY}}, true, 220},
+      {false, {{1280, WTS_INCACHEONLY}, {256, WTS_FASTEXTRACT}}, false, 40},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.held ? "held" : "not held");
+    image_test::CFakeThumbnailCache cache([&c](UINT, WTS_FLAGS flags) {
+      if (flags & WTS_FASTEXTRACT) {
+        return ThumbnailAnswer{256, 128, RGB(40, 40, 200), WTS_DEFAULT};
+      }
+      return c.held ? ThumbnailAnswer{1280, 640, RGB(220, 20, 20), WTS_CACHED} : ThumbnailAnswer{};
+    });
+    ASSERT_TRUE(cache.registered());
+    CFitBitmapSource picture;
+    picture.path = path;
+    HBITMAP out = nullptr;
+    EXPECT_EQ(c.final, CSystemCache::GetCachedFitBitmap(picture, 400, 200, out));
+    EXPECT_EQ(c.calls, cache.calls());
+    ASSERT_NE(nullptr, out) << "the thumbnail shows until the fit bitmap is made";
+    const BitmapPixels pixels = ReadBitmap(out);
+    DeleteObject(out);
+    ASSERT_EQ(400, pixels.width);
+    ASSERT_EQ(200, pixels.height);
+    const size_t middle = (size_t{100} * 400 + 200) * 4;
+    EXPECT_NEAR(c.red, pixels.bgrx[middle + 2], 3);
+  }
+  CWindowsVersion::OverrideForTesting(0, 0);
 }
 
 }  // namespace

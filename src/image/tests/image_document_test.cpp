@@ -16,7 +16,7 @@
 #include "image/tests/saving_test_support.h"
 #include "image/windows_version.h"
 #include "l10n/lang_string.h"
-#include "popup_dialog/tests/message_box_watcher.h"
+#include "popup_dialog/tests/skin_test_support.h"
 #include "support/test_paths.h"
 #include "widgets/window_title.h"
 
@@ -62,6 +62,7 @@ class DocumentTest : public ::testing::Test {
     return path;
   }
 
+  skin_test::SkinEnvironment skins_;
   CAppConfig* config_ = nullptr;
   ScratchFolder scratch_{L"document"};
   CImageDocument document_;
@@ -339,7 +340,7 @@ TEST_F(DocumentTest, PlacesThatCannotBeWrittenGiveTheSaveErrorAndLoseNothing) {
   ASSERT_TRUE(source_holder.held());
   for (const std::wstring& target : targets) {
     SCOPED_TRACE(std::string(target.begin(), target.end()));
-    popup_test::MessageBoxWatcher watcher;
+    skin_test::MessageBoxRecorder watcher;
     EXPECT_FALSE(document_.SaveAs(target, 80));
     const auto seen = watcher.Seen();
     ASSERT_EQ(seen.size(), 1u);
@@ -617,7 +618,7 @@ TEST_F(DocumentTest, GifsAreNotConverted) {
   const std::wstring path = Copy(L"still.gif", L"still.GIF");
   CImageDocument::Instance()->Open(path);
   ScriptedChooser chooser(1, 0);
-  popup_test::MessageBoxWatcher watcher;
+  skin_test::MessageBoxRecorder watcher;
   EXPECT_FALSE(ConvertCommand(nullptr, chooser, RenderModule()));
   EXPECT_EQ(chooser.calls, 0);
   const auto seen = watcher.Seen();

@@ -213,6 +213,39 @@ TEST_F(ColourProfile, EmbeddedProfileIsKeptAndApplied) {
   }
 }
 
+// A wide-gamut (Adobe RGB primaries) profile: the file's numbers name more
+// saturated colours than the same numbers on an sRGB screen, so the shown
+// greyish green loses red. The reverse transform would add red instead.
+TEST_F(ColourProfile, WideGamutPictureIsShownInTheScreensColours) {
+  const std::string profile = test_support::ReadFileBytes(Fixture(L"wide_gamut.icc"));
+  ASSERT_GT(profile.size(), 128u);
+  test_support::ScratchFolder scratch(L"wide_gamut");
+  const std::wstring path = scratch.File(L"wide.png");
+  ASSERT_TRUE(test_support::WriteFileBytes(path, PngWithProfile(profile, 100, 150, 100)));
+  CWICImageLoaderPtr loader = OpenImageFile(path);
+  ASSERT_TRUE(loader);
+  ASSERT_TRUE(loader->colour_context());
+
+  const image_test::Rgb file_values = {100, 150, 100};
+  const image_test::Rgb on_screen = {66, 151, 97};  // Adobe RGB to sRGB
+  Pixels pixels = imaging_test::ReadPixels(loader->GetBitmap(true).Get());
+  EXPECT_TRUE(image_test::ColourNear(pixels.At(1, 1), on_screen, 8));
+  pixels = imaging_test::ReadPixels(loader->GetBitmap(false).Get());
+  EXPECT_TRUE(image_test::ColourNear(pixels.At(1, 1), file_values, 3));
+
+  // Shown: converted, unless embedded profiles are ignored.
+  for (int ignore : {0, 1}) {
+    SCOPED_TRACE(ignore);
+    CAppConfig::GetInstance()->ignore_embedded_icc = ignore;
+    HBITMAP out = nullptr;
+    ASSERT_TRUE(loader->RenderToBitmap(4, 2, out));
+    const Pixels shown = image_test::ReadHBitmap(out);
+    DeleteObject(out);
+    EXPECT_TRUE(
+        image_test::ColourNear(shown.At(1, 1), ignore ? file_values : on_screen, ignore ? 3 : 8));
+  }
+}
+
 TEST_F(ColourProfile, TransformWithoutUsableProfileKeepsTheSource) {
   ComPtr<IWICBitmap> bitmap;
   ASSERT_HRESULT_SUCCEEDED(CWICFactory::Get()->CreateBitmap(

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "config/app_config.h"
 #include "effects/current_effect.h"
 #include "image/image_file_opener.h"
+#include "image/tests/fake_thumbnail_cache.h"
 #include "image/tests/image_test_fixtures.h"
 #include "image/thumbnail_request.h"
 #include "image/wic_factory.h"
@@ -169,6 +171,171 @@ TEST_F(RenderTest, ThumbnailRendersLikeThePicture) {
   EXPECT_TRUE(image_test::ColourNear(pixels.At(0, 0), {255, 0, 0}, 3));
   DeleteObject(out);
   DeleteObject(thumbnail);
+}
+
+// Requests to a thumbnail cache, as the program asks them per mode and per
+// Windows version, and the quality it reads from the answers.
+TEST_F(RenderTest, ThumbnailRequestsAskTheCacheByModeAndVersion) {
+  using image_test::ThumbnailAnswer;
+  using image_test::ThumbnailCall;
+  using Calls = std::vector<ThumbnailCall>;
+  const WTS_FLAGS kCacheOnly = WTS_INCACHEONLY;
+  const WTS_FLAGS kCacheOnlyScaled = WTS_INCACHEONLY | WTS_SCALETOREQUESTEDSIZE;
+  // What the cache holds: nothing, or a thumbnail of the given larger side
+  // with the given flags; a fast extraction always answers 256 pixels.
+  struct Case {
+    const char* name;
+    DWORD major;
+    int mode;
+    UINT requested;
+    int held;  // 0: nothing in the cache
+    WTS_CACHEFLAGS held_flags;
+    Calls expected_calls;
+    bool found;
+    int32_t quality;
+    bool usable;
+  };
+  const Case cases[] = {
+      {"held, Windows 10",
+       10,
+       kThumbnailCacheOnly,
+       800,
+       1280,
+       WTS_CACHED,
+       {{1280, kCacheOnly}},
+       true,
+       WTS_CACHED,
+       true},
+      {"larger than the big size",
+       10,
+       kThumbnailCacheOnly,
+       2000,
+       2000,
+       WTS_CACHED,
+       {{2000, kCacheOnlyScaled}},
+       true,
+       WTS_CACHED,
+       true},
+      {"not held: fast extraction",
+       10,
+       kThumbnailCacheOnly,
+       800,
+       0,
+       WTS_DEFAULT,
+       {{1280, kCacheOnly}, {256, WTS_FASTEXTRACT}},
+       true,
+       CThumbnailRequest::kLowQuality,
+       false},
+      {"held at low quality, Windows 10",
+       10,
+       kThumbnailCacheOnly,
+       800,
+       1280,
+       WTS_LOWQUALITY,
+       {{1280, kCacheOnly}},
+       true,
+       WTS_LOWQUALITY,
+       false},
+      {"large preview before Windows 10",
+       6,
+       kThumbnailCacheOnly,
+       800,
+       1024,
+       WTS_LOWQUALITY,
+       {{1024, kCacheOnly}},
+       true,
+       CThumbnailRequest::kFromCache,
+       true},
+      {"large preview for a larger view before Windows 10",
+       6,
+       kThumbnailCacheOnly,
+       1100,
+       1100,
+       WTS_LOWQUALITY,
+       {{1100, kCacheOnlyScaled}},
+       true,
+       WTS_LOWQUALITY,
+       false},
+      {"small preview before Windows 10",
+       6,
+       kThumbnailCacheOnly,
+       800,
+       900,
+       WTS_LOWQUALITY,
+       {{1024, kCacheOnly}},
+       true,
+       WTS_LOWQUALITY,
+       false},
+      {"scaled",
+       10,
+       kThumbnailScaled,
+       1500,
+       1500,
+       WTS_DEFAULT,
+       {{1500, WTS_SCALETOREQUESTEDSIZE}},
+       true,
+       WTS_DEFAULT,
+       true},
+      {"large, Windows 10",
+       10,
+       kThumbnailLarge,
+       0,
+       1280,
+       WTS_DEFAULT,
+       {{1280, WTS_EXTRACT}},
+       true,
+       WTS_DEFAULT,
+       true},
+      {"large before Windows 10",
+       6,
+       kThumbnailLarge,
+       0,
+       1024,
+       WTS_DEFAULT,
+       {{1024, WTS_EXTRACT}},
+       true,
+       WTS_DEFAULT,
+       true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CWindowsVersion::OverrideForTesting(c.major, 1);
+    image_test::CFakeThumbnailCache cache([&c](UINT size, WTS_FLAGS flags) {
+      ThumbnailAnswer answer;
+      if (flags & WTS_FASTEXTRACT) {
+        answer = {256, 170, RGB(1, 2, 3), WTS_DEFAULT};
+      } else if (c.held != 0) {
+        const int side = (flags & WTS_SCALETOREQUESTEDSIZE) ? static_cast<int>(size) : c.held;
+        answer = {side, side * 2 / 3, RGB(1, 2, 3), c.held_flags};
+      }
+      return answer;
+    });
+    ASSERT_TRUE(cache.registered());
+    CThumbnailRequest request;
+    EXPECT_EQ(c.found,
+              RequestThumbnail(Fixture(L"orientation_1.jpg"), c.requested, c.mode, &request));
+    EXPECT_EQ(c.expected_calls, cache.calls());
+    EXPECT_EQ(c.quality, request.quality);
+    EXPECT_EQ(c.usable, request.IsUsable());
+  }
+}
+
+TEST_F(RenderTest, ThumbnailFromTheCacheRendersAtTheRequestedSize) {
+  image_test::CFakeThumbnailCache cache([](UINT size, WTS_FLAGS) {
+    return image_test::ThumbnailAnswer{static_cast<int>(size), static_cast<int>(size) / 2,
+                                       RGB(200, 30, 60), WTS_CACHED};
+  });
+  ASSERT_TRUE(cache.registered());
+  CThumbnailRequest request;
+  ASSERT_TRUE(RequestThumbnail(Fixture(L"orientation_1.jpg"), 300, kThumbnailScaled, &request));
+  HBITMAP out = nullptr;
+  ASSERT_TRUE(RenderThumbnailToBitmap(request, 150, 75, out, WICBitmapTransformRotate0, nullptr,
+                                      CDisplayOptions()));
+  const Pixels pixels = image_test::ReadHBitmap(out);
+  DeleteObject(out);
+  ASSERT_EQ(pixels.width, 150u);
+  ASSERT_EQ(pixels.height, 75u);
+  EXPECT_TRUE(image_test::ColourNear(pixels.At(75, 40), {200, 30, 60}, 3));
 }
 
 }  // namespace
