@@ -13,7 +13,7 @@ set(CMAKE_C_FLAGS_RELWITHDEBINFO "-O2 -g1 -DNDEBUG")
 add_compile_definitions(
   UNICODE _UNICODE WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0800
   NOMINMAX STRICT)
-add_compile_options(-Wall -Wextra -Wno-unknown-pragmas -Wno-cast-function-type)
+add_compile_options(-Wall -Wextra -Wno-unknown-pragmas)
 # A static C and C++ runtime: the program folder needs no MinGW DLLs.
 add_link_options(-static -static-libgcc -static-libstdc++)
 # A 32-bit program gets 2 GB of address space unless it is marked as able to
@@ -52,13 +52,63 @@ include(${CMAKE_CURRENT_LIST_DIR}/libjpeg_turbo.cmake)
 # Third-party C sources unpacked by tools/setup from Debian's source packages.
 function(lumora_add_third_party)
   file(GLOB cjson_dir LIST_DIRECTORIES true ${LUMORA_THIRD_PARTY}/cjson-*)
-  if(cjson_dir)
-    list(GET cjson_dir 0 cjson_dir)
-    add_library(cjson STATIC ${cjson_dir}/cJSON.c)
-    target_include_directories(cjson PUBLIC ${cjson_dir})
-    target_compile_options(cjson PRIVATE -w)
+  if(NOT cjson_dir)
+    message(FATAL_ERROR "cJSON sources missing: run tools/setup")
   endif()
+  list(GET cjson_dir 0 cjson_dir)
+  add_library(cjson STATIC ${cjson_dir}/cJSON.c)
+  target_include_directories(cjson PUBLIC ${cjson_dir})
+  target_compile_options(cjson PRIVATE -w)
   lumora_add_libjpeg_turbo()
+endfunction()
+
+# lumora_add_folders(parent NAME...) adds parent/NAME for each name, in the
+# order given. The list is the one place that says what is built: a listed
+# folder without a CMakeLists.txt, and a folder of parent with one that is not
+# listed, stop the configuration and name the folder.
+function(lumora_add_folders parent)
+  set(base ${CMAKE_CURRENT_SOURCE_DIR}/${parent})
+  foreach(name IN LISTS ARGN)
+    if(NOT EXISTS ${base}/${name}/CMakeLists.txt)
+      message(FATAL_ERROR "${parent}/${name} is listed in ${CMAKE_CURRENT_LIST_FILE} "
+        "but has no CMakeLists.txt")
+    endif()
+    add_subdirectory(${parent}/${name})
+  endforeach()
+  file(GLOB present RELATIVE ${base} ${base}/*/CMakeLists.txt)
+  foreach(file IN LISTS present)
+    get_filename_component(name ${file} DIRECTORY)
+    if(NOT name IN_LIST ARGN)
+      message(FATAL_ERROR "${parent}/${name} has a CMakeLists.txt but is not built: "
+        "add ${name} to the ${parent} list in ${CMAKE_CURRENT_LIST_FILE}")
+    endif()
+  endforeach()
+endfunction()
+
+# lumora_area_library(target SOURCES ... [LIBS ...]) builds one area of the
+# program as a static library; it and its users see src/ and resources/.
+function(lumora_area_library target)
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${target} STATIC ${A_SOURCES})
+  target_include_directories(${target} PUBLIC ${LUMORA_ROOT}/src ${LUMORA_ROOT}/resources)
+  target_link_libraries(${target} PUBLIC ${A_LIBS})
+endfunction()
+
+# lumora_copy_files(outputs_var DEST folder FILES ...) copies each file into
+# folder whenever it changes and appends the copies to outputs_var, for a
+# target to depend on.
+function(lumora_copy_files outputs_var)
+  cmake_parse_arguments(C "" "DEST" "FILES" ${ARGN})
+  set(outputs ${${outputs_var}})
+  foreach(file IN LISTS C_FILES)
+    get_filename_component(name ${file} NAME)
+    set(out ${C_DEST}/${name})
+    add_custom_command(OUTPUT ${out}
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${file} ${out}
+      DEPENDS ${file})
+    list(APPEND outputs ${out})
+  endforeach()
+  set(${outputs_var} ${outputs} PARENT_SCOPE)
 endfunction()
 
 # lumora_add_test(name SOURCES ... LIBS ... [GUI]) builds a GoogleTest program

@@ -11,6 +11,10 @@
 #define IDB_BUTTON_MINIMIZE 157
 #define IDB_BUTTON_MAXIMIZE 166
 
+// The main window's children.
+#define IDC_IMAGE_VIEW 101
+#define IDC_LOGO 103
+#define IDC_MENU_BAR 104
 #define IDC_CLOSE_BUTTON 1023
 #define IDC_ICON_AREA 1024
 #define IDC_TITLE_TEXT 1025

@@ -18,6 +18,8 @@
 #include <vector>
 
 #include "support/message_pump.h"
+#include "support/test_window.h"
+#include "support/view_document.h"
 #include "config/app_config.h"
 #include "image/image_file_opener.h"
 #include "image/wic_factory.h"
@@ -29,43 +31,12 @@
 
 namespace {
 
+using test_support::CTestDocument;
 using Clock = std::chrono::steady_clock;
 
 double MillisecondsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
-
-// The current picture, as the image document holds it.
-class CBenchmarkDocument : public view_render::IViewDocument {
- public:
-  void Open(const std::wstring& path) {
-    CancelPending();
-    path_ = path;
-    loader_ = OpenImageFile(path);
-  }
-  CWICImageLoaderPtr GetLoader() const override { return loader_; }
-  std::wstring GetPath() const override { return path_; }
-  SIZE GetOrientedSize() const override {
-    return loader_ ? loader_->GetOrientedSize() : SIZE{0, 0};
-  }
-  bool IsLongImage() const override {
-    const SIZE size = GetOrientedSize();
-    return size.cx < 1280 && 4 * size.cx < size.cy;
-  }
-  bool UseDisplayBitmap() const override { return false; }
-  CAsyncTaskQueue& GetQueue() override {
-    if (!queue_) {
-      queue_ = std::make_unique<CAsyncTaskQueue>();
-    }
-    return *queue_;
-  }
-  void CancelPending() override { GetQueue().CancelPending(); }
-
- private:
-  std::wstring path_;
-  CWICImageLoaderPtr loader_;
-  std::unique_ptr<CAsyncTaskQueue> queue_;
-};
 
 template <class Done>
 bool PumpUntil(Done done, DWORD timeout_ms = 120000) {
@@ -73,14 +44,8 @@ bool PumpUntil(Done done, DWORD timeout_ms = 120000) {
 }
 
 HWND CreateHostWindow(int width, int height) {
-  WNDCLASSEXW wc = {};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"LumoraViewBenchmark";
-  RegisterClassExW(&wc);
-  return CreateWindowExW(0, wc.lpszClassName, L"benchmark", WS_POPUP | WS_VISIBLE, 0, 0, width,
-                         height, nullptr, nullptr, wc.hInstance, nullptr);
+  return test_support::CreateTestWindow(L"LumoraViewBenchmark", DefWindowProcW,
+                                        WS_POPUP | WS_VISIBLE, width, height);
 }
 
 std::vector<std::wstring> PicturesOf(const std::wstring& folder) {
@@ -106,7 +71,7 @@ struct FitTimes {
 };
 
 // Opens path and builds its view; the times run from the start of the open.
-FitTimes OpenAndFit(CBenchmarkDocument& document, HWND host, int width, int height,
+FitTimes OpenAndFit(CTestDocument& document, HWND host, int width, int height,
                     const std::wstring& path, std::unique_ptr<view_render::CViewRender>* view) {
   FitTimes times;
   const Clock::time_point start = Clock::now();
@@ -149,7 +114,7 @@ int wmain(int argc, wchar_t** argv) {
   HWND host = CreateHostWindow(width, height);
   int exit_code = 0;
   {
-    CBenchmarkDocument document;
+    CTestDocument document;
     std::unique_ptr<view_render::CViewRender> view;
 
     // The decoder alone: the whole picture in memory.

@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "basic_lib/win_util.h"
 #include "shared/reg_key.h"
 
 namespace companion {
@@ -35,8 +36,8 @@ bool Is64BitSystem() {
   return true;
 #else
   using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-  auto is_wow64 = reinterpret_cast<IsWow64ProcessFn>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "IsWow64Process"));
+  const auto is_wow64 = win_util::GetProcAddressAs<IsWow64ProcessFn>(
+      GetModuleHandleW(L"kernel32.dll"), "IsWow64Process");
   BOOL wow64 = FALSE;
   return is_wow64 && is_wow64(GetCurrentProcess(), &wow64) && wow64;
 #endif
@@ -47,8 +48,8 @@ bool Is64BitSystem() {
 OsVersion GetOsVersionInfo() {
   OsVersion result;
   using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOEXW*);
-  auto rtl_get_version = reinterpret_cast<RtlGetVersionFn>(
-      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion"));
+  auto rtl_get_version =
+      win_util::GetProcAddressAs<RtlGetVersionFn>(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion");
   OSVERSIONINFOEXW info = {};
   info.dwOSVersionInfoSize = sizeof(info);
   if (rtl_get_version && rtl_get_version(&info) == 0) {

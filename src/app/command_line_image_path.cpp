@@ -1,13 +1,9 @@
 // The command line's picture: the one part of it that asks the file system.
 #include "app/command_line.h"
 
-#include <windows.h>
+#include "basic_lib/win_util.h"
 
 namespace {
-
-bool FileOrFolderExists(const std::wstring& path) {
-  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 // The text from the last "." of the last path component.
 std::wstring LastComponentExtension(const std::wstring& path) {
@@ -27,7 +23,7 @@ std::wstring CCommandLine::GetImagePath() const {
     if (path.size() >= 2 && path.front() == L'"' && path.back() == L'"') {
       path = path.substr(1, path.size() - 2);
     }
-    if (path.empty() || !FileOrFolderExists(path)) {
+    if (path.empty() || !win_util::PathExists(path)) {
       continue;
     }
     if (LastComponentExtension(path) == L".exe") {

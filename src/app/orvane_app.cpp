@@ -3,17 +3,21 @@
 #include <commctrl.h>
 
 #include "app/app_names.h"
-#include "framework/auto_init_com.h"
-#include "framework/auto_init_gdiplus.h"
 #include "app/command_line.h"
+#include "app/crash_handler.h"
 #include "app/ipc/ipc_message_mgr.h"
 #include "app/ipc/ipc_receiver.h"
+#include "app/named_mutex.h"
 #include "app/orvanedlg.h"
 #include "app/start_decision.h"
+#include "app/tray_program.h"
+#include "basic_lib/win_util.h"
 #include "config/app_config.h"
-#include "framework/handle.h"
 #include "folder/current_folder_image.h"
 #include "folder/system_cache.h"
+#include "framework/auto_init_com.h"
+#include "framework/auto_init_gdiplus.h"
+#include "framework/handle.h"
 #include "image/image_document.h"
 #include "image/wic_factory.h"
 #include "integration/companion_lib_wrapper.h"
@@ -28,10 +32,6 @@ namespace {
 
 constexpr const wchar_t* kSkinsMissingText = L"图片查看失败，请重新下载看图软件";
 constexpr DWORD kAllCommonControls = 0xFF;
-
-bool Exists(const std::wstring& path) {
-  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 }  // namespace
 
@@ -91,7 +91,7 @@ BOOL COrvaneApp::InitInstance() {
 bool COrvaneApp::HandOverPendingUpdate() {
   // The last error is reset first, so that a mutex that existed before is
   // told apart from a new one.
-  CHandle(CreateMutexW(nullptr, FALSE, nullptr));
+  ResetLastErrorWithMutex();
   // Only guards the decision: the viewer the tray program starts again must
   // not find it still held.
   const CHandle mutex(
@@ -118,7 +118,8 @@ bool COrvaneApp::FindSkinResources() {
   skin_resources::SetTextResolver([](const std::wstring& section, const std::wstring& key) {
     return GetLangString(section.c_str(), key.c_str());
   });
-  return Exists(skin_folder_) && Exists(skin_folder_ + L"\\" + kSkinArchiveName);
+  return win_util::PathExists(skin_folder_) &&
+         win_util::PathExists(skin_folder_ + L"\\" + kSkinArchiveName);
 }
 
 void COrvaneApp::RefreshReceivers() {

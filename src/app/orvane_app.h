@@ -40,50 +40,21 @@ class COrvaneApp : public CWinApp {
   const std::wstring& skin_folder() const { return skin_folder_; }
   static constexpr const wchar_t* kSkinArchiveName = L"res.zip";
 
-  // A named mutex exists, also when it is not accessible to this process.
-  static bool MutexExists(const wchar_t* name);
   // The program folder's update state says "glimtUpdate" and no updater
   // holds its mutex.
   static bool IsUpdatePending();
   static bool IsUpdatePendingIn(const std::wstring& state_file);
-  // Starts the tray program with arguments + " --from=main" unless it runs;
-  // true when it was started.
-  static bool LaunchTrayProgram(const std::wstring& arguments);
+  static std::wstring UpdateStateFile();
 
   // Data folder, temporary folder and crash folder, one level each.
   static void EnsureFolders();
-  // The print scratch file goes, at most 10 crash dumps stay.
+  // The print scratch file goes, at most kCrashDumpsKept crash dumps stay.
   static void CleanTempFolder();
-  // Deletes the crash dumps with the smallest names until keep remain.
-  static void PruneCrashDumps(size_t keep);
-  static void PruneCrashDumpsIn(const std::wstring& crash_folder, size_t keep);
-
-  // Ends every process whose program file is path (compared ignoring case).
-  static void KillProcessesByPath(const std::wstring& path);
   // The last closing viewer (with completely_exit on) ends the tray program.
   static void CompleteExit();
 
-  // The top-level exception filter, kept in place against later changes.
-  static void InstallCrashHandler();
-  static LONG WINAPI CrashFilter(EXCEPTION_POINTERS* pointers);
-  // "%d.%d.%d.%d" from the fixed part of a module's version resource; empty
-  // without one or when it is larger than 16383 bytes.
-  static std::wstring FileVersionText(const std::wstring& module_path);
-  // The crash uploader among the candidate folders of program_folder.
-  static std::wstring FindCrashUploader(const std::wstring& program_folder);
-
-  static std::wstring TempFolder();
-  static std::wstring CrashFolder();
-  static std::wstring PrintScratchFile();
-  static std::wstring TrayProgramPath();
-  static std::wstring UpdateStateFile();
-
-  static constexpr size_t kCrashDumpsKept = 10;
   static constexpr const wchar_t* kUpdaterMutex = L"LUMORA_570E6FBC-027B-461C-9218-8447018C832F";
   static constexpr const wchar_t* kUpdateHandOverMutex = L"9BB62ABF-C1B3-43ED-BABF-B085F3FB3A57";
-  static constexpr const wchar_t* kTrayMutex = L"Global\\LmTray-95745a12eeaa410d";
-  static constexpr const wchar_t* kTrayUpgradeMutex =
-      L"LmTrayUpgradePrivilegeName-d7a77ee6517af62d";
   static constexpr const wchar_t* kExitMutex = L"LmMainExitMutex-ad756f18033b6ea0";
 
  private:
@@ -93,8 +64,6 @@ class COrvaneApp : public CWinApp {
   bool HandOverPendingUpdate();
   // False when the skin folder or archive is missing.
   bool FindSkinResources();
-  static bool TrayProgramRuns();
-  static bool StartTrayProgram(const std::wstring& parameters);
 
   std::unique_ptr<FCAutoInitializeCOM> com_;
   std::unique_ptr<FCAutoInitGDIPlus> gdiplus_;

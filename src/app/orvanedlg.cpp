@@ -9,6 +9,8 @@
 #include "app/ipc/channel_names.h"
 #include "app/ipc/ipc_message_mgr.h"
 #include "app/orvane_app.h"
+#include "app/tray_program.h"
+#include "basic_lib/win_util.h"
 #include "config/app_config.h"
 #include "folder/current_folder_image.h"
 #include "folder/folder_scan.h"
@@ -31,8 +33,6 @@ constexpr UINT kChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTO
 // SetWindowPos flags that move or resize without side effects.
 constexpr UINT kQuietMove = SWP_NOZORDER | SWP_NOACTIVATE;
 
-bool Exists(const wchar_t* path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
-
 }  // namespace
 
 COrvaneDlg::COrvaneDlg() : CDialog(IDD_MAIN_FRAME, nullptr) {
@@ -50,12 +50,8 @@ BOOL COrvaneDlg::OnInitDialog() {
 
   // Hand-over, dropped files and the drag-and-drop helper message also
   // from processes of lower integrity.
-  using FilterFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
-  if (auto filter = reinterpret_cast<FilterFn>(
-          GetProcAddress(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx"))) {
-    for (UINT message : {0x004Au, 0x0233u, 0x0049u}) {
-      filter(hwnd_, message, 1 /* MSGFLT_ALLOW */, nullptr);
-    }
+  for (UINT message : {0x004Au, 0x0233u, 0x0049u}) {
+    win_util::AllowMessageForWindow(hwnd_, message);
   }
 
   CAppConfig::GetInstance()->RestoreWindowPlacement(hwnd_);
@@ -74,12 +70,12 @@ BOOL COrvaneDlg::OnInitDialog() {
   {
     const RECT client = GetClientRect();
     image_view_.Create(
-        hwnd_, 101,
+        hwnd_, IDC_IMAGE_VIEW,
         ImageViewRect(client.right, client.bottom, CAppConfig::GetInstance()->toolbar_dock != 0),
         kChildStyle);
   }
-  logo_.Create(hwnd_, 103, {9, 6, 103, 30}, kChildStyle);
-  menu_bar_.Create(hwnd_, 103, {0, 1, 30, 31}, kChildStyle);
+  logo_.Create(hwnd_, IDC_LOGO, {9, 6, 103, 30}, kChildStyle);
+  menu_bar_.Create(hwnd_, IDC_MENU_BAR, {0, 1, 30, 31}, kChildStyle);
 
   // The first statistic loads common.dll; without it the process ends here.
   CStatReporter::Send(L"main", L"open");
@@ -186,7 +182,7 @@ bool COrvaneDlg::OnTimer(UINT_PTR id) {
       ExitProcess(0);
     case kTrayTimer:
       KillTimer(hwnd_, id);
-      COrvaneApp::LaunchTrayProgram(L"");
+      LaunchTrayProgram(L"");
       break;
     case kStartStatTimer:
       KillTimer(hwnd_, id);
@@ -259,7 +255,7 @@ void COrvaneDlg::BringForward() {
 }
 
 void COrvaneDlg::OpenPath(const std::wstring& path) {
-  if (IsFolder(path)) {
+  if (win_util::FolderExists(path)) {
     // Listed on the folder list's scan thread: a large or slow folder must
     // not hold this window, or a process that handed it over.
     CCurrentFolderImage::GetInstance()->OpenFolder(hwnd_, path);
@@ -336,7 +332,7 @@ LRESULT COrvaneDlg::OnCopyData(const COPYDATASTRUCT* data) {
     PostMessageW(hwnd_, UM_SETTINGS_PAGE4, 0, 0);
     return 1;
   }
-  if (!text.empty() && Exists(text.c_str())) {
+  if (!text.empty() && win_util::PathExists(text)) {
     SendMessageW(hwnd_, UM_OPEN_HANDED_OVER, reinterpret_cast<WPARAM>(text.c_str()), 0);
     return 1;
   }

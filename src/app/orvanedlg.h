@@ -6,27 +6,16 @@
 
 #include "app/app_names.h"
 #include "app/ipc/channel_listener.h"
+#include "config/window_placement.h"
 #include "framework/dialog.h"
 #include "framework/gdi_objects.h"
 #include "image/convert_command.h"
 #include "popup_dialog/convert_msg_box.h"
+#include "main_messages.h"
 #include "widgets/main_view/wnd_main_image_view.h"
 #include "widgets/png_button.h"
 #include "widgets/wnd_main_logo.h"
 #include "widgets/wnd_main_menubar.h"
-
-// Private messages of the main window.
-constexpr UINT UM_REFRESH_ALL = 0x81FC;
-constexpr UINT UM_STARTUP_OPEN = 0x81FE;
-constexpr UINT UM_OPEN_HANDED_OVER = 0x81FF;
-constexpr UINT UM_DEFAULT_VIEWER_PROMPT = 0x8200;
-constexpr UINT UM_QUICK_INDEX_CHANGED = 0x8201;
-constexpr UINT UM_DEFAULT_VIEWER_STATE = 0x8202;
-constexpr UINT UM_MAIN_MENU_CHOICE = 0x8203;
-constexpr UINT UM_FEEDBACK_CLOSED = 0x8204;
-constexpr UINT UM_RESIZE_DONE = 0x8205;
-constexpr UINT UM_SETTINGS_PAGE4 = 0x8206;
-constexpr UINT UM_TITLE_WIDTH = 0x5220;
 
 // The one main window: a frameless dialog run modally, owning the widget
 // windows of the title strip, the toolbar and the picture view, and turning
@@ -67,8 +56,6 @@ class COrvaneDlg : public CDialog, public IChannelListener2, public IConvertForm
 
   static constexpr int kTitleStripHeight = 31;
   static constexpr int kDragStripBottom = 29;
-  static constexpr int kMinWidth = 700;
-  static constexpr int kMinHeight = 500;
 
   WndMainImageView& image_view() { return image_view_; }
 

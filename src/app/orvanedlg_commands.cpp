@@ -6,6 +6,7 @@
 #include <shlwapi.h>
 
 #include "basic_lib/win32_system.h"
+#include "basic_lib/win_util.h"
 #include "config/app_config.h"
 #include "folder/current_folder_image.h"
 #include "folder/system_cache.h"
@@ -17,14 +18,6 @@
 #include "l10n/lang_string.h"
 #include "popup_dialog/message_box.h"
 #include "resource_ids.h"
-
-namespace {
-
-bool Exists(const std::wstring& path) {
-  return !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-}  // namespace
 
 bool COrvaneDlg::OnPictureCommand(UINT id) {
   CImageDocument* document = CImageDocument::Instance();
@@ -75,7 +68,7 @@ bool COrvaneDlg::OnPictureCommand(UINT id) {
       document->CopyToClipboard();
       return true;
     case ID_SHOW_IN_FOLDER:
-      if (Exists(document->GetPath())) {
+      if (win_util::PathExists(document->GetPath())) {
         win32_system::ShowInFolder(document->GetPath());
       }
       return true;
@@ -118,7 +111,7 @@ void COrvaneDlg::ShowNeighbour(int offset) {
 void COrvaneDlg::DeleteCurrentPicture() {
   image_view_.CloseContextMenu();
   const std::wstring path = CImageDocument::Instance()->GetPath();
-  if (!Exists(path)) {
+  if (!win_util::PathExists(path)) {
     return;
   }
   // The confirmation dialog arrives with the skinned popups; until then the
@@ -137,10 +130,7 @@ void COrvaneDlg::ShowOpenDialog() {
     wchar_t canonical[MAX_PATH] = {};
     if (current.size() < MAX_PATH && PathCanonicalizeW(canonical, current.c_str())) {
       PathRemoveFileSpecW(canonical);
-      initial = canonical;
-      if (!initial.empty() && initial.back() != L'\\') {
-        initial += L'\\';
-      }
+      initial = win_util::WithTrailingSeparator(canonical);
     }
   }
   const std::wstring filter = GetOpenFileFilter(GetLangString(L"FILE", L"SUPPORT_FILE"));

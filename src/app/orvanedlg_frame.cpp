@@ -86,8 +86,8 @@ bool COrvaneDlg::OnSize(UINT type, int width, int height) {
 }
 
 void COrvaneDlg::OnGetMinMaxInfo(MINMAXINFO* info) {
-  info->ptMinTrackSize.x = kMinWidth;
-  info->ptMinTrackSize.y = kMinHeight;
+  info->ptMinTrackSize.x = window_placement::kMinWidth;
+  info->ptMinTrackSize.y = window_placement::kMinHeight;
   Default();
   RECT work = {};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);

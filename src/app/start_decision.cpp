@@ -7,6 +7,7 @@
 #include "app/app_names.h"
 #include "app/command_line.h"
 #include "app/hand_over.h"
+#include "basic_lib/win_util.h"
 #include "config/app_config.h"
 #include "framework/handle.h"
 #include "integration/companion_entry_points.h"
@@ -75,11 +76,7 @@ std::wstring CanonicalFullPath(const std::wstring& path) {
   if (!PathCanonicalizeW(canonical, path.c_str())) {
     return std::wstring();
   }
-  std::wstring result = canonical;
-  while (!result.empty() && result.back() == L'\\') {
-    result.pop_back();
-  }
-  return result;
+  return win_util::WithoutTrailingSeparator(canonical);
 }
 
 }  // namespace
@@ -107,9 +104,7 @@ bool DeleteDataFolder(std::wstring folder) {
     LOG_INFO << "Not deleting the data folder " << folder;
     return false;
   }
-  while (!folder.empty() && folder.back() == L'\\') {
-    folder.pop_back();
-  }
+  folder = win_util::WithoutTrailingSeparator(folder);
   // The log may hold a file in the folder open.
   LOG_INFO << "Deleting the data folder " << folder;
   CMyLog::DestroyInstance();

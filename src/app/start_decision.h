@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "basic_lib/win_util.h"
+
 // What a new process does before it builds any window: a one-shot
 // maintenance action ("/install", "/uninstall"), a hand-over of its request
 // to a viewer that already runs, or a normal start. Reads the process-wide
@@ -37,7 +39,7 @@ class CAssocFunction {
   // Null when the module or the export is missing.
   template <class Fn>
   Fn get() const {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(function_));
+    return win_util::FunctionAs<Fn>(function_);
   }
 
  private:

@@ -9,19 +9,18 @@
 
 #include <process.h>
 
+#include <cwchar>
+
+#include "basic_lib/win_util.h"
+#include "basic_lib/windows_version.h"
 #include "framework/auto_init_com.h"
 #include "framework/com_ptr.h"
 #include "framework/handle.h"
-#include "image/windows_version.h"
 #include "log/my_log.h"
 
 namespace win32_system {
 
 namespace {
-
-bool Exists(const std::wstring& path) {
-  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 int DeleteWithShell(const std::wstring& path, FILEOP_FLAGS flags) {
   std::wstring from = path;
@@ -99,7 +98,7 @@ void RemoveTranscodedWallpaper() {
   ExpandEnvironmentStringsW(L"%appdata%", app_data, MAX_PATH);
   const std::wstring cached =
       std::wstring(app_data) + L"\\Microsoft\\Windows\\Themes\\TranscodedWallpaper.jpg";
-  if (!Exists(cached)) {
+  if (!win_util::PathExists(cached)) {
     return;
   }
   SetFileAttributesW(cached.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -108,10 +107,36 @@ void RemoveTranscodedWallpaper() {
   }
 }
 
+// Where the active-desktop object is missing: the same choice written where
+// the desktop reads it, then the picture set through the system parameters.
+bool SetWallpaperThroughSettings(const std::wstring& path, DWORD style) {
+  // WPSTYLE_CENTER, _TILE, _STRETCH, _KEEPASPECT, _CROPTOFIT as the desktop
+  // stores them.
+  static const wchar_t* const kStoredStyles[] = {L"0", L"0", L"2", L"6", L"10"};
+  const wchar_t* stored = style < 5 ? kStoredStyles[style] : L"0";
+  const wchar_t* tile = style == 1 ? L"1" : L"0";
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE,
+                      nullptr, &key, nullptr) == ERROR_SUCCESS) {
+    RegSetValueExW(key, L"WallpaperStyle", 0, REG_SZ, reinterpret_cast<const BYTE*>(stored),
+                   static_cast<DWORD>((wcslen(stored) + 1) * sizeof(wchar_t)));
+    RegSetValueExW(key, L"TileWallpaper", 0, REG_SZ, reinterpret_cast<const BYTE*>(tile),
+                   static_cast<DWORD>((wcslen(tile) + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+  }
+  std::wstring copy = path;
+  if (!SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, &copy[0],
+                             SPIF_UPDATEINIFILE | SPIF_SENDCHANGE)) {
+    LOG_INFO << "SPI_SETDESKWALLPAPER failed,error:" << GetLastError();
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool DeleteToRecycleBin(const std::wstring& path, FILEOP_FLAGS flags) {
-  if (path.empty() || !Exists(path)) {
+  if (path.empty() || !win_util::PathExists(path)) {
     return false;
   }
   return DeleteWithShell(path, flags) == 0;
@@ -126,7 +151,7 @@ bool DeleteSilently(const std::wstring& path) {
 
 bool DeleteCurrentFile(const std::wstring& path) {
   DeleteToRecycleBin(path, FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO);
-  if (!Exists(path)) {
+  if (!win_util::PathExists(path)) {
     return true;
   }
   DeleteToRecycleBin(path, FOF_ALLOWUNDO);
@@ -171,7 +196,7 @@ bool SetDesktopWallpaper(const std::wstring& path, DWORD style) {
                        reinterpret_cast<void**>(desktop.Receive()));
   if (FAILED(created) || !desktop) {
     LOG_INFO << "CoCreateInstance failed,result:" << static_cast<long>(created);
-    return false;
+    return SetWallpaperThroughSettings(path, style);
   }
   bool ok = true;
   COMPONENTSOPT components = {};
@@ -203,13 +228,15 @@ bool SetDesktopWallpaper(const std::wstring& path, DWORD style) {
     LOG_INFO << "ApplyChanges failed,result:" << static_cast<long>(hr);
     ok = false;
   }
-  return ok;
+  // An active-desktop object that is only partly there leaves the choice
+  // unapplied: apply it the other way.
+  return ok || SetWallpaperThroughSettings(path, style);
 }
 
-std::wstring GetFileVersionText(const std::wstring& path) {
+std::wstring GetFileVersionText(const std::wstring& path, DWORD max_resource_bytes) {
   DWORD ignored = 0;
   const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
-  if (size == 0) {
+  if (size == 0 || size > max_resource_bytes) {
     return std::wstring();
   }
   std::wstring text;

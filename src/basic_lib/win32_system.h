@@ -26,8 +26,9 @@ constexpr DWORD kWallpaperKeepAspect = 3;
 // Makes the picture file the desktop wallpaper with the given WPSTYLE_
 // style through the shell's Active Desktop object.
 bool SetDesktopWallpaper(const std::wstring& path, DWORD style);
-// "major.minor.build.revision" of a file's version resource, or empty.
-std::wstring GetFileVersionText(const std::wstring& path);
+// "major.minor.build.revision" of a file's version resource, or empty; also
+// empty when the resource is larger than max_resource_bytes.
+std::wstring GetFileVersionText(const std::wstring& path, DWORD max_resource_bytes = MAXDWORD);
 
 // The delete command's two attempts: silently to the recycle bin, then, if
 // the file is still there, with the shell's own confirmation and progress.

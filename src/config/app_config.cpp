@@ -1,13 +1,12 @@
 #include "config/app_config.h"
 
-#include <shellapi.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 
 #include <cwchar>
 #include <mutex>
 
-#include "basic_lib/program_folder.h"
+#include "basic_lib/win_util.h"
 #include "config/config_values.h"
 #include "config/map_link.h"
 #include "config/settings_file_lock.h"
@@ -36,12 +35,6 @@ std::wstring FolderOf(const std::wstring& path) {
   return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }
 
-void CreateFolder(const std::wstring& folder) {
-  if (!folder.empty() && !PathIsDirectoryW(folder.c_str())) {
-    SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
-  }
-}
-
 // Gathers the writes of one Save into a copy of the settings file and puts
 // the copy in place at the end, so that a failure half-way (a full disk, a
 // crash) leaves the previous settings whole.
@@ -49,8 +42,8 @@ class CSettingsFileWriter {
  public:
   explicit CSettingsFileWriter(const std::wstring& settings_file)
       : settings_file_(settings_file), target_(settings_file + L".saving") {
-    CreateFolder(FolderOf(settings_file));
-    if (PathFileExistsW(settings_file.c_str())) {
+    win_util::CreateFolderTree(FolderOf(settings_file));
+    if (win_util::PathExists(settings_file)) {
       // Keep the sections this program does not own (written by others).
       if (!CopyFileW(settings_file.c_str(), target_.c_str(), FALSE)) {
         target_ = settings_file;
@@ -107,7 +100,7 @@ MONITORINFO MonitorNearest(const RECT& rect) {
 }  // namespace
 
 CAppConfig::CAppConfig() : settings_file_(GetDataFolder() + L"config.ini") {
-  CreateFolder(FolderOf(settings_file_));
+  win_util::CreateFolderTree(FolderOf(settings_file_));
   Construct(GetLanguageFolder(), true);
 }
 
@@ -434,13 +427,7 @@ std::wstring CAppConfig::MapLink(const std::wstring& location) const {
 }
 
 bool CAppConfig::OpenMapLink(const std::wstring& location) const {
-  const std::wstring link = MapLink(location);
-  if (link.empty()) {
-    return false;
-  }
-  const HINSTANCE result =
-      ShellExecuteW(nullptr, L"open", link.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-  return reinterpret_cast<INT_PTR>(result) > 32;
+  return map_link::OpenMapLink(gps_map_vendor, location);
 }
 
 std::wstring CAppConfig::GetDataFolder() {
@@ -451,13 +438,9 @@ std::wstring CAppConfig::GetDataFolder() {
     wchar_t canonical[MAX_PATH] = {};
     SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, app_data);
     PathCanonicalizeW(canonical, app_data);
-    folder = canonical;
-    if (!folder.empty() && folder.back() != L'\\') {
-      folder += L'\\';
-    }
-    folder += L"Lumora\\";
+    folder = win_util::WithTrailingSeparator(canonical) + L"Lumora\\";
   });
   return folder;
 }
 
-std::wstring CAppConfig::GetProgramFolder() { return ProgramFolder(); }
+std::wstring CAppConfig::GetProgramFolder() { return win_util::ProgramFolder(); }

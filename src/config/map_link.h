@@ -11,4 +11,8 @@ namespace map_link {
 // reader writes it ("30.500000,-120.250000"). Empty when it is anything else.
 std::wstring BuildMapLink(int vendor, const std::wstring& location);
 
+// Opens BuildMapLink in the browser; false when there is nothing to open or
+// the shell refused.
+bool OpenMapLink(int vendor, const std::wstring& location);
+
 }  // namespace map_link

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <cwchar>
 
+#include "basic_lib/win_util.h"
 #include "image/obj_image.h"
 
 namespace {
@@ -122,7 +123,7 @@ void FCEffectCopyToClipboard::ApplyToImage(FCObjImage& image, FCProgressObserver
   }
   EmptyClipboard();
   dib.HandTo(CF_DIB);
-  if (!file_path_.empty() && PathFileExistsW(file_path_.c_str())) {
+  if (win_util::PathExists(file_path_)) {
     PutFileList(file_path_);
   }
   CloseClipboard();

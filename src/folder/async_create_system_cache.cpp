@@ -4,7 +4,7 @@
 #include "image/image_file_opener.h"
 #include "image/thumbnail_request.h"
 #include "image/wic_image_loader.h"
-#include "image/windows_version.h"
+#include "basic_lib/windows_version.h"
 #include "view_render/pre_render_key_frame.h"
 #include "view_render/view_geometry.h"
 

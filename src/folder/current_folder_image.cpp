@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "basic_lib/win_util.h"
 #include "config/app_config.h"
 #include "folder/folder_scan.h"
 #include "framework/auto_init_com.h"
@@ -39,10 +40,8 @@ unsigned __stdcall ScanThreadEntry(void* parameter) {
 void SplitPath(const std::wstring& path, std::wstring* folder, std::wstring* name) {
   const wchar_t* name_start = PathFindFileNameW(path.c_str());
   *name = name_start;
-  *folder = path.substr(0, static_cast<size_t>(name_start - path.c_str()));
-  while (!folder->empty() && folder->back() == L'\\') {
-    folder->pop_back();
-  }
+  *folder = win_util::WithoutTrailingSeparator(
+      path.substr(0, static_cast<size_t>(name_start - path.c_str())));
 }
 
 }  // namespace
@@ -181,7 +180,7 @@ std::wstring CCurrentFolderImage::Neighbour(int offset) const {
   }
   int64_t index = static_cast<int64_t>(current_index_) + offset;
   const CAppConfig* config = CAppConfig::GetInstance();
-  if (config && config->view_folder_loop) {
+  if (config->view_folder_loop) {
     if (index < 0) {
       index = count - 1;
     } else if (index >= count) {

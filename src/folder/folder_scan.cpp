@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "basic_lib/win_util.h"
 #include "folder/explorer_view_order.h"
 #include "image/image_format.h"
 
@@ -82,25 +83,15 @@ CFolderScanResult ScanFolder(const std::wstring& folder, const std::wstring& cur
   return result;
 }
 
-bool IsFolder(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return !path.empty() && attributes != INVALID_FILE_ATTRIBUTES &&
-         (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 std::wstring FullFolderPath(const std::wstring& path) {
   wchar_t full[MAX_PATH] = {};
   const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
   if (length == 0 || length >= MAX_PATH) {
     return std::wstring();
   }
-  std::wstring folder(full, length);
   // "C:\" and "pictures\" name the folder without the closing separator
   // the scan and the joined name add back.
-  while (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/')) {
-    folder.pop_back();
-  }
-  return folder;
+  return win_util::WithoutTrailingSeparator(std::wstring(full, length));
 }
 
 CFolderScanResult ScanFolderForFirstPicture(const std::wstring& folder,

@@ -36,8 +36,6 @@ CFolderScanResult ScanFolder(const std::wstring& folder, const std::wstring& cur
 void ApplyExplorerOrder(const std::vector<std::wstring>& explorer_order,
                         const std::wstring& current_name, CFolderScanResult* result);
 
-// Whether path names an existing folder.
-bool IsFolder(const std::wstring& path);
 // The full path of a folder without a closing separator ("C:" for a
 // drive's root), as the list keeps folders; empty when it cannot be made.
 std::wstring FullFolderPath(const std::wstring& path);

@@ -121,7 +121,7 @@ void CSystemCache::Resume() {
 
 int CSystemCache::MaxRunning() {
   const CAppConfig* config = CAppConfig::GetInstance();
-  return config && config->preload_enable && resumed_ ? 1 : 0;
+  return config->preload_enable && resumed_ ? 1 : 0;
 }
 
 void CSystemCache::OnTaskStart(CAsyncTask* task) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "basic_lib/win_util.h"
 #include "config/app_config.h"
 #include "image/image_document.h"
 #include "popup_dialog/message_box.h"
@@ -85,19 +86,18 @@ bool ConvertCommand(HWND owner, IConvertFormatChooser& chooser, const std::wstri
     return false;
   }
 
-  if (!PathFileExistsW(module_path.c_str())) {
+  if (!win_util::PathExists(module_path)) {
     return false;
   }
   // The module stays loaded for the rest of the run.
   HMODULE module = LoadLibraryExW(module_path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-  auto convert =
-      module ? reinterpret_cast<ConvertImgFn>(GetProcAddress(module, "ConvertImg")) : nullptr;
+  const auto convert = win_util::GetProcAddressAs<ConvertImgFn>(module, "ConvertImg");
   if (!convert) {
     return false;
   }
   const CWICImageLoaderPtr loader = document->GetLoader();
   const int orientation = loader ? loader->exif().orientation : -1;
   const CAppConfig* config = CAppConfig::GetInstance();
-  convert(path.c_str(), target.data(), config ? config->save_jpeg_quality : 80, orientation);
+  convert(path.c_str(), target.data(), config->save_jpeg_quality, orientation);
   return true;
 }

@@ -5,6 +5,8 @@
 
 #include <cwchar>
 
+#include "basic_lib/win_util.h"
+
 namespace {
 
 constexpr int kLastNumber = 99;
@@ -20,7 +22,7 @@ std::wstring MakeDefaultSaveName(const std::wstring& current_path) {
     wchar_t suffix[16] = {};
     std::swprintf(suffix, 16, L"(%d).jpg", n);
     name = stem + suffix;
-    if (GetFileAttributesW(name.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (!win_util::PathExists(name)) {
       break;
     }
   }

@@ -1,4 +1,3 @@
-
 #include "image/image_document.h"
 
 #include <shlwapi.h>
@@ -8,7 +7,10 @@
 #include <vector>
 
 #include "basic_lib/win32_system.h"
+#include "basic_lib/win_util.h"
+#include "basic_lib/windows_version.h"
 #include "config/app_config.h"
+#include "config/data_paths.h"
 #include "framework/ui_thread.h"
 #include "image/image_file_opener.h"
 #include "image/image_format.h"
@@ -16,7 +18,6 @@
 #include "image/save_target.h"
 #include "image/wic_factory.h"
 #include "image/wic_pipeline.h"
-#include "image/windows_version.h"
 #include "l10n/lang_string.h"
 #include "log/my_log.h"
 #include "log/timing_trace.h"
@@ -30,13 +31,9 @@ constexpr int kRotationSaveQuality = 95;
 constexpr int kCopyQuality = 90;
 constexpr LONG kLongImageMaxWidth = 1280;
 
-bool FileExists(const std::wstring& path) {
-  return !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 int ConfiguredJpegQuality() {
   const CAppConfig* config = CAppConfig::GetInstance();
-  return config ? config->save_jpeg_quality : 80;
+  return config->save_jpeg_quality;
 }
 
 }  // namespace
@@ -69,7 +66,7 @@ void CImageDocument::Open(const std::wstring& path) {
   loader_.reset();
   use_display_bitmap_ = false;
   display_bitmap_.Reset();
-  if (FileExists(path_)) {
+  if (win_util::PathExists(path_)) {
     std::vector<wchar_t> canonical(std::max<size_t>(MAX_PATH, path_.size() + 1), L'\0');
     if (path_.size() < MAX_PATH && PathCanonicalizeW(canonical.data(), path_.c_str())) {
       path_ = canonical.data();
@@ -141,7 +138,7 @@ void CImageDocument::Rotate(bool clockwise) {
   }
   const int orientation = loader_->RotateOrientation(clockwise);
   const CAppConfig* config = CAppConfig::GetInstance();
-  if (config && config->rotate_auto_save && IsNativeEncodableClass(GetImageFormatClass(path_))) {
+  if (config->rotate_auto_save && IsNativeEncodableClass(GetImageFormatClass(path_))) {
     SaveRotation(orientation);
   }
   const SIZE size = GetOrientedSize();
@@ -236,15 +233,13 @@ bool CImageDocument::SaveResized(const CResizeRequest& request, bool& same_file)
   return target.Commit(same_file);
 }
 
-std::wstring CImageDocument::TempFolder() { return CAppConfig::GetDataFolder() + L"temp\\"; }
-
 void CImageDocument::Print() {
-  if (!loader_ || GetFileAttributesW(path_.c_str()) == INVALID_FILE_ATTRIBUTES) {
+  if (!loader_ || !win_util::PathExists(path_)) {
     return;
   }
   std::wstring to_print = path_;
   if (!IsNativeEncodableClass(GetImageFormatClass(path_))) {
-    to_print = TempFolder() + L"tempprint.jpg";
+    to_print = data_paths::PrintScratchFile();
     if (!SaveAs(to_print, kCopyQuality)) {
       return;
     }
@@ -262,7 +257,7 @@ void CImageDocument::SetAsWallpaper() {
     return;
   }
   CWICImageLoader copy(upright.Get(), loader_->colour_context());
-  const std::wstring wallpaper = TempFolder() + L"wallpaper.jpg";
+  const std::wstring wallpaper = data_paths::WallpaperFile();
   CSaveTarget target(wallpaper);
   if (target.working().empty() || !copy.SaveTo(target.working(), kCopyQuality) ||
       !target.Commit(false)) {

@@ -95,8 +95,6 @@ class CImageDocument : public CSingletonT<CImageDocument> {
   // Writes the picture upright as the temporary folder's wallpaper.jpg and
   // makes it the desktop wallpaper, fitted to the screen.
   void SetAsWallpaper();
-  // "<data folder>\temp\".
-  static std::wstring TempFolder();
 
  private:
   // Waits for the queue's running tasks, from whichever thread calls.

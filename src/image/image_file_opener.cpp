@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "basic_lib/win_util.h"
 #include "config/app_config.h"
 #include "image/wic_factory.h"
 
@@ -115,7 +116,7 @@ std::wstring GetDecoderModulePath() { return CAppConfig::GetProgramFolder() + L"
 ComPtr<IWICBitmapSource> DecodeWithModule(const std::wstring& path,
                                           const std::wstring& module_file) {
   IWICImagingFactory* factory = CWICFactory::Get();
-  if (!factory || !PathFileExistsW(module_file.c_str())) {
+  if (!factory || !win_util::PathExists(module_file)) {
     return nullptr;
   }
   HMODULE module = LoadLibraryExW(module_file.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
@@ -123,7 +124,7 @@ ComPtr<IWICBitmapSource> DecodeWithModule(const std::wstring& path,
     return nullptr;
   }
   using LoadImageFn = IUnknown*(__stdcall*)(const wchar_t*, IWICImagingFactory*);
-  auto load_image = reinterpret_cast<LoadImageFn>(GetProcAddress(module, "load_image"));
+  const auto load_image = win_util::GetProcAddressAs<LoadImageFn>(module, "load_image");
   ComPtr<IWICBitmapSource> source;
   if (load_image) {
     ComPtr<IUnknown> object;

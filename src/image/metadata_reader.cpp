@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <string>
 
+#include "basic_lib/win_util.h"
 #include "framework/com_ptr.h"
 #include "image/exif_query_reader.h"
 
@@ -50,18 +51,9 @@ bool Query(IWICMetadataQueryReader* reader, const std::wstring& name, CPropVaria
   return reader && SUCCEEDED(reader->GetMetadataByName(name.c_str(), &value));
 }
 
+// Narrow texts in the metadata are in the thread's ANSI code page.
 std::wstring FromAnsi(const char* text) {
-  if (!text || !*text) {
-    return std::wstring();
-  }
-  const int length = MultiByteToWideChar(CP_THREAD_ACP, 0, text, -1, nullptr, 0);
-  if (length <= 1) {
-    return std::wstring();
-  }
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_THREAD_ACP, 0, text, -1, &wide[0], length);
-  wide.resize(static_cast<size_t>(length - 1));
-  return wide;
+  return text ? win_util::ToUtf16(text, CP_THREAD_ACP) : std::wstring();
 }
 
 std::wstring TextOf(const PROPVARIANT& value) {

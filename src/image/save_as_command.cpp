@@ -22,5 +22,5 @@ bool SaveAsCommand(HWND owner) {
   }
   const std::wstring path = ApplySaveExtension(dialog.GetPathName(), dialog.GetFilterIndex());
   const CAppConfig* config = CAppConfig::GetInstance();
-  return document->SaveAs(path, config ? config->save_jpeg_quality : 80);
+  return document->SaveAs(path, config->save_jpeg_quality);
 }

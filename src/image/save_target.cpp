@@ -6,16 +6,13 @@
 #include <cwchar>
 #include <random>
 
+#include "basic_lib/win_util.h"
 #include "framework/handle.h"
 #include "log/my_log.h"
 
 namespace {
 
 constexpr int kTemporaryNameTries = 100;
-
-bool Exists(const std::wstring& path) {
-  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 bool CreationTime(const std::wstring& path, FILETIME* created) {
   WIN32_FILE_ATTRIBUTE_DATA data = {};
@@ -43,13 +40,13 @@ int RandomNumber() {
 }  // namespace
 
 CSaveTarget::CSaveTarget(const std::wstring& target) : target_(target) {
-  if (!Exists(target_)) {
+  if (!win_util::PathExists(target_)) {
     working_ = target_;
     return;
   }
   for (int i = 0; i < kTemporaryNameTries; ++i) {
     std::wstring candidate = TemporaryNameFor(target_);
-    if (!Exists(candidate)) {
+    if (!win_util::PathExists(candidate)) {
       working_ = std::move(candidate);
       return;
     }
@@ -68,7 +65,7 @@ bool CSaveTarget::Commit(bool copy_back) {
   if (working_ == target_) {
     return true;
   }
-  if (working_.empty() || !Exists(working_)) {
+  if (working_.empty() || !win_util::PathExists(working_)) {
     return false;
   }
   SetFileAttributesW(target_.c_str(), FILE_ATTRIBUTE_NORMAL);

@@ -5,7 +5,7 @@
 #include "image/display_bitmap.h"
 #include "image/wic_factory.h"
 #include "image/wic_pipeline.h"
-#include "image/windows_version.h"
+#include "basic_lib/windows_version.h"
 
 namespace {
 

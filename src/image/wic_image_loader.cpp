@@ -14,7 +14,7 @@
 #include "image/metadata_reader.h"
 #include "image/wic_factory.h"
 #include "image/wic_pipeline.h"
-#include "image/windows_version.h"
+#include "basic_lib/windows_version.h"
 
 namespace {
 
@@ -107,7 +107,7 @@ void CWICImageLoader::LoadFrame(IWICBitmapFrameDecode* frame, const std::wstring
   ReadFrameMetadata(exif_, frame, is_jpeg ? path.c_str() : nullptr);
   if (!CWindowsVersion::IsWindows8OrLater()) {
     const CAppConfig* config = CAppConfig::GetInstance();
-    if (!(config && config->orientation_by_tag)) {
+    if (!config->orientation_by_tag) {
       exif_.orientation = 0;
     }
   }

@@ -14,7 +14,7 @@
 #include "image/wic_factory.h"
 #include "image/wic_image_loader.h"
 #include "image/wic_pipeline.h"
-#include "image/windows_version.h"
+#include "basic_lib/windows_version.h"
 
 namespace {
 
@@ -50,7 +50,8 @@ void SetUpEncoder(CEncoderState& state, const std::wstring& path, int quality,
   state.container = ContainerOf(path);
   ThrowIfFailed(CWICFactory::Required()->CreateStream(state.stream.Receive()));
   ThrowIfFailed(state.stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE));
-  ThrowIfFailed(CWICFactory::Required()->CreateEncoder(state.container, nullptr, state.encoder.Receive()));
+  ThrowIfFailed(
+      CWICFactory::Required()->CreateEncoder(state.container, nullptr, state.encoder.Receive()));
   ThrowIfFailed(state.encoder->Initialize(state.stream.Get(), WICBitmapEncoderNoCache));
 
   ComPtr<IPropertyBag2> options;
@@ -203,7 +204,11 @@ bool CWICImageLoader::SaveTo(const std::wstring& path, int quality) const {
       } else if (exif_.orientation >= 1 && exif_.orientation <= 8) {
         carrier.SetOrientation(exif_.orientation);
       }
-      carrier.WriteInto(path);
+      // A rewrite that failed half-way leaves a broken file: the save fails
+      // so the caller discards it instead of putting it in place.
+      if (!carrier.WriteInto(path)) {
+        return false;
+      }
     }
   }
   return true;

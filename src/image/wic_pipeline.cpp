@@ -165,7 +165,8 @@ ComPtr<IWICBitmapSource> ConvertToBgra(IWICBitmapSource* source) {
 
 ComPtr<IWICBitmap> CacheInMemory(IWICBitmapSource* source) {
   ComPtr<IWICBitmap> bitmap;
-  ThrowIfFailed(CWICFactory::Required()->CreateBitmapFromSource(source, WICBitmapCacheOnLoad, bitmap.Receive()));
+  ThrowIfFailed(CWICFactory::Required()->CreateBitmapFromSource(source, WICBitmapCacheOnLoad,
+                                                                bitmap.Receive()));
   return bitmap;
 }
 
@@ -256,8 +257,8 @@ ComPtr<IWICBitmap> FlipRotateInMemory(IWICBitmap* bitmap, WICBitmapTransformOpti
   const UINT out_height = quarter_turns % 2 ? width : height;
 
   ComPtr<IWICBitmap> result;
-  ThrowIfFailed(CWICFactory::Required()->CreateBitmap(out_width, out_height, GUID_WICPixelFormat32bppBGRA,
-                                        WICBitmapCacheOnLoad, result.Receive()));
+  ThrowIfFailed(CWICFactory::Required()->CreateBitmap(
+      out_width, out_height, GUID_WICPixelFormat32bppBGRA, WICBitmapCacheOnLoad, result.Receive()));
   const WICRect all_in = {0, 0, static_cast<INT>(width), static_cast<INT>(height)};
   const WICRect all_out = {0, 0, static_cast<INT>(out_width), static_cast<INT>(out_height)};
   ComPtr<IWICBitmapLock> in_lock;

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "basic_lib/win_util.h"
+
 // Finds "common.dll", the statistics and utility library, the same way for
 // every caller: the copy already loaded in the process, else the one in the
 // program folder, else (only when that file does not exist) the one in the
@@ -20,12 +22,9 @@ class CCommonModule {
   // The file the lookup loads when no copy is loaded yet.
   static std::wstring CandidatePath(const std::wstring& program_folder);
 
-  // The folder of the running program, with a trailing backslash.
-  static std::wstring ProgramFolder();
-
   // An entry point of the loaded module, or null.
   template <class Fn>
   static Fn Entry(const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(Get(), name)));
+    return win_util::GetProcAddressAs<Fn>(Get(), name);
   }
 };

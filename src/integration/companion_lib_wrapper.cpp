@@ -2,26 +2,19 @@
 
 #include <windows.h>
 
+#include "basic_lib/win_util.h"
 #include "integration/common_module.h"
 #include "integration/companion_entry_points.h"
 
-namespace {
-
-bool CommonModuleIn(const std::wstring& folder) {
-  return GetFileAttributesW((folder + kCommonModuleName).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-}  // namespace
-
 CCompanionLibWrapper::CCompanionLibWrapper() {
   // Only the program folder's copy is asked for the object.
-  if (CommonModuleIn(CCommonModule::ProgramFolder())) {
+  if (win_util::PathExists(win_util::ProgramFolder() + kCommonModuleName)) {
     Create(CCommonModule::Get());
   }
 }
 
 CCompanionLibWrapper::CCompanionLibWrapper(const std::wstring& program_folder) {
-  if (CommonModuleIn(program_folder)) {
+  if (win_util::PathExists(program_folder + kCommonModuleName)) {
     Create(CCommonModule::Find(program_folder));
   }
 }
@@ -36,8 +29,7 @@ void CCompanionLibWrapper::Create(HMODULE module) {
   if (!module) {
     return;
   }
-  auto create = reinterpret_cast<CreatePLibWrapperFn>(
-      reinterpret_cast<void*>(GetProcAddress(module, "CreatePLibWrapper")));
+  const auto create = win_util::GetProcAddressAs<CreatePLibWrapperFn>(module, "CreatePLibWrapper");
   if (!create) {
     return;
   }

@@ -5,7 +5,7 @@
 
 #include <mutex>
 
-#include "basic_lib/program_folder.h"
+#include "basic_lib/win_util.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ std::wstring& CurrentName() {
 
 }  // namespace
 
-std::wstring GetLanguageFolder() { return ProgramFolder() + L"locales\\"; }
+std::wstring GetLanguageFolder() { return win_util::ProgramFolder() + L"locales\\"; }
 
 std::wstring GetCurrentLanguageFile() {
   std::lock_guard<std::mutex> guard(NameLock());
@@ -48,12 +48,7 @@ std::wstring ResolveLanguageFile(const std::wstring& configured, const std::wstr
   if (configured.find_first_of(L"\\/:") != std::wstring::npos) {
     return fallback;
   }
-  const std::wstring path = folder + configured;
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    return fallback;
-  }
-  return configured;
+  return win_util::FileExists(folder + configured) ? configured : fallback;
 }
 
 bool IsChineseLanguageFile(const std::wstring& file_name) {

@@ -5,25 +5,15 @@
 #include <cstdio>
 #include <cstring>
 
+#include "basic_lib/win_util.h"
+
 namespace {
 
+// UTF-8 where the bytes are valid UTF-8, else the ANSI code page.
 std::wstring WidenNarrow(const char* text, size_t length) {
-  if (length == 0) {
-    return std::wstring();
-  }
-  const int size = static_cast<int>(length);
-  UINT code_page = CP_UTF8;
-  int wide_length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, size, nullptr, 0);
-  if (wide_length <= 0) {
-    code_page = CP_ACP;
-    wide_length = MultiByteToWideChar(CP_ACP, 0, text, size, nullptr, 0);
-  }
-  if (wide_length <= 0) {
-    return std::wstring();
-  }
-  std::wstring wide(static_cast<size_t>(wide_length), L'\0');
-  MultiByteToWideChar(code_page, 0, text, size, &wide[0], wide_length);
-  return wide;
+  const std::string_view bytes(text, length);
+  const std::wstring wide = win_util::ToUtf16(bytes, CP_UTF8, MB_ERR_INVALID_CHARS);
+  return wide.empty() ? win_util::ToUtf16(bytes, CP_ACP) : wide;
 }
 
 }  // namespace

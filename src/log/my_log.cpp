@@ -6,6 +6,8 @@
 #include <iostream>
 #include <mutex>
 
+#include "basic_lib/win_util.h"
+
 namespace {
 
 class CLockGuard {
@@ -20,21 +22,6 @@ class CLockGuard {
 };
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-
-std::string ToUtf8(const std::wstring& text) {
-  if (text.empty()) {
-    return std::string();
-  }
-  const int size = static_cast<int>(text.size());
-  const int length =
-      WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-  if (length <= 0) {
-    return std::string();
-  }
-  std::string bytes(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &bytes[0], length, nullptr, nullptr);
-  return bytes;
-}
 
 }  // namespace
 
@@ -52,11 +39,7 @@ std::wstring CMyLog::DefaultLogPath() {
   wchar_t canonical[MAX_PATH] = {};
   SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, app_data);
   PathCanonicalizeW(canonical, app_data);
-  std::wstring path = canonical;
-  if (!path.empty() && path.back() != L'\\') {
-    path += L'\\';
-  }
-  return path + L"Lumora\\main.log";
+  return win_util::WithTrailingSeparator(canonical) + L"Lumora\\main.log";
 }
 
 void CMyLog::Open() { Open(DefaultLogPath()); }
@@ -105,7 +88,7 @@ void CMyLog::Write(const CLogLine& line) {
 void CMyLog::WriteToFile(const std::wstring& text) {
   // Written straight to the file with no buffer of ours, so every line is
   // in the file even when the process dies right after.
-  const std::string bytes = ToUtf8(text) + "\r\n";
+  const std::string bytes = win_util::Utf16ToUtf8(text) + "\r\n";
   DWORD written = 0;
   WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <mutex>
 
+#include "basic_lib/win_util.h"
+
 namespace timing_trace {
 namespace {
 
@@ -52,8 +54,8 @@ CTraceState& State() {
 ULONGLONG Now() {
   // The precise clock exists from Windows 8 on; the coarse one before.
   using PreciseTime = void(WINAPI*)(FILETIME*);
-  static const PreciseTime precise = reinterpret_cast<PreciseTime>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetSystemTimePreciseAsFileTime"));
+  static const PreciseTime precise = win_util::GetProcAddressAs<PreciseTime>(
+      GetModuleHandleW(L"kernel32.dll"), "GetSystemTimePreciseAsFileTime");
   FILETIME now = {};
   if (precise) {
     precise(&now);

@@ -5,7 +5,7 @@
 
 #include "image/image_format.h"
 #include "image/thumbnail_request.h"
-#include "image/windows_version.h"
+#include "basic_lib/windows_version.h"
 #include "view_render/view_messages.h"
 
 namespace view_render {

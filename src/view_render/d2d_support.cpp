@@ -6,6 +6,8 @@
 #include <mutex>
 #include <vector>
 
+#include "basic_lib/win_util.h"
+
 namespace view_render {
 
 namespace {
@@ -43,9 +45,8 @@ ID2D1Factory* CD2DFactory::Get() {
     g_factory_tried = true;
     // Kept loaded for the rest of the process: the factory's code lives there.
     HMODULE module = LoadLibraryW(L"d2d1.dll");
-    auto create = module ? reinterpret_cast<D2D1CreateFactoryFunction>(
-                               GetProcAddress(module, "D2D1CreateFactory"))
-                         : nullptr;
+    const auto create =
+        win_util::GetProcAddressAs<D2D1CreateFactoryFunction>(module, "D2D1CreateFactory");
     D2D1_FACTORY_OPTIONS options = {};
     if (create && FAILED(create(D2D1_FACTORY_TYPE_MULTI_THREADED, __uuidof(ID2D1Factory), &options,
                                 reinterpret_cast<void**>(&g_factory)))) {

@@ -244,7 +244,7 @@ void CPreRenderKeyFrame::DrawKeyFrames(HDC dc, float ratio, int left, int top, i
 
   // Direct2D does not start from the DC's contents: the canvas is laid again.
   const CAppConfig* config = CAppConfig::GetInstance();
-  const COLORREF canvas = config ? config->canvas_back_color : RGB(39, 39, 39);
+  const COLORREF canvas = config->canvas_back_color;
   const D2D1_COLOR_F canvas_colour = {GetRValue(canvas) / 255.0f, GetGValue(canvas) / 255.0f,
                                       GetBValue(canvas) / 255.0f, 1.0f};
   for (const RECT& band : DrawingBands(dc)) {
@@ -277,7 +277,7 @@ void CPreRenderKeyFrame::DrawKeyFrames(HDC dc, float ratio, int left, int top, i
 
 void CPreRenderKeyFrame::RequestKeyFrames() {
   const CAppConfig* config = CAppConfig::GetInstance();
-  render_target_ = CreateZoomRenderTarget(config && config->hardware_zoom);
+  render_target_ = CreateZoomRenderTarget(config->hardware_zoom);
   if (!render_target_) {
     return;
   }

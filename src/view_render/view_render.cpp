@@ -24,7 +24,7 @@ constexpr float kZoomStepFactor = 0.1f;
 RECT ViewAreaOf(const RECT& client) {
   RECT area = client;
   const CAppConfig* config = CAppConfig::GetInstance();
-  if (config && !config->toolbar_dock) {
+  if (!config->toolbar_dock) {
     area.left += config->view_margin;
     area.right -= config->view_margin;
     area.bottom -= config->view_margin;
@@ -55,7 +55,7 @@ std::unique_ptr<CViewRender> CViewRender::Create(IViewDocument& document, IPrelo
     *loading = view->GetFitBitmap(false) == nullptr;
   }
   const CAppConfig* config = CAppConfig::GetInstance();
-  if (config && config->long_image_mode && document.IsLongImage()) {
+  if (config->long_image_mode && document.IsLongImage()) {
     view->ZoomTo(1.0f, 0, 0);
   }
   return view;
@@ -97,7 +97,7 @@ void CViewRender::Resize(int32_t view_width, int32_t view_height) {
   LOG_INFO << "zoomed_size.cx:" << fit_size_.cx << " zoomed_size.cy:" << fit_size_.cy;
 
   const CAppConfig* config = CAppConfig::GetInstance();
-  toggle_ratio_ = config && config->double_click_action == 1 ? 1.0f : 2.0f * fit_ratio_;
+  toggle_ratio_ = config->double_click_action == 1 ? 1.0f : 2.0f * fit_ratio_;
 
   const CWICImageLoaderPtr loader = document_.GetLoader();
   std::unique_ptr<CPreRender> renderer;
@@ -140,7 +140,7 @@ bool CViewRender::ZoomStep(int32_t steps, int32_t anchor_x, int32_t anchor_y) {
       RoundToSingle(RoundToSingle(static_cast<float>(steps) * kZoomStepFactor) + 1.0f);
   const float wanted = RoundToSingle(factor * ratio_);
   const CAppConfig* config = CAppConfig::GetInstance();
-  const float upper = static_cast<float>(config ? config->max_zoom_ratio : 8);
+  const float upper = static_cast<float>(config->max_zoom_ratio);
   const float lower = std::min(kMinZoomRatio, fit_ratio_);
   const float ratio = wanted >= upper ? upper : std::max(wanted, lower);
   return ZoomTo(ratio, anchor_x, anchor_y);
@@ -174,11 +174,11 @@ void CViewRender::RenderToBuffer() {
   }
   const RECT all = {0, 0, buffer_->width(), buffer_->height()};
   const CAppConfig* config = CAppConfig::GetInstance();
-  if (config && config->canvas_brush) {
+  if (config->canvas_brush) {
     FillRect(*buffer_, &all, config->canvas_brush);
   } else {
     CBrush canvas;
-    canvas.CreateSolidBrush(config ? config->canvas_back_color : RGB(39, 39, 39));
+    canvas.CreateSolidBrush(config->canvas_back_color);
     FillRect(*buffer_, &all, canvas);
   }
   if (renderer_) {

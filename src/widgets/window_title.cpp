@@ -10,6 +10,8 @@
 #include "framework/ui_thread.h"
 #include "l10n/lang_string.h"
 #include "l10n/language_file.h"
+#include "main_messages.h"
+#include "resource_ids.h"
 
 namespace {
 
@@ -146,7 +148,7 @@ void CWindowTitle::Refresh() {
   if (!main_window_) {
     return;
   }
-  HWND control = GetDlgItem(main_window_, kTitleControlId);
+  HWND control = GetDlgItem(main_window_, IDC_TITLE_TEXT);
   if (!control) {
     return;
   }
@@ -161,7 +163,7 @@ void CWindowTitle::Refresh() {
   RECT current = {};
   GetWindowRect(control, &current);
   if (extent.cx != 0 && extent.cx != current.right - current.left) {
-    SendMessageW(main_window_, kLogoSwitchMessage, static_cast<WPARAM>(extent.cx), kTitleHeight);
+    SendMessageW(main_window_, UM_TITLE_WIDTH, static_cast<WPARAM>(extent.cx), kTitleHeight);
   }
   SetWindowTextW(control, line.c_str());
   SetWindowTextW(main_window_, line.empty() ? L"Lumora" : line.c_str());

@@ -38,8 +38,6 @@ class CWindowTitle : public CSingletonT<CWindowTitle> {
                                      const std::wstring& date_text,
                                      const std::wstring& language_file);
 
-  static constexpr int kTitleControlId = 1025;
-  static constexpr UINT kLogoSwitchMessage = 0x5220;
   static constexpr int kTitleHeight = 29;
 
  private:

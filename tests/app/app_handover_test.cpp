@@ -8,29 +8,28 @@
 #include <vector>
 
 #include "app/app_names.h"
-#include "app/app_test_support.h"
+#include "support/app_helpers.h"
 #include "app/ipc/channel.h"
 #include "app/ipc/channel_names.h"
+#include "main_messages.h"
+#include "resource_ids.h"
 #include "support/app_driver.h"
 #include "support/test_paths.h"
 
 namespace {
 
-using app_test::Contains;
-using app_test::Quoted;
+using test_support::Contains;
 using test_support::FindMessageWindow;
 using test_support::LumoraProcess;
+using test_support::Quoted;
 using test_support::WaitUntil;
 using test_support::WindowCaption;
-
-constexpr UINT kCloseButton = 1023;
-constexpr UINT kQuickIndexChanged = 0x8201;
 
 class HandOver : public ::testing::Test {
  protected:
   HandOver() : pictures_(L"handover") {
     for (const wchar_t* name : {L"a.bmp", L"b.bmp", L"c.bmp"}) {
-      app_test::WriteBitmap(pictures_.File(name));
+      test_support::WriteBitmap(pictures_.File(name));
     }
   }
   void SetUp() override { ASSERT_FALSE(FindMessageWindow(kAlwaysWindowName)) << "a viewer runs"; }
@@ -56,7 +55,7 @@ class HandOver : public ::testing::Test {
     EXPECT_EQ(code, 0u);
   }
 
-  app_test::SettingsGuard settings_;
+  test_support::SettingsGuard settings_;
   test_support::ScratchFolder pictures_;
 };
 
@@ -151,10 +150,10 @@ TEST_F(HandOver, AViewerThatIsClosingDoesNotTakeTheRequest) {
   settings_.Set(L"completely_exit", L"1");
   // The closing viewer waits for this before its last decision, so it is
   // still there, closing, when the second start asks it.
-  app_test::HeldMutex exit_mutex(L"LmMainExitMutex-ad756f18033b6ea0", true);
+  test_support::HeldMutex exit_mutex(L"LmMainExitMutex-ad756f18033b6ea0", true);
   LumoraProcess first;
   StartViewer(first, L"", L"Lumora");
-  PostMessageW(first.main_window(), WM_COMMAND, kCloseButton, 0);
+  PostMessageW(first.main_window(), WM_COMMAND, IDC_CLOSE_BUTTON, 0);
   test_support::PumpFor(500);
   ASSERT_FALSE(first.WaitForExit(0));
 
@@ -176,39 +175,39 @@ TEST_F(HandOver, MalformedRecordsAreAnsweredSafely) {
   ASSERT_NE(targets[1], nullptr);
   const std::wstring text = L"--show-existing";
   for (HWND target : targets) {
-    EXPECT_EQ(app_test::SendCopyData(target, kHandOverTag, nullptr, 0), 0);
-    EXPECT_EQ(app_test::SendCopyData(target, 0x1234, text.c_str(), 32), 0);
-    EXPECT_EQ(app_test::SendCopyData(target, kHandOverTag, text.c_str(), 1), 1);
+    EXPECT_EQ(test_support::SendCopyData(target, kHandOverTag, nullptr, 0), 0);
+    EXPECT_EQ(test_support::SendCopyData(target, 0x1234, text.c_str(), 32), 0);
+    EXPECT_EQ(test_support::SendCopyData(target, kHandOverTag, text.c_str(), 1), 1);
   }
 
   // A path without its terminating zero, cut at an odd size.
   const std::wstring a = Picture(L"a.bmp");
   const DWORD a_bytes = static_cast<DWORD>(a.size() * 2 + 1);
-  EXPECT_EQ(app_test::SendCopyData(targets[1], kHandOverTag, a.c_str(), a_bytes), 1);
+  EXPECT_EQ(test_support::SendCopyData(targets[1], kHandOverTag, a.c_str(), a_bytes), 1);
   EXPECT_TRUE(WaitUntil([&] { return Contains(WindowCaption(first.main_window()), L"a.bmp"); }));
 
   // Text after the first zero is not read.
   std::wstring b = Picture(L"b.bmp");
   b.push_back(L'\0');
   b += L"garbage";
-  EXPECT_EQ(
-      app_test::SendCopyData(targets[0], kHandOverTag, b.c_str(), static_cast<DWORD>(b.size() * 2)),
-      1);
+  EXPECT_EQ(test_support::SendCopyData(targets[0], kHandOverTag, b.c_str(),
+                                       static_cast<DWORD>(b.size() * 2)),
+            1);
   EXPECT_TRUE(WaitUntil([&] { return Contains(WindowCaption(first.main_window()), L"b.bmp"); }));
 
   // A megabyte of text naming nothing only brings the window forward.
   const std::wstring megabyte(512 * 1024, L'x');
-  EXPECT_EQ(app_test::SendCopyData(targets[0], kHandOverTag, megabyte.c_str(),
-                                   static_cast<DWORD>((megabyte.size() + 1) * 2)),
+  EXPECT_EQ(test_support::SendCopyData(targets[0], kHandOverTag, megabyte.c_str(),
+                                       static_cast<DWORD>((megabyte.size() + 1) * 2)),
             1);
   // Larger records may not even arrive (Wine drops them); either way the
   // viewer goes on.
   const std::wstring huge(8 * 1024 * 1024, L'x');
-  app_test::SendCopyData(targets[0], kHandOverTag, huge.c_str(),
-                         static_cast<DWORD>((huge.size() + 1) * 2), 2000);
+  test_support::SendCopyData(targets[0], kHandOverTag, huge.c_str(),
+                             static_cast<DWORD>((huge.size() + 1) * 2), 2000);
   const std::wstring c = Picture(L"c.bmp");
-  EXPECT_EQ(app_test::SendCopyData(targets[1], kHandOverTag, c.c_str(),
-                                   static_cast<DWORD>((c.size() + 1) * 2)),
+  EXPECT_EQ(test_support::SendCopyData(targets[1], kHandOverTag, c.c_str(),
+                                       static_cast<DWORD>((c.size() + 1) * 2)),
             1);
   EXPECT_TRUE(WaitUntil([&] { return Contains(WindowCaption(first.main_window()), L"c.bmp"); }));
   EXPECT_FALSE(first.WaitForExit(0));
@@ -254,12 +253,12 @@ class FakeTray : public IChannelListener {
 
  private:
   // The viewer does not start the real tray program while this exists.
-  app_test::HeldMutex mutex_;
+  test_support::HeldMutex mutex_;
   CChannel channel_;
 };
 
 LRESULT SendChannelBytes(HWND client, const void* bytes, DWORD size, ULONG_PTR delivery) {
-  return app_test::SendCopyData(client, delivery, bytes, size);
+  return test_support::SendCopyData(client, delivery, bytes, size);
 }
 
 LRESULT SendChannelMessage(HWND client, int32_t routing, uint32_t type) {
@@ -269,7 +268,7 @@ LRESULT SendChannelMessage(HWND client, int32_t routing, uint32_t type) {
 }
 
 TEST_F(HandOver, TheTrayProgramsQuitMessageClosesOnlyWhenRoutedToTheMainWindow) {
-  app_test::RegistryValueRestorer quick_index(L"Software\\Lumora", L"quick_index");
+  test_support::RegistryValueRestorer quick_index(L"Software\\Lumora", L"quick_index");
   FakeTray tray;
   ASSERT_TRUE(tray.connected);
   LumoraProcess first;
@@ -301,7 +300,7 @@ TEST_F(HandOver, TheTrayProgramsQuitMessageClosesOnlyWhenRoutedToTheMainWindow) 
   ASSERT_FALSE(first.WaitForExit(0));
 
   // The settings dialog's quick-index change reaches the tray program.
-  PostMessageW(first.main_window(), kQuickIndexChanged, 0, 1);
+  PostMessageW(first.main_window(), UM_QUICK_INDEX_CHANGED, 0, 1);
   ASSERT_TRUE(WaitUntil([&] { return !tray.received.empty(); }));
   EXPECT_EQ(tray.received, std::vector<uint32_t>{IPC::kTrayQuickIndex});
   EXPECT_EQ(tray.last_value, 1);

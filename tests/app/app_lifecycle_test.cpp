@@ -11,42 +11,27 @@
 #include <vector>
 
 #include "app/app_names.h"
-#include "app/app_test_support.h"
+#include "support/app_helpers.h"
+#include "basic_lib/win_util.h"
+#include "resource_ids.h"
 #include "support/app_driver.h"
 #include "support/test_paths.h"
 #include "version.h"
 
 namespace {
 
-using app_test::Contains;
-using app_test::HeldMutex;
-using app_test::Quoted;
+using test_support::Contains;
 using test_support::DataFolder;
 using test_support::DistFolder;
+using test_support::FilesIn;
+using test_support::HeldMutex;
 using test_support::LumoraProcess;
+using test_support::Quoted;
 using test_support::ScratchFolder;
 using test_support::WaitUntil;
 using test_support::WindowCaption;
 
-constexpr UINT kCloseButton = 1023;
-
 std::wstring TrayPath() { return DistFolder() + L"\\LumoraTray.exe"; }
-
-std::set<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pattern) {
-  std::set<std::wstring> names;
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((folder + pattern).c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) {
-    return names;
-  }
-  do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      names.insert(found.cFileName);
-    }
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-  return names;
-}
 
 bool KeyExists(const wchar_t* path) {
   HKEY key = nullptr;
@@ -122,7 +107,7 @@ class Lifecycle : public ::testing::Test {
   }
   void TearDown() override { test_support::EndTrayPrograms(); }
 
-  app_test::SettingsGuard settings_;
+  test_support::SettingsGuard settings_;
 };
 
 TEST_F(Lifecycle, InstallAndUninstallRunTheirModuleCallsAndEndWithoutAWindow) {
@@ -152,7 +137,7 @@ TEST_F(Lifecycle, InstallAndUninstallRunTheirModuleCallsAndEndWithoutAWindow) {
   ASSERT_TRUE(uninstall.WaitForExit(20000, &code));
   EXPECT_EQ(code, 0u);
   EXPECT_FALSE(KeyExists(L"Software\\Classes\\Lumora.jpg"));
-  EXPECT_FALSE(test_support::FileExists(backup.data()));
+  EXPECT_FALSE(win_util::PathExists(backup.data()));
   EXPECT_EQ(test_support::FindMainWindowOf(0), nullptr);
 }
 
@@ -161,7 +146,7 @@ TEST_F(Lifecycle, APendingUpdateIsHandedToTheTrayProgramUnlessItRunsOrTheUpdater
   ASSERT_TRUE(test_support::WriteFileBytes(DistFolder() + L"\\config.ini",
                                            "[update]\r\nstate=glimtUpdate\r\n"));
   ScratchFolder pictures(L"update");
-  ASSERT_TRUE(app_test::WriteBitmap(pictures.File(L"a.bmp")));
+  ASSERT_TRUE(test_support::WriteBitmap(pictures.File(L"a.bmp")));
 
   {
     SCOPED_TRACE("the updater runs");
@@ -271,8 +256,8 @@ TEST_F(Lifecycle, StatisticsOfTheStartAndItsSourceReachTheStatisticsLibrary) {
 
 TEST_F(Lifecycle, TheViewerStartsTheTrayProgramWhichOutlivesItUnlessTheLastViewerExitsCompletely) {
   ScratchFolder pictures(L"complete-exit");
-  ASSERT_TRUE(app_test::WriteBitmap(pictures.File(L"a.bmp")));
-  ASSERT_TRUE(app_test::WriteBitmap(pictures.File(L"b.bmp")));
+  ASSERT_TRUE(test_support::WriteBitmap(pictures.File(L"a.bmp")));
+  ASSERT_TRUE(test_support::WriteBitmap(pictures.File(L"b.bmp")));
   {
     LumoraProcess viewer;
     ASSERT_TRUE(viewer.Start(L""));
@@ -280,7 +265,7 @@ TEST_F(Lifecycle, TheViewerStartsTheTrayProgramWhichOutlivesItUnlessTheLastViewe
     ASSERT_TRUE(WaitUntil(test_support::TrayProgramRuns));
     EXPECT_EQ(test_support::ProcessesOf(TrayPath()).size(), 1u);
     viewer.KeepTrayProgram();
-    PostMessageW(viewer.main_window(), WM_COMMAND, kCloseButton, 0);
+    PostMessageW(viewer.main_window(), WM_COMMAND, IDC_CLOSE_BUTTON, 0);
     DWORD code = 1;
     ASSERT_TRUE(viewer.WaitForExit(10000, &code));
     EXPECT_EQ(code, 0u);
@@ -297,12 +282,12 @@ TEST_F(Lifecycle, TheViewerStartsTheTrayProgramWhichOutlivesItUnlessTheLastViewe
   ASSERT_TRUE(second.Start(Quoted(pictures.File(L"b.bmp"))));
   ASSERT_NE(second.WaitForMainWindow(), nullptr);
 
-  PostMessageW(first.main_window(), WM_COMMAND, kCloseButton, 0);
+  PostMessageW(first.main_window(), WM_COMMAND, IDC_CLOSE_BUTTON, 0);
   ASSERT_TRUE(first.WaitForExit(15000));
   test_support::PumpFor(1000);
   EXPECT_TRUE(test_support::TrayProgramRuns()) << "another viewer still runs";
 
-  PostMessageW(second.main_window(), WM_COMMAND, kCloseButton, 0);
+  PostMessageW(second.main_window(), WM_COMMAND, IDC_CLOSE_BUTTON, 0);
   ASSERT_TRUE(second.WaitForExit(15000));
   EXPECT_TRUE(WaitUntil([] {
     return !test_support::TrayProgramRuns() && test_support::ProcessesOf(TrayPath()).empty();
@@ -337,7 +322,7 @@ TEST_F(Lifecycle, ExitKeepsTheTenNewestCrashDumpsAndDeletesThePrintScratchFile) 
 
   const std::set<std::wstring> left = FilesIn(crash, L"*.dmp");
   EXPECT_EQ(left, std::set<std::wstring>(dumps.begin() + 2, dumps.end()));
-  EXPECT_FALSE(test_support::FileExists(print));
+  EXPECT_FALSE(win_util::PathExists(print));
 
   for (const std::wstring& name : left) {
     DeleteFileW((crash + name).c_str());

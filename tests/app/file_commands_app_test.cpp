@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "image/tests/exif_test_builder.h"
+#include "basic_lib/win_util.h"
+#include "support/exif_builder.h"
 #include "support/app_driver.h"
 #include "support/fake_wia_registration.h"
 #include "support/test_paths.h"
@@ -167,7 +168,7 @@ TEST_F(FileCommandsApp, DeleteMovesThePictureToTheRecycleBinAndShowsTheNext) {
   const LONGLONG before = RecycleBinItems();
 
   Command(kDelete);
-  EXPECT_FALSE(test_support::FileExists(folder_.File(name)));
+  EXPECT_FALSE(win_util::PathExists(folder_.File(name)));
   EXPECT_EQ(RecycleBinItems(), before + 1) << "in the recycle bin, where it can be restored";
   EXPECT_TRUE(WaitUntil([&] { return Contains(WindowCaption(main_), L"next.png"); }))
       << Text(WindowCaption(main_));
@@ -194,7 +195,7 @@ TEST_F(FileCommandsApp, SaveAsWritesTheFileNamedInTheDialog) {
   // message: the file is complete when this one is answered.
   DWORD_PTR ignored = 0;
   SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_BLOCK, 20000, &ignored);
-  ASSERT_TRUE(test_support::FileExists(target));
+  ASSERT_TRUE(win_util::PathExists(target));
 
   const Decoded saved = DecodeFile(target);
   ASSERT_EQ(saved.width, 40u);
@@ -249,9 +250,11 @@ TEST_F(FileCommandsApp, WallpaperOfAnOrientationSixPhotoIsUpright) {
   const std::wstring stored = folder_.File(L"stored.jpg");
   ASSERT_TRUE(WriteSplitPicture(stored, 60, 40));
   const std::string jpeg = test_support::ReadFileBytes(stored);
-  const exif_test::Bytes tagged = exif_test::WithExif(
-      exif_test::Bytes(jpeg.begin(), jpeg.end()),
-      exif_test::TiffBuilder(false).Shorts(exif_test::TiffBuilder::kPrimary, 274, {6}).Build());
+  const test_support::Bytes tagged =
+      test_support::WithExif(test_support::Bytes(jpeg.begin(), jpeg.end()),
+                             test_support::TiffBuilder(false)
+                                 .Shorts(test_support::TiffBuilder::kPrimary, 274, {6})
+                                 .Build());
   const std::wstring photo = folder_.File(L"photo.jpg");
   ASSERT_TRUE(test_support::WriteFileBytes(photo, std::string(tagged.begin(), tagged.end())));
   DeleteFileW(stored.c_str());
@@ -263,7 +266,7 @@ TEST_F(FileCommandsApp, WallpaperOfAnOrientationSixPhotoIsUpright) {
   Show(photo, L"photo.jpg ( 40x60 )");
 
   Command(kWallpaper);
-  ASSERT_TRUE(test_support::FileExists(wallpaper));
+  ASSERT_TRUE(win_util::PathExists(wallpaper));
   // Where the desktop reads it (this process keeps the value it read before).
   EXPECT_EQ(lstrcmpiW(DesktopSetting(L"Wallpaper").c_str(), wallpaper.c_str()), 0)
       << Text(DesktopSetting(L"Wallpaper"));

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "resource_ids.h"
 #include "support/app_driver.h"
 #include "support/drop_files.h"
 #include "support/test_pictures.h"
@@ -13,9 +14,6 @@ namespace {
 
 using test_support::LumoraProcess;
 using test_support::ScreenPixel;
-
-constexpr UINT kFullScreen = 20013;
-constexpr UINT kAlwaysOnTop = 21600;
 
 class MainWindowApp : public ::testing::Test {
  protected:
@@ -71,18 +69,18 @@ TEST_F(MainWindowApp, FullScreenOnAndOffRestoresTheRectangle) {
   SetWindowPos(main_, nullptr, 70, 60, 820, 560, SWP_NOZORDER);
   test_support::PumpFor(200);
   const RECT before = WindowRect();
-  Command(kFullScreen);
+  Command(ID_FULL_SCREEN);
   const RECT full = WindowRect();
   EXPECT_EQ(full.left, 0);
   EXPECT_EQ(full.top, 0);
   EXPECT_EQ(full.right, GetSystemMetrics(SM_CXSCREEN));
-  Command(kFullScreen);
+  Command(ID_FULL_SCREEN);
   const RECT after = WindowRect();
   EXPECT_TRUE(EqualRect(&before, &after));
 }
 
 TEST_F(MainWindowApp, EscapeLeavesFullScreenThenCloses) {
-  Command(kFullScreen);
+  Command(ID_FULL_SCREEN);
   PostMessageW(main_, WM_COMMAND, IDCANCEL, 0);
   test_support::PumpFor(300);
   EXPECT_TRUE(IsWindow(main_));
@@ -93,7 +91,7 @@ TEST_F(MainWindowApp, EscapeLeavesFullScreenThenCloses) {
 
 TEST_F(MainWindowApp, ToolbarDockMovesThePictureArea) {
   SetWindowPos(main_, nullptr, 70, 60, 820, 560, SWP_NOZORDER);
-  HWND view = GetDlgItem(main_, 101);
+  HWND view = GetDlgItem(main_, IDC_IMAGE_VIEW);
   ASSERT_NE(view, nullptr);
   auto view_rect = [&] {
     RECT rect = {};
@@ -103,20 +101,20 @@ TEST_F(MainWindowApp, ToolbarDockMovesThePictureArea) {
   };
   RECT client = {};
   GetClientRect(main_, &client);
-  Command(21750);
+  Command(ID_TOOLBAR_TOP);
   RECT top_docked = view_rect();
   EXPECT_EQ(top_docked.top, 93);
   EXPECT_EQ(top_docked.bottom, client.bottom);
-  Command(21751);
+  Command(ID_TOOLBAR_BOTTOM);
   RECT bottom_docked = view_rect();
   EXPECT_EQ(bottom_docked.top, 31);
   EXPECT_EQ(bottom_docked.bottom, client.bottom - 62);
 }
 
 TEST_F(MainWindowApp, AlwaysOnTopToggles) {
-  Command(kAlwaysOnTop);
+  Command(ID_ALWAYS_ON_TOP);
   EXPECT_TRUE(GetWindowLongW(main_, GWL_EXSTYLE) & WS_EX_TOPMOST);
-  Command(kAlwaysOnTop);
+  Command(ID_ALWAYS_ON_TOP);
   EXPECT_FALSE(GetWindowLongW(main_, GWL_EXSTYLE) & WS_EX_TOPMOST);
 }
 

@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "image/tests/exif_test_builder.h"
+#include "support/exif_builder.h"
 #include "image/wic_factory.h"
+#include "resource_ids.h"
 #include "support/app_driver.h"
 #include "support/test_paths.h"
 #include "support/test_pictures.h"
@@ -19,7 +20,6 @@ using test_support::LumoraProcess;
 using test_support::ScreenPixel;
 
 constexpr COLORREF kCanvas = RGB(39, 39, 39);
-constexpr int kImageViewId = 101;
 
 bool Near(COLORREF a, COLORREF b, int tolerance = 24) {
   return abs(GetRValue(a) - GetRValue(b)) <= tolerance &&
@@ -58,7 +58,7 @@ class PictureViewApp : public ::testing::Test {
     main_ = app_.WaitForMainWindow();
     ASSERT_NE(main_, nullptr);
     SetWindowPos(main_, HWND_TOP, 80, 60, 900, 650, SWP_SHOWWINDOW);
-    view_ = GetDlgItem(main_, kImageViewId);
+    view_ = GetDlgItem(main_, IDC_IMAGE_VIEW);
     ASSERT_NE(view_, nullptr);
   }
   std::wstring Caption(const std::wstring& expected) { return app_.WaitForCaption(expected, 8000); }
@@ -211,7 +211,7 @@ TEST_F(PictureViewApp, RotationTurnsTheViewOnly) {
   StartWith(L"split.png");
   ASSERT_EQ(Caption(L"split.png ( 400x300 ) - [4/4] 100%"), L"split.png ( 400x300 ) - [4/4] 100%");
   const std::string before = test_support::ReadFileBytes(folder_.File(L"split.png"));
-  Command(20008);
+  Command(ID_ROTATE_RIGHT);
   EXPECT_EQ(Text(Caption(L"split.png ( 300x400 ) - [4/4] 100%")),
             "split.png ( 300x400 ) - [4/4] 100%");
   // Turned clockwise, the red left half is now on top.
@@ -228,9 +228,11 @@ TEST_F(PictureViewApp, OrientationSixPhotoIsShownUpright) {
   ASSERT_TRUE(test_support::WriteTestPicture(
       stored, 300, 200, [](int x, int) { return x < 150 ? RGB(220, 20, 20) : RGB(20, 20, 220); }));
   const std::string jpeg = test_support::ReadFileBytes(stored);
-  const exif_test::Bytes tagged = exif_test::WithExif(
-      exif_test::Bytes(jpeg.begin(), jpeg.end()),
-      exif_test::TiffBuilder(false).Shorts(exif_test::TiffBuilder::kPrimary, 274, {6}).Build());
+  const test_support::Bytes tagged =
+      test_support::WithExif(test_support::Bytes(jpeg.begin(), jpeg.end()),
+                             test_support::TiffBuilder(false)
+                                 .Shorts(test_support::TiffBuilder::kPrimary, 274, {6})
+                                 .Build());
   ASSERT_TRUE(test_support::WriteFileBytes(folder_.File(L"photo.jpg"),
                                            std::string(tagged.begin(), tagged.end())));
   DeleteFileW(stored.c_str());
@@ -252,16 +254,16 @@ TEST_F(PictureViewApp, StepsThroughDamagedFilesWithoutFailing) {
   ASSERT_TRUE(test_support::WriteSolidPicture(whole, 640, 480, kWholeColour));
   const std::string jpeg = test_support::ReadFileBytes(whole);
   DeleteFileW(whole.c_str());
-  const exif_test::Bytes plain(jpeg.begin(), jpeg.end());
+  const test_support::Bytes plain(jpeg.begin(), jpeg.end());
 
   // An EXIF block whose first directory lies far outside the segment and
   // whose text field claims two billion characters.
-  exif_test::Bytes wild_tiff = {'I', 'I', 42, 0, 0x00, 0xFF, 0xFF, 0x7F};
-  const exif_test::Bytes wild_exif = exif_test::WithExif(plain, wild_tiff);
-  const exif_test::Bytes huge_text = exif_test::WithExif(
-      plain, exif_test::TiffBuilder(true)
-                 .Raw(exif_test::TiffBuilder::kPrimary, 271, 2, 0x7FFFFFFF, {'A', 'B', 'C', 0})
-                 .Shorts(exif_test::TiffBuilder::kPrimary, 274, {9})
+  test_support::Bytes wild_tiff = {'I', 'I', 42, 0, 0x00, 0xFF, 0xFF, 0x7F};
+  const test_support::Bytes wild_exif = test_support::WithExif(plain, wild_tiff);
+  const test_support::Bytes huge_text = test_support::WithExif(
+      plain, test_support::TiffBuilder(true)
+                 .Raw(test_support::TiffBuilder::kPrimary, 271, 2, 0x7FFFFFFF, {'A', 'B', 'C', 0})
+                 .Shorts(test_support::TiffBuilder::kPrimary, 274, {9})
                  .Build());
   // A segment length running past the end of the file.
   const std::string cut_segment(

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "framework/auto_init_com.h"
+#include "basic_lib/win_util.h"
 #include "support/app_driver.h"
 #include "support/screenshots.h"
 #include "support/test_paths.h"
@@ -180,7 +181,7 @@ TEST_F(SkinnedBoxApp, CancellingTheConversionWritesNothing) {
   EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
   test_support::PumpFor(500);
   for (const wchar_t* name : {L"photo.png", L"photo.tiff", L"photo.bmp"}) {
-    EXPECT_FALSE(test_support::FileExists(folder_.File(name)));
+    EXPECT_FALSE(win_util::PathExists(folder_.File(name)));
   }
 }
 

@@ -12,7 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/app_test_support.h"
+#include "support/app_helpers.h"
+#include "basic_lib/win_util.h"
 #include "framework/auto_init_com.h"
 #include "framework/com_ptr.h"
 #include "framework/handle.h"
@@ -23,10 +24,9 @@
 
 namespace {
 
-using app_test::Contains;
-using app_test::Quoted;
-using test_support::FileExists;
+using test_support::Contains;
 using test_support::LumoraProcess;
+using test_support::Quoted;
 using test_support::ReadFileBytes;
 using test_support::ScratchFolder;
 using test_support::WaitUntil;
@@ -267,7 +267,7 @@ ShortcutTarget ReadShortcut(const std::wstring& lnk) {
 class DataFolderAside {
  public:
   DataFolderAside() : folder_(DataFolderPath()), aside_(folder_ + L".installer-test") {
-    if (FileExists(aside_)) {
+    if (win_util::PathExists(aside_)) {
       RemoveTree(folder_);
       MoveFileW(aside_.c_str(), folder_.c_str());
     }
@@ -302,10 +302,10 @@ class InstallerTest : public ::testing::Test {
   ~InstallerTest() override { RemoveInstallation(); }
 
   void SetUp() override {
-    ASSERT_TRUE(FileExists(setup_)) << setup_;
-    ASSERT_TRUE(FileExists(stage_ + L"\\Lumora.exe")) << stage_;
+    ASSERT_TRUE(win_util::PathExists(setup_)) << setup_;
+    ASSERT_TRUE(win_util::PathExists(stage_ + L"\\Lumora.exe")) << stage_;
     picture_ = pictures_.File(L"trip.bmp");
-    ASSERT_TRUE(app_test::WriteBitmap(picture_, 32, 24));
+    ASSERT_TRUE(test_support::WriteBitmap(picture_, 32, 24));
   }
 
   std::wstring Installed(const std::wstring& name) const { return folder_ + L"\\" + name; }
@@ -322,7 +322,7 @@ class InstallerTest : public ::testing::Test {
   // Whatever a failed test left: its programs, the installation, the entries.
   void RemoveInstallation() {
     setup_plugin::CFolderProcesses(folder_).EndAll(0);
-    if (FileExists(Installed(L"uninstall.exe"))) {
+    if (win_util::PathExists(Installed(L"uninstall.exe"))) {
       RunAndWait(Installed(L"uninstall.exe"), L"/S _?=" + folder_);
     }
     RemoveTree(folder_);
@@ -369,7 +369,7 @@ TEST_F(InstallerTest, SilentInstallPutsProgramShortcutAndEntryInPlaceAndRunsTheF
   ASSERT_EQ(Install(setup_), 0);
 
   ExpectProgramFilesAsShipped();
-  EXPECT_TRUE(FileExists(Installed(L"uninstall.exe")));
+  EXPECT_TRUE(win_util::PathExists(Installed(L"uninstall.exe")));
 
   const ShortcutTarget shortcut = ReadShortcut(Shortcut());
   EXPECT_TRUE(SamePath(shortcut.path, Installed(L"Lumora.exe"))) << shortcut.path;
@@ -406,11 +406,11 @@ TEST_F(InstallerTest, SilentInstallPutsProgramShortcutAndEntryInPlaceAndRunsTheF
 
   // Nothing else lived in the folder, so it goes with the program.
   ASSERT_TRUE(Uninstall());
-  EXPECT_FALSE(FileExists(folder_));
+  EXPECT_FALSE(win_util::PathExists(folder_));
 }
 
 TEST_F(InstallerTest, InstallingOverAnOlderVersionKeepsTheUsersSettings) {
-  ASSERT_TRUE(FileExists(older_setup_)) << older_setup_;
+  ASSERT_TRUE(win_util::PathExists(older_setup_)) << older_setup_;
   ASSERT_EQ(Install(older_setup_), 0);
   ASSERT_EQ(ReadString(kUninstallKey, L"DisplayVersion"), L"0.9.0.0");
 
@@ -430,7 +430,7 @@ TEST_F(InstallerTest, InstallingOverAnOlderVersionKeepsTheUsersSettings) {
   // even when given another.
   const std::wstring elsewhere = pictures_.File(L"elsewhere");
   ASSERT_EQ(Install(setup_, L"/S /D=" + elsewhere), 0);
-  EXPECT_FALSE(FileExists(elsewhere));
+  EXPECT_FALSE(win_util::PathExists(elsewhere));
   // The running viewer of the folder was closed for the update.
   EXPECT_TRUE(viewer.WaitForExit(5000));
 
@@ -461,7 +461,7 @@ TEST_F(InstallerTest, SilentUninstallEndsTheViewerAndRemovesOnlyWhatWasInstalled
   ASSERT_EQ(Install(setup_), 0);
   // A picture the user keeps in the program's folder.
   const std::wstring kept = Installed(L"scan.bmp");
-  ASSERT_TRUE(app_test::WriteBitmap(kept));
+  ASSERT_TRUE(test_support::WriteBitmap(kept));
 
   LumoraProcess viewer;
   StartViewer(&viewer);
@@ -474,17 +474,17 @@ TEST_F(InstallerTest, SilentUninstallEndsTheViewerAndRemovesOnlyWhatWasInstalled
 
   // The program, its shortcut, its entries, its association and its data are gone ...
   EXPECT_EQ(FilesBelow(folder_), std::vector<std::wstring>{L"scan.bmp"});
-  EXPECT_FALSE(FileExists(Shortcut()));
+  EXPECT_FALSE(win_util::PathExists(Shortcut()));
   EXPECT_FALSE(KeyExists(kUninstallKey));
   EXPECT_FALSE(KeyExists(kProductKey));
   EXPECT_FALSE(KeyExists(L"Software\\Classes\\Lumora.jpg"));
   EXPECT_FALSE(KeyExists(L"Software\\Classes\\Applications\\Lumora.exe"));
   // ... and the closing viewer did not write its settings back.
-  EXPECT_FALSE(FileExists(DataFolderPath()));
+  EXPECT_FALSE(win_util::PathExists(DataFolderPath()));
 
   // ... while the user's pictures and the other program's entries stay.
-  EXPECT_TRUE(FileExists(picture_));
-  EXPECT_TRUE(FileExists(kept));
+  EXPECT_TRUE(win_util::PathExists(picture_));
+  EXPECT_TRUE(win_util::PathExists(kept));
   EXPECT_EQ(Snapshot(kOtherUninstallKey), other_uninstall);
   EXPECT_EQ(Snapshot(kOtherProgIdKey), other_prog_id);
   EXPECT_EQ(Snapshot(kJpegClassKey), jpeg_class);
@@ -492,7 +492,7 @@ TEST_F(InstallerTest, SilentUninstallEndsTheViewerAndRemovesOnlyWhatWasInstalled
 
 TEST_F(InstallerTest, PortableZipRunsFromAnyFolder) {
   const std::wstring unpacked = Env(L"LUMORA_TEST_PORTABLE");
-  ASSERT_TRUE(FileExists(unpacked + L"\\Lumora.exe")) << unpacked;
+  ASSERT_TRUE(win_util::PathExists(unpacked + L"\\Lumora.exe")) << unpacked;
   const std::vector<std::wstring> shipped = FilesBelow(stage_);
   EXPECT_EQ(FilesBelow(unpacked), shipped);
 
@@ -511,7 +511,7 @@ TEST_F(InstallerTest, PortableZipRunsFromAnyFolder) {
   }
   // Running it installs nothing.
   EXPECT_FALSE(KeyExists(kUninstallKey));
-  EXPECT_FALSE(FileExists(Shortcut()));
+  EXPECT_FALSE(win_util::PathExists(Shortcut()));
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 #include <algorithm>
 
 #include "app/app_names.h"
+#include "framework/gdi_objects.h"
 #include "support/test_paths.h"
+#include "support/test_pictures.h"
 
 namespace test_support {
 
@@ -247,12 +249,7 @@ HWND FindMainWindowOf(DWORD pid) {
   return data.found;
 }
 
-COLORREF ScreenPixel(int x, int y) {
-  HDC screen = GetDC(nullptr);
-  const COLORREF color = GetPixel(screen, x, y);
-  ReleaseDC(nullptr, screen);
-  return color;
-}
+COLORREF ScreenPixel(int x, int y) { return GetPixel(CClientDC(nullptr), x, y); }
 
 std::vector<uint32_t> ScreenPixels(const RECT& rect) {
   const int width = rect.right - rect.left;
@@ -260,43 +257,24 @@ std::vector<uint32_t> ScreenPixels(const RECT& rect) {
   if (width <= 0 || height <= 0) {
     return {};
   }
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
+  const BITMAPINFO info = TopDownBitmapInfo(width, height);
   void* bits = nullptr;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP copy = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const CClientDC screen(nullptr);
+  const CMemoryDC memory(screen);
+  const CBitmap copy(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   std::vector<uint32_t> pixels;
   if (copy) {
-    HGDIOBJ old = SelectObject(memory, copy);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    SelectObject(memory, old);
+    {
+      const CSelectObject select(memory, copy);
+      BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    }
     const auto* first = static_cast<const uint32_t*>(bits);
     pixels.assign(first, first + static_cast<size_t>(width) * height);
     for (uint32_t& pixel : pixels) {
       pixel &= 0xFFFFFF;
     }
-    DeleteObject(copy);
   }
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
   return pixels;
-}
-
-void PumpFor(DWORD ms) {
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < ms) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    Sleep(10);
-  }
 }
 
 }  // namespace test_support

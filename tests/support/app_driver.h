@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "support/message_pump.h"
+
 namespace test_support {
 
 // Drives a real Lumora.exe: starts it, finds its main window, posts messages,
@@ -74,7 +76,5 @@ HWND FindMainWindowOf(DWORD pid);
 COLORREF ScreenPixel(int x, int y);
 // The screen's pixels inside rect, row by row, each as 0x00RRGGBB.
 std::vector<uint32_t> ScreenPixels(const RECT& rect);
-// Pumps this thread's messages for ms milliseconds.
-void PumpFor(DWORD ms);
 
 }  // namespace test_support

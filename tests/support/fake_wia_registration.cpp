@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "basic_lib/win_util.h"
 #include "support/fake_wia_ids.h"
 #include "support/test_paths.h"
 
@@ -49,7 +50,7 @@ FakeWiaRegistration::FakeWiaRegistration() {
   const std::wstring dll = ThisProgramFolder() + L"\\fake_wia.dll";
   const std::wstring dialog = GuidText(kFakeWiaDialogClsid);
   const std::wstring vector = GuidText(kFakeWiaVectorClsid);
-  ok_ = FileExists(dll) &&
+  ok_ = win_util::PathExists(dll) &&
         SetDefault(std::wstring(kClasses) + L"WIA.CommonDialog\\CLSID", dialog) &&
         SetDefault(std::wstring(kClasses) + L"WIA.Vector\\CLSID", vector);
   for (const std::wstring& clsid : {dialog, vector}) {

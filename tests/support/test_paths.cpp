@@ -4,8 +4,13 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <gtest/gtest.h>
+
 #include <utility>
 #include <vector>
+
+#include "basic_lib/win_util.h"
+#include "framework/handle.h"
 
 namespace test_support {
 
@@ -59,7 +64,7 @@ std::wstring DataFolder() {
 }
 
 FileRestorer::FileRestorer(std::wstring path)
-    : path_(std::move(path)), existed_(FileExists(path_)), bytes_(ReadFileBytes(path_)) {}
+    : path_(std::move(path)), existed_(win_util::PathExists(path_)), bytes_(ReadFileBytes(path_)) {}
 
 FileRestorer::~FileRestorer() {
   if (existed_) {
@@ -70,35 +75,52 @@ FileRestorer::~FileRestorer() {
 }
 
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  const CHandle file(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  if (!file) {
     return false;
   }
   DWORD written = 0;
-  const BOOL ok =
-      WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-  return ok && written == bytes.size();
+  return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
 }
 
 std::string ReadFileBytes(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  const CHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) {
     return std::string();
   }
   std::string bytes;
   char buffer[65536];
   DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) {
+  while (ReadFile(file.get(), buffer, sizeof(buffer), &got, nullptr) && got > 0) {
     bytes.append(buffer, got);
   }
-  CloseHandle(file);
   return bytes;
 }
 
-bool FileExists(const std::wstring& path) {
-  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+std::set<std::wstring> FilesIn(const std::wstring& folder, const std::wstring& pattern) {
+  std::set<std::wstring> names;
+  const bool separated = !folder.empty() && (folder.back() == L'\\' || folder.back() == L'/');
+  WIN32_FIND_DATAW data;
+  CFindHandle search(FindFirstFileW((folder + (separated ? L"" : L"\\") + pattern).c_str(), &data));
+  if (!search.IsValid()) {
+    return names;
+  }
+  do {
+    const std::wstring name = data.cFileName;
+    if (name != L"." && name != L"..") {
+      names.insert(name);
+    }
+  } while (FindNextFileW(search.get(), &data));
+  return names;
+}
+
+void MakeFiles(const ScratchFolder& folder, const std::vector<std::wstring>& names) {
+  for (const std::wstring& name : names) {
+    ASSERT_TRUE(WriteFileBytes(folder.File(name), "x")) << name.c_str();
+  }
 }
 
 }  // namespace test_support

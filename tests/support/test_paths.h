@@ -1,6 +1,8 @@
 #pragma once
 
+#include <set>
 #include <string>
+#include <vector>
 
 namespace test_support {
 
@@ -45,6 +47,13 @@ class FileRestorer {
 
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);
-bool FileExists(const std::wstring& path);
+
+// Empty files of the given names in folder; a failure to write one fails the
+// test.
+// The names in folder (files and folders, "." and ".." left out) that match
+// pattern, in name order; empty when the folder cannot be read.
+std::set<std::wstring> FilesIn(const std::wstring& folder, const std::wstring& pattern = L"*");
+
+void MakeFiles(const ScratchFolder& folder, const std::vector<std::wstring>& names);
 
 }  // namespace test_support

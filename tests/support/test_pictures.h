@@ -18,4 +18,16 @@ bool WriteTestPicture(const std::wstring& path, int width, int height, const Pix
 // A picture of one colour.
 bool WriteSolidPicture(const std::wstring& path, int width, int height, COLORREF colour);
 
+// The header of a top-down 32-bit B, G, R, X device-independent bitmap.
+inline BITMAPINFO TopDownBitmapInfo(int width, int height) {
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
+
 }  // namespace test_support

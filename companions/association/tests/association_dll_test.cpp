@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "integration/companion_entry_points.h"
+#include "basic_lib/win_util.h"
 #include "shared/reg_key.h"
 #include "support/test_hive.h"
 #include "support/test_paths.h"
@@ -68,12 +69,11 @@ class AssociationDll : public ::testing::Test {
 
   void SetUp() override {
     ASSERT_NE(module_, nullptr) << "ZidizOdera.dll is not in the program folder";
-    is_ok_ = reinterpret_cast<IsAssociationOKFn>(GetProcAddress(module_, "IsAssociationOK"));
+    is_ok_ = win_util::GetProcAddressAs<IsAssociationOKFn>(module_, "IsAssociationOK");
     set_default_ =
-        reinterpret_cast<SetDefaultImageViewerFn>(GetProcAddress(module_, "SetDefaultImageViewer"));
-    uninstall_ = reinterpret_cast<UnInstallFn>(GetProcAddress(module_, "UnInstall"));
-    set_association_ =
-        reinterpret_cast<SetAssociationFn>(GetProcAddress(module_, "SetAssociation"));
+        win_util::GetProcAddressAs<SetDefaultImageViewerFn>(module_, "SetDefaultImageViewer");
+    uninstall_ = win_util::GetProcAddressAs<UnInstallFn>(module_, "UnInstall");
+    set_association_ = win_util::GetProcAddressAs<SetAssociationFn>(module_, "SetAssociation");
     ASSERT_TRUE(is_ok_ && set_default_ && uninstall_ && set_association_);
   }
 

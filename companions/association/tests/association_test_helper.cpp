@@ -7,6 +7,7 @@
 #include <string>
 
 #include "integration/companion_entry_points.h"
+#include "basic_lib/win_util.h"
 #include "support/test_paths.h"
 
 int wmain(int argc, wchar_t** argv) {
@@ -24,9 +25,9 @@ int wmain(int argc, wchar_t** argv) {
     return 4;
   }
   auto set_default =
-      reinterpret_cast<SetDefaultImageViewerFn>(GetProcAddress(module, "SetDefaultImageViewer"));
-  auto uninstall = reinterpret_cast<UnInstallFn>(GetProcAddress(module, "UnInstall"));
-  auto is_ok = reinterpret_cast<IsAssociationOKFn>(GetProcAddress(module, "IsAssociationOK"));
+      win_util::GetProcAddressAs<SetDefaultImageViewerFn>(module, "SetDefaultImageViewer");
+  auto uninstall = win_util::GetProcAddressAs<UnInstallFn>(module, "UnInstall");
+  auto is_ok = win_util::GetProcAddressAs<IsAssociationOKFn>(module, "IsAssociationOK");
   if (!set_default || !uninstall || !is_ok) {
     return 5;
   }

@@ -11,6 +11,7 @@
 #include "shared/companion_paths.h"
 #include "shared/os_version.h"
 #include "shared/reg_key.h"
+#include "basic_lib/win_util.h"
 #include "support/test_hive.h"
 #include "support/test_paths.h"
 
@@ -29,7 +30,7 @@ class CommonDll : public ::testing::Test {
 
   template <class Fn>
   static Fn Entry(const char* name) {
-    return reinterpret_cast<Fn>(GetProcAddress(module_, name));
+    return win_util::GetProcAddressAs<Fn>(module_, name);
   }
 
   static HMODULE module_;
@@ -128,8 +129,8 @@ class StatLog {
  public:
   StatLog() : folder_(companion::DataFolder()) {
     companion::EnsureFolder(folder_);
-    marker_existed_ = test_support::FileExists(Marker());
-    log_existed_ = test_support::FileExists(Log());
+    marker_existed_ = win_util::PathExists(Marker());
+    log_existed_ = win_util::PathExists(Log());
     original_ = test_support::ReadFileBytes(Log());
   }
   ~StatLog() {

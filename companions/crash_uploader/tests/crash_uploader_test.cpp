@@ -16,22 +16,6 @@ namespace {
 
 constexpr DWORD kCrashCode = 0xE0C0FFEE;
 
-std::set<std::wstring> FilesIn(const std::wstring& folder) {
-  std::set<std::wstring> names;
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) {
-    return names;
-  }
-  do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      names.insert(found.cFileName);
-    }
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-  return names;
-}
-
 std::wstring TestsFolder() {
   wchar_t path[MAX_PATH];
   GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -104,7 +88,7 @@ class MappedDump {
 
 TEST(CrashUploader, DumpOfACrashedProgramOpensWithTheDebugHelper) {
   const std::wstring crash_folder = companion::CrashFolder();
-  const std::set<std::wstring> before = FilesIn(crash_folder);
+  const std::set<std::wstring> before = test_support::FilesIn(crash_folder);
   test_support::ScratchFolder scratch(L"crash");
   const std::wstring ids_file = scratch.File(L"ids.txt");
 
@@ -116,7 +100,7 @@ TEST(CrashUploader, DumpOfACrashedProgramOpensWithTheDebugHelper) {
   ASSERT_EQ(sscanf(test_support::ReadFileBytes(ids_file).c_str(), "%lu %lu", &pid, &tid), 2);
 
   std::vector<std::wstring> added;
-  for (const std::wstring& name : FilesIn(crash_folder)) {
+  for (const std::wstring& name : test_support::FilesIn(crash_folder)) {
     if (!before.count(name)) {
       added.push_back(name);
     }
@@ -155,7 +139,7 @@ TEST(CrashUploader, DumpOfACrashedProgramOpensWithTheDebugHelper) {
 TEST(CrashUploader, MissingOrWrongArgumentsWriteNothing) {
   const std::wstring crash_folder = companion::CrashFolder();
   companion::EnsureFolder(crash_folder);
-  const std::set<std::wstring> before = FilesIn(crash_folder);
+  const std::set<std::wstring> before = test_support::FilesIn(crash_folder);
   const std::wstring pid = std::to_wstring(GetCurrentProcessId());
   const std::wstring tid = std::to_wstring(GetCurrentThreadId());
   // The address of a readable record in this process, were it a crash.
@@ -183,7 +167,7 @@ TEST(CrashUploader, MissingOrWrongArgumentsWriteNothing) {
   for (const std::wstring& arguments : cases) {
     EXPECT_NE(RunProgram(uploader, arguments), 0u) << arguments.c_str();
   }
-  EXPECT_EQ(FilesIn(crash_folder), before);
+  EXPECT_EQ(test_support::FilesIn(crash_folder), before);
 }
 
 TEST(CrashArguments, ParsesTheCrashFiltersParameters) {

@@ -7,23 +7,24 @@
 #include <cstring>
 #include <string>
 
-#include "decoder_test_data.h"
+#include "support/decoder_fixtures.h"
+#include "basic_lib/win_util.h"
 #include "image/image_file_opener.h"
 #include "image_decoder.h"
 #include "support/test_paths.h"
 
 namespace {
 
-using decoder_test::Bytes;
-using imaging_test::Pixels;
+using test_support::Bytes;
+using test_support::Pixels;
 
 const auto* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new imaging_test::ImagingEnvironment);
+    ::testing::AddGlobalTestEnvironment(new test_support::ImagingEnvironment);
 
 std::wstring ModuleInDist() { return test_support::DistFolder() + L"\\FreeImage.dll"; }
 
 std::wstring Fixture(const std::wstring& name) {
-  return decoder_test::FixtureFolder() + L"\\" + name;
+  return test_support::FixtureFolder() + L"\\" + name;
 }
 
 // Largest difference of any channel, alpha included; the colour of a pixel
@@ -40,7 +41,7 @@ int MaxDifference(const Pixels& a, const Pixels& b) {
 }
 
 TEST(DecoderModule, DecodesEachFormatLikeThePlatformDecodesItsPng) {
-  ASSERT_FALSE(decoder_test::FixtureFolder().empty());
+  ASSERT_FALSE(test_support::FixtureFolder().empty());
   const struct {
     const wchar_t* file;
     const wchar_t* reference;
@@ -67,9 +68,9 @@ TEST(DecoderModule, DecodesEachFormatLikeThePlatformDecodesItsPng) {
     WICPixelFormatGUID format = {};
     ASSERT_HRESULT_SUCCEEDED(decoded->GetPixelFormat(&format));
     EXPECT_TRUE(IsEqualGUID(format, GUID_WICPixelFormat32bppBGRA));
-    const Pixels actual = imaging_test::ReadPixels(decoded.Get());
+    const Pixels actual = test_support::ReadPixels(decoded.Get());
     const Pixels expected =
-        imaging_test::ReadPixels(imaging_test::DecodeWithPlatform(Fixture(c.reference)).Get());
+        test_support::ReadPixels(test_support::DecodeWithPlatform(Fixture(c.reference)).Get());
     ASSERT_EQ(actual.width, 7u);
     ASSERT_EQ(actual.height, 5u);
     ASSERT_EQ(expected.bgra.size(), actual.bgra.size());
@@ -81,7 +82,7 @@ TEST(DecoderModule, ExportContract) {
   HMODULE module = LoadLibraryW(ModuleInDist().c_str());
   ASSERT_NE(module, nullptr);
   using LoadImageFn = IUnknown*(__stdcall*)(const wchar_t*, IWICImagingFactory*);
-  auto load_image = reinterpret_cast<LoadImageFn>(GetProcAddress(module, "load_image"));
+  auto load_image = win_util::GetProcAddressAs<LoadImageFn>(module, "load_image");
   ASSERT_NE(load_image, nullptr);
   EXPECT_EQ(load_image(nullptr, CWICFactory::Get()), nullptr);
   EXPECT_EQ(load_image(Fixture(L"tga_24.tga").c_str(), nullptr), nullptr);
@@ -243,7 +244,7 @@ TEST(DecoderVariants, NetpbmHeadersAndScaling) {
 
 // The first frame of an animation, wrapped around the lossless fixture.
 Bytes AnimatedWebp() {
-  const Bytes still = decoder_test::ReadFixture(L"webp_lossless.webp");
+  const Bytes still = test_support::ReadFixture(L"webp_lossless.webp");
   if (still.size() < 20) {
     return {};
   }
@@ -280,7 +281,7 @@ TEST(DecoderVariants, AnimatedWebpShowsItsFirstFrame) {
   const Bytes animated = AnimatedWebp();
   const std::vector<uint32_t> frame = Decode(animated, L"webp");
   const std::vector<uint32_t> still =
-      Decode(decoder_test::ReadFixture(L"webp_lossless.webp"), L"webp");
+      Decode(test_support::ReadFixture(L"webp_lossless.webp"), L"webp");
   ASSERT_EQ(still.size(), 35u);
   EXPECT_EQ(frame, still);
 }
@@ -302,8 +303,8 @@ TEST(DecoderModule, RefusesBadInput) {
       {L"wide.pgm", {'P', '2', ' ', '9', '9', '9', '9', '9', '9', '9', '9',
                      '9', '9', '9', ' ', '1', ' ', '2', '5', '5', ' ', '1'}},
   };
-  for (const std::wstring& name : decoder_test::FixtureNames()) {
-    const Bytes whole = decoder_test::ReadFixture(name);
+  for (const std::wstring& name : test_support::FixtureNames()) {
+    const Bytes whole = test_support::ReadFixture(name);
     ASSERT_FALSE(whole.empty());
     inputs.push_back({L"cut_" + name, Bytes(whole.begin(), whole.begin() + whole.size() / 2)});
   }

@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "decoder_test_data.h"
+#include "support/decoder_fixtures.h"
 #include "image/image_file_opener.h"
 #include "image_decoder.h"
 #include "support/test_paths.h"
 
 namespace {
 
-using decoder_test::Bytes;
+using test_support::Bytes;
 
 // One random change of the kinds damaged files show: bytes overwritten,
 // header fields set to extremes, the file cut, a stretch repeated.
@@ -49,8 +49,8 @@ Bytes Mutate(Bytes data, std::mt19937& random) {
 
 TEST(DecoderMutation, MutatedFilesDecodeOrFailCleanly) {
   std::vector<std::pair<std::wstring, Bytes>> seeds;
-  for (const std::wstring& name : decoder_test::FixtureNames()) {
-    seeds.push_back({decoder_test::ExtensionOf(name), decoder_test::ReadFixture(name)});
+  for (const std::wstring& name : test_support::FixtureNames()) {
+    seeds.push_back({test_support::ExtensionOf(name), test_support::ReadFixture(name)});
     ASSERT_FALSE(seeds.back().second.empty());
   }
   std::mt19937 random(20240611);
@@ -78,11 +78,11 @@ TEST(DecoderMutation, MutatedFilesThroughTheRealModule) {
   const std::wstring module = test_support::DistFolder() + L"\\FreeImage.dll";
   std::mt19937 random(7);
   int decoded = 0;
-  const std::vector<std::wstring>& names = decoder_test::FixtureNames();
+  const std::vector<std::wstring>& names = test_support::FixtureNames();
   for (int i = 0; i < 120; ++i) {
     const std::wstring& name = names[static_cast<size_t>(i) % names.size()];
-    const Bytes input = Mutate(decoder_test::ReadFixture(name), random);
-    const std::wstring path = scratch.File(L"m." + decoder_test::ExtensionOf(name));
+    const Bytes input = Mutate(test_support::ReadFixture(name), random);
+    const std::wstring path = scratch.File(L"m." + test_support::ExtensionOf(name));
     ASSERT_TRUE(test_support::WriteFileBytes(path, std::string(input.begin(), input.end())));
     if (ComPtr<IWICBitmapSource> source = DecodeWithModule(path, module)) {
       UINT width = 0;

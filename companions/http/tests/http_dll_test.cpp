@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "integration/companion_entry_points.h"
+#include "basic_lib/win_util.h"
 #include "support/test_paths.h"
 
 namespace {
@@ -111,14 +112,14 @@ class HttpDll : public ::testing::Test {
   }
   static void TearDownTestSuite() {
     if (module_) {
-      reinterpret_cast<HttpUninitFn>(GetProcAddress(module_, "HttpUninit"))();
+      win_util::GetProcAddressAs<HttpUninitFn>(module_, "HttpUninit")();
       FreeLibrary(module_);
     }
   }
 
   void SetUp() override {
     ASSERT_NE(module_, nullptr) << "zudad.dll is not in the program folder";
-    auto init = reinterpret_cast<HttpInitFn>(GetProcAddress(module_, "HttpInit"));
+    auto init = win_util::GetProcAddressAs<HttpInitFn>(module_, "HttpInit");
     ASSERT_NE(init, nullptr);
     factory_ = init();
     ASSERT_NE(factory_, nullptr);
@@ -137,9 +138,9 @@ class HttpDll : public ::testing::Test {
 HMODULE HttpDll::module_ = nullptr;
 
 TEST_F(HttpDll, ZlibEntryPointsRoundTripAndRejectBadInput) {
-  auto bound = reinterpret_cast<ZlibCompressBoundFn>(GetProcAddress(module_, "zlib_compressBound"));
-  auto pack = reinterpret_cast<ZlibCompressFn>(GetProcAddress(module_, "zlib_compress"));
-  auto unpack = reinterpret_cast<ZlibUncompressFn>(GetProcAddress(module_, "zlib_uncompress"));
+  auto bound = win_util::GetProcAddressAs<ZlibCompressBoundFn>(module_, "zlib_compressBound");
+  auto pack = win_util::GetProcAddressAs<ZlibCompressFn>(module_, "zlib_compress");
+  auto unpack = win_util::GetProcAddressAs<ZlibUncompressFn>(module_, "zlib_uncompress");
   ASSERT_TRUE(bound && pack && unpack);
   ASSERT_NE(GetProcAddress(module_, "HttpUninit"), nullptr);
 
@@ -340,7 +341,7 @@ TEST_F(HttpDll, CancelAndUninitEndRunningRequests) {
   // The caller's reference may go before the request ends.
   running.Release();
   Sleep(200);
-  reinterpret_cast<HttpUninitFn>(GetProcAddress(module_, "HttpUninit"))();
+  win_util::GetProcAddressAs<HttpUninitFn>(module_, "HttpUninit")();
   // Uninit returns once the request has reported its end.
   EXPECT_EQ(ended.calls, 1);
   EXPECT_EQ(ended.state, kHttpTaskCancelled);

@@ -6,19 +6,20 @@
 #include <string>
 #include <vector>
 
-#include "image/tests/saving_test_support.h"
+#include "support/saving.h"
+#include "basic_lib/win_util.h"
 #include "support/test_paths.h"
 
 namespace {
 
-using image_test::Fixture;
-using saving_test::FilesIn;
+using test_support::FilesIn;
+using test_support::Fixture;
 using test_support::ReadFileBytes;
 using test_support::ScratchFolder;
 using test_support::WriteFileBytes;
 
 const auto* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new imaging_test::ImagingEnvironment);
+    ::testing::AddGlobalTestEnvironment(new test_support::ImagingEnvironment);
 
 using ConvertImgFn = int(__stdcall*)(const wchar_t*, const wchar_t*, int, int);
 
@@ -28,7 +29,7 @@ class RenderModule : public ::testing::Test {
   void SetUp() override {
     module_ = LoadLibraryW((test_support::DistFolder() + L"\\graph\\Render.dll").c_str());
     ASSERT_NE(module_, nullptr);
-    convert_ = reinterpret_cast<ConvertImgFn>(GetProcAddress(module_, "ConvertImg"));
+    convert_ = win_util::GetProcAddressAs<ConvertImgFn>(module_, "ConvertImg");
     ASSERT_NE(convert_, nullptr);
   }
   void TearDown() override { FreeLibrary(module_); }
@@ -52,16 +53,16 @@ TEST_F(RenderModule, WritesTheFormatOfTheTargetsExtension) {
                  {L"out.bmp", GUID_ContainerFormatBmp},
                  {L"out.jpg", GUID_ContainerFormatJpeg}};
   const std::wstring source = scratch_.File(L"blocks.png");
-  ASSERT_TRUE(saving_test::WriteBlocks(source, GUID_ContainerFormatPng));
+  ASSERT_TRUE(test_support::WriteBlocks(source, GUID_ContainerFormatPng));
   for (const auto& target : targets) {
     const std::wstring path = scratch_.File(target.name);
     ASSERT_EQ(Convert(source, path, 90, 0), 1);
-    EXPECT_TRUE(IsEqualGUID(saving_test::ContainerOfFile(path), target.container));
-    EXPECT_TRUE(saving_test::ShowsBlocksUpright(saving_test::DecodedPixels(path), 1));
+    EXPECT_TRUE(IsEqualGUID(test_support::ContainerOfFile(path), target.container));
+    EXPECT_TRUE(test_support::ShowsBlocksUpright(test_support::DecodedPixels(path), 1));
   }
-  EXPECT_EQ(saving_test::JpegQuality(ReadFileBytes(scratch_.File(L"out.jpg"))), 90);
+  EXPECT_EQ(test_support::JpegQuality(ReadFileBytes(scratch_.File(L"out.jpg"))), 90);
   ASSERT_EQ(Convert(source, scratch_.File(L"q50.jpg"), 50, 0), 1);
-  EXPECT_EQ(saving_test::JpegQuality(ReadFileBytes(scratch_.File(L"q50.jpg"))), 50);
+  EXPECT_EQ(test_support::JpegQuality(ReadFileBytes(scratch_.File(L"q50.jpg"))), 50);
 }
 
 TEST_F(RenderModule, TurnsThePictureUprightByTheOrientationGiven) {
@@ -75,13 +76,13 @@ TEST_F(RenderModule, TurnsThePictureUprightByTheOrientationGiven) {
     SCOPED_TRACE(c.orientation);
     const std::wstring png = scratch_.File(L"turned" + std::to_wstring(c.orientation) + L".png");
     ASSERT_EQ(Convert(source, png, 80, c.orientation), 1);
-    EXPECT_TRUE(saving_test::ShowsBlocksUpright(saving_test::DecodedPixels(png), c.shown_as));
+    EXPECT_TRUE(test_support::ShowsBlocksUpright(test_support::DecodedPixels(png), c.shown_as));
   }
 }
 
 TEST_F(RenderModule, ExistingTargetIsReplacedOnlyByACompleteFile) {
   const std::wstring source = scratch_.File(L"blocks.png");
-  ASSERT_TRUE(saving_test::WriteBlocks(source, GUID_ContainerFormatPng));
+  ASSERT_TRUE(test_support::WriteBlocks(source, GUID_ContainerFormatPng));
   const std::wstring target = scratch_.File(L"target.bmp");
   ASSERT_TRUE(WriteFileBytes(target, "old target"));
   ASSERT_TRUE(SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY));
@@ -102,22 +103,22 @@ TEST_F(RenderModule, ExistingTargetIsReplacedOnlyByACompleteFile) {
   EXPECT_EQ(FilesIn(scratch_.path()).size(), 3u);
 
   ASSERT_EQ(Convert(source, target, 80, 0), 1);
-  EXPECT_TRUE(saving_test::ShowsBlocksUpright(saving_test::DecodedPixels(target), 1));
+  EXPECT_TRUE(test_support::ShowsBlocksUpright(test_support::DecodedPixels(target), 1));
   EXPECT_EQ(FilesIn(scratch_.path()).size(), 3u);
 }
 
 TEST_F(RenderModule, BadArgumentsWriteNothing) {
   const std::wstring source = scratch_.File(L"blocks.png");
-  ASSERT_TRUE(saving_test::WriteBlocks(source, GUID_ContainerFormatPng));
+  ASSERT_TRUE(test_support::WriteBlocks(source, GUID_ContainerFormatPng));
   EXPECT_EQ(convert_(nullptr, scratch_.File(L"a.png").c_str(), 80, 0), 0);
   EXPECT_EQ(convert_(source.c_str(), nullptr, 80, 0), 0);
   EXPECT_EQ(Convert(scratch_.File(L"missing.png"), scratch_.File(L"b.png"), 80, 0), 0);
   EXPECT_EQ(Convert(source, scratch_.File(L"c.webp"), 80, 0), 0);
   EXPECT_EQ(Convert(source, scratch_.File(L"no\\folder\\d.png"), 80, 0), 0);
-  EXPECT_EQ(FilesIn(scratch_.path()), std::vector<std::wstring>{L"blocks.png"});
+  EXPECT_EQ(FilesIn(scratch_.path()), std::set<std::wstring>{L"blocks.png"});
   // Out-of-range qualities are clamped, not refused.
   EXPECT_EQ(Convert(source, scratch_.File(L"e.jpg"), 250, 0), 1);
-  EXPECT_EQ(saving_test::JpegQuality(ReadFileBytes(scratch_.File(L"e.jpg"))), 100);
+  EXPECT_EQ(test_support::JpegQuality(ReadFileBytes(scratch_.File(L"e.jpg"))), 100);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "app/ipc/channel_names.h"
 #include "shared/reg_key.h"
+#include "basic_lib/win_util.h"
 #include "support/test_hive.h"
 #include "support/test_paths.h"
 #include "tray/tray_arguments.h"
@@ -139,7 +140,7 @@ TEST_F(TrayHandler, DropsPayloadsThatDoNotReadBackAsTheirType) {
 
   companion::CRegKey key;
   EXPECT_FALSE(key.Open(hive_.root(), CTrayState::kKeyPath));
-  EXPECT_FALSE(test_support::FileExists(settings_));
+  EXPECT_FALSE(win_util::PathExists(settings_));
   EXPECT_EQ(quits_, 0);
 }
 

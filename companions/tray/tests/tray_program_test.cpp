@@ -12,6 +12,7 @@
 #include "config/settings_file_lock.h"
 #include "shared/companion_paths.h"
 #include "shared/reg_key.h"
+#include "basic_lib/win_util.h"
 #include "support/app_driver.h"
 #include "support/test_paths.h"
 #include "tray/tray_mutexes.h"
@@ -113,7 +114,7 @@ class TrayProcess {
 class TrayStateGuard {
  public:
   TrayStateGuard() : settings_(companion::DataFolder() + L"config.ini") {
-    had_settings_ = test_support::FileExists(settings_);
+    had_settings_ = win_util::PathExists(settings_);
     settings_bytes_ = test_support::ReadFileBytes(settings_);
     companion::DeleteKeyTree(HKEY_CURRENT_USER, CTrayState::kKeyPath);
   }

@@ -4,27 +4,13 @@
 #include <vector>
 
 #include "app/ipc/channel_names.h"
+#include "basic_lib/win_util.h"
 
 namespace {
 
 // Records larger than this are not copied for a posted delivery.
 constexpr DWORD kMaxRecordBytes = 16 * 1024 * 1024;
 constexpr DWORD kSendThreadWaitMs = 10000;
-
-// Lets a lower-integrity process reach the window; the Ex form exists from
-// Windows 7, Vista only has the process-wide filter.
-void AllowCopyDataFromLowerIntegrity(HWND hwnd) {
-  HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  using FilterExFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
-  using FilterFn = BOOL(WINAPI*)(UINT, DWORD);
-  if (auto filter_ex =
-          reinterpret_cast<FilterExFn>(GetProcAddress(user32, "ChangeWindowMessageFilterEx"))) {
-    filter_ex(hwnd, WM_COPYDATA, 1 /* MSGFLT_ALLOW */, nullptr);
-  } else if (auto filter =
-                 reinterpret_cast<FilterFn>(GetProcAddress(user32, "ChangeWindowMessageFilter"))) {
-    filter(WM_COPYDATA, 1 /* MSGFLT_ADD */);
-  }
-}
 
 }  // namespace
 
@@ -47,7 +33,7 @@ bool CChannelImpl::CreateChannelWindow() {
     return false;
   }
   sender_->set_own_window(hwnd_);
-  AllowCopyDataFromLowerIntegrity(hwnd_);
+  win_util::AllowMessageFromLowerIntegrity(hwnd_, WM_COPYDATA);
   return true;
 }
 

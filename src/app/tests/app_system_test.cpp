@@ -10,9 +10,15 @@
 #include <vector>
 
 #include "app/app_names.h"
+#include "app/crash_dumps.h"
+#include "app/crash_handler.h"
 #include "app/hand_over.h"
+#include "app/named_mutex.h"
 #include "app/orvane_app.h"
+#include "app/process_killer.h"
 #include "app/start_decision.h"
+#include "basic_lib/win32_system.h"
+#include "basic_lib/win_util.h"
 #include "config/app_config.h"
 #include "integration/companion_entry_points.h"
 #include "support/app_driver.h"
@@ -36,15 +42,15 @@ std::wstring ThisProgram() {
 
 TEST(AppMutexes, ExistWhileHeldByAnyoneAndNotAfterwards) {
   const std::wstring name = UniqueName(L"LumoraTestMutex");
-  EXPECT_FALSE(COrvaneApp::MutexExists(name.c_str()));
+  EXPECT_FALSE(MutexExists(name.c_str()));
   HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
   ASSERT_NE(mutex, nullptr);
-  EXPECT_TRUE(COrvaneApp::MutexExists(name.c_str()));
+  EXPECT_TRUE(MutexExists(name.c_str()));
   // Another kind of object under the name is no mutex that can be opened.
   CloseHandle(mutex);
-  EXPECT_FALSE(COrvaneApp::MutexExists(name.c_str()));
+  EXPECT_FALSE(MutexExists(name.c_str()));
   HANDLE event = CreateEventW(nullptr, FALSE, FALSE, name.c_str());
-  EXPECT_FALSE(COrvaneApp::MutexExists(name.c_str()));
+  EXPECT_FALSE(MutexExists(name.c_str()));
   CloseHandle(event);
 }
 
@@ -87,19 +93,19 @@ TEST(AppCrashDumps, PruningDeletesTheSmallestNamesUntilTheLimitRemains) {
   ASSERT_TRUE(test_support::WriteFileBytes(crash + L"notes.txt", "kept"));
   ASSERT_TRUE(CreateDirectoryW((crash + L"0000.dmp").c_str(), nullptr));
 
-  COrvaneApp::PruneCrashDumpsIn(crash, 12);
+  PruneCrashDumpsIn(crash, 12);
   for (const std::wstring& dump : dumps) {
-    EXPECT_TRUE(test_support::FileExists(crash + dump)) << dump;
+    EXPECT_TRUE(win_util::PathExists(crash + dump)) << dump;
   }
 
-  COrvaneApp::PruneCrashDumpsIn(crash, COrvaneApp::kCrashDumpsKept);
-  EXPECT_FALSE(test_support::FileExists(crash + dumps[0]));
-  EXPECT_FALSE(test_support::FileExists(crash + dumps[1]));
+  PruneCrashDumpsIn(crash, kCrashDumpsKept);
+  EXPECT_FALSE(win_util::PathExists(crash + dumps[0]));
+  EXPECT_FALSE(win_util::PathExists(crash + dumps[1]));
   for (size_t i = 2; i < dumps.size(); ++i) {
-    EXPECT_TRUE(test_support::FileExists(crash + dumps[i])) << dumps[i];
+    EXPECT_TRUE(win_util::PathExists(crash + dumps[i])) << dumps[i];
   }
-  EXPECT_TRUE(test_support::FileExists(crash + L"notes.txt"));
-  EXPECT_TRUE(test_support::FileExists(crash + L"0000.dmp"));
+  EXPECT_TRUE(win_util::PathExists(crash + L"notes.txt"));
+  EXPECT_TRUE(win_util::PathExists(crash + L"0000.dmp"));
 }
 
 TEST(AppCrashHandler, UploaderIsTheFirstReadableCandidateElseTheLastOne) {
@@ -110,22 +116,24 @@ TEST(AppCrashHandler, UploaderIsTheFirstReadableCandidateElseTheLastOne) {
   for (const std::wstring& f : {parent, parent + L"Utils\\", program, program + L"Utils\\"}) {
     ASSERT_TRUE(CreateDirectoryW(f.c_str(), nullptr));
   }
-  EXPECT_EQ(COrvaneApp::FindCrashUploader(program), grand + L"DedaDuze.exe");
+  EXPECT_EQ(FindCrashUploader(program), grand + L"DedaDuze.exe");
 
   const std::wstring in_order[] = {grand + L"DedaDuze.exe", parent + L"Utils\\DedaDuze.exe",
                                    parent + L"DedaDuze.exe", program + L"Utils\\DedaDuze.exe",
                                    program + L"DedaDuze.exe"};
   for (const std::wstring& candidate : in_order) {
     ASSERT_TRUE(test_support::WriteFileBytes(candidate, "MZ"));
-    EXPECT_EQ(COrvaneApp::FindCrashUploader(program), candidate);
+    EXPECT_EQ(FindCrashUploader(program), candidate);
   }
 }
 
 TEST(AppCrashHandler, VersionTextComesFromTheFixedVersionResource) {
-  EXPECT_EQ(COrvaneApp::FileVersionText(test_support::DistFolder() + L"\\Lumora.exe"),
+  const std::wstring viewer = test_support::DistFolder() + L"\\Lumora.exe";
+  EXPECT_EQ(win32_system::GetFileVersionText(viewer, kMaxVersionResourceBytes),
             LUMORA_VERSION_WTEXT);
-  EXPECT_EQ(COrvaneApp::FileVersionText(ThisProgram()), L"");
-  EXPECT_EQ(COrvaneApp::FileVersionText(L"Z:\\no\\such\\file.exe"), L"");
+  EXPECT_EQ(win32_system::GetFileVersionText(viewer, 16), L"");
+  EXPECT_EQ(win32_system::GetFileVersionText(ThisProgram(), kMaxVersionResourceBytes), L"");
+  EXPECT_EQ(win32_system::GetFileVersionText(L"Z:\\no\\such\\file.exe"), L"");
 }
 
 LONG WINAPI OtherFilter(EXCEPTION_POINTERS*) { return EXCEPTION_CONTINUE_SEARCH; }
@@ -138,7 +146,7 @@ TEST(AppCrashHandler, FilterSetterIsPatchedToDoNothing) {
   LPTOP_LEVEL_EXCEPTION_FILTER previous = SetUnhandledExceptionFilter(OtherFilter);
   EXPECT_EQ(SetUnhandledExceptionFilter(previous), OtherFilter);
 
-  COrvaneApp::InstallCrashHandler();
+  InstallCrashHandler();
 #if defined(_WIN64)
   const unsigned char patch[] = {0x33, 0xC0, 0xC3};
 #else
@@ -195,13 +203,13 @@ TEST(AppProcesses, KillByPathEndsExactlyThePathsProcessesIgnoringCase) {
   ASSERT_TRUE(bystander.started());
   ASSERT_EQ(victim.EndedWith(300), static_cast<DWORD>(STILL_ACTIVE));
 
-  COrvaneApp::KillProcessesByPath(L"");
-  COrvaneApp::KillProcessesByPath(std::wstring(300, L'a'));
+  KillProcessesByPath(L"");
+  KillProcessesByPath(std::wstring(300, L'a'));
   std::wstring lower = victim_path;
   for (wchar_t& c : lower) {
     c = static_cast<wchar_t>(towlower(c));
   }
-  COrvaneApp::KillProcessesByPath(lower);
+  KillProcessesByPath(lower);
   EXPECT_EQ(victim.EndedWith(5000), 0u);
   EXPECT_EQ(bystander.EndedWith(300), static_cast<DWORD>(STILL_ACTIVE));
 }
@@ -329,7 +337,7 @@ TEST(StartDecision, OnlyAFolderInsideTheApplicationDataFolderIsDeleted) {
   ASSERT_TRUE(CreateDirectoryW(work.File(L"Lumora").c_str(), nullptr));
   ASSERT_TRUE(test_support::WriteFileBytes(work.File(L"Lumora\\keep.txt"), "x"));
   EXPECT_FALSE(DeleteDataFolder(L"Lumora\\"));
-  ASSERT_TRUE(test_support::FileExists(work.File(L"Lumora\\keep.txt")));
+  ASSERT_TRUE(win_util::PathExists(work.File(L"Lumora\\keep.txt")));
   SetCurrentDirectoryW(previous);
 
   const struct {
@@ -359,7 +367,7 @@ TEST(StartDecision, OnlyAFolderInsideTheApplicationDataFolderIsDeleted) {
   ASSERT_TRUE(CreateDirectoryW(own.c_str(), nullptr));
   ASSERT_TRUE(test_support::WriteFileBytes(own + L"\\config.ini", "x"));
   EXPECT_TRUE(DeleteDataFolder(own + L"\\"));
-  EXPECT_FALSE(test_support::FileExists(own));
+  EXPECT_FALSE(win_util::PathExists(own));
 }
 
 TEST(StartDecision, MissingAssociationModuleSkipsTheCall) {

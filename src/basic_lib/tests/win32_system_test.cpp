@@ -4,15 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include "basic_lib/win_util.h"
 #include "support/app_driver.h"
 #include "support/fake_wia_registration.h"
 #include "support/test_paths.h"
 
 namespace {
 
-using test_support::FileExists;
 using test_support::ScratchFolder;
 using test_support::WriteFileBytes;
+using win_util::PathExists;
 
 TEST(ShellOperations, DeleteMovesTheFileAwayAndReportsMissingFiles) {
   ScratchFolder folder(L"shell");
@@ -22,8 +23,8 @@ TEST(ShellOperations, DeleteMovesTheFileAwayAndReportsMissingFiles) {
   ASSERT_TRUE(WriteFileBytes(neighbour, "picture"));
 
   EXPECT_TRUE(win32_system::DeleteCurrentFile(file));
-  EXPECT_FALSE(FileExists(file));
-  EXPECT_TRUE(FileExists(neighbour));
+  EXPECT_FALSE(PathExists(file));
+  EXPECT_TRUE(PathExists(neighbour));
   EXPECT_FALSE(win32_system::DeleteToRecycleBin(file, FOF_SILENT | FOF_NOCONFIRMATION));
   EXPECT_FALSE(win32_system::DeleteToRecycleBin(L"", FOF_SILENT | FOF_NOCONFIRMATION));
 }
@@ -34,7 +35,7 @@ TEST(ShellOperations, SilentDeletionRemovesWholeFolders) {
   ASSERT_TRUE(CreateDirectoryW(inner.c_str(), nullptr));
   ASSERT_TRUE(WriteFileBytes(inner + L"\\x.txt", "x"));
   EXPECT_TRUE(win32_system::DeleteSilently(inner));
-  EXPECT_FALSE(FileExists(inner));
+  EXPECT_FALSE(PathExists(inner));
   EXPECT_FALSE(win32_system::DeleteSilently(L""));
 }
 

@@ -8,14 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "basic_lib/win_util.h"
 #include "config/app_config.h"
-#include "config/tests/config_test_support.h"
+#include "support/config_sandbox.h"
 #include "l10n/language_file.h"
 #include "log/my_log.h"
 
-using test_support::FileExists;
+using test_support::ConfigSandbox;
 using test_support::ReadFileBytes;
 using test_support::WriteFileBytes;
+using win_util::PathExists;
 
 namespace {
 
@@ -79,7 +81,7 @@ TEST(AppConfigTest, WithoutAFileEveryMemberHasItsDefault) {
   EXPECT_NE(nullptr, config->canvas_brush);
   EXPECT_EQ(0, config->current_effect);
   EXPECT_EQ(1, config->fit_toggle_state);
-  EXPECT_FALSE(FileExists(sandbox.settings_file()));  // loading writes nothing
+  EXPECT_FALSE(PathExists(sandbox.settings_file()));  // loading writes nothing
 }
 
 struct LoadCase {
@@ -333,7 +335,7 @@ TEST(AppConfigTest, SaveWritesEveryKeyInOrderAndNoLockscreenSection) {
   const std::string bytes = sandbox.ReadSettingsBytes();
   EXPECT_EQ("\xFF\xFE", bytes.substr(0, 2));
   EXPECT_EQ(expected, DecodeSettings(bytes));
-  EXPECT_FALSE(FileExists(sandbox.settings_file() + L".saving"));
+  EXPECT_FALSE(PathExists(sandbox.settings_file() + L".saving"));
 
   // What was saved loads back, the placement included.
   auto reloaded = sandbox.MakeConfig();
@@ -418,7 +420,7 @@ TEST(AppConfigTest, SaveCreatesAMissingDataFolderAndKeepsUnicode) {
   CAppConfig config(nested, sandbox.language_folder());
   config.language_id = L"\x4E2D\x6587.ini";
   config.Save();
-  ASSERT_TRUE(FileExists(nested));
+  ASSERT_TRUE(PathExists(nested));
   wchar_t value[64] = {};
   GetPrivateProfileStringW(L"app", L"language_id", L"", value, 64, nested.c_str());
   EXPECT_STREQ(L"\x4E2D\x6587.ini", value);

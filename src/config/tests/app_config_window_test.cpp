@@ -7,24 +7,22 @@
 #include <string>
 
 #include "config/app_config.h"
-#include "config/tests/config_test_support.h"
+#include "support/config_sandbox.h"
+#include "support/test_window.h"
 #include "config/window_placement.h"
+
+using test_support::ConfigSandbox;
 
 namespace {
 
 class TestWindow {
  public:
   TestWindow() {
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"LumoraPlacementTestWindow";
-    RegisterClassExW(&wc);
     // Frameless with a sizing border, as the main window.
-    hwnd_ = CreateWindowExW(WS_EX_APPWINDOW, wc.lpszClassName, L"placement",
-                            WS_POPUP | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_SYSMENU,
-                            0, 0, 300, 200, nullptr, nullptr, wc.hInstance, nullptr);
+    hwnd_ = test_support::CreateTestWindow(
+        L"LumoraPlacementTestWindow", DefWindowProcW,
+        WS_POPUP | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_SYSMENU, 300, 200,
+        WS_EX_APPWINDOW);
   }
   ~TestWindow() { DestroyWindow(hwnd_); }
   TestWindow(const TestWindow&) = delete;

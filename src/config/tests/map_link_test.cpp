@@ -4,7 +4,9 @@
 #include <string>
 
 #include "config/map_link.h"
-#include "config/tests/config_test_support.h"
+#include "support/config_sandbox.h"
+
+using test_support::ConfigSandbox;
 
 TEST(MapLinkTest, EachVendorGetsItsMarkerLink) {
   EXPECT_EQ(

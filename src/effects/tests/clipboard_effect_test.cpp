@@ -9,7 +9,7 @@
 
 #include "effects/effect_copy_to_clipboard.h"
 #include "image/obj_image.h"
-#include "popup_dialog/tests/message_box_watcher.h"
+#include "support/message_box_watcher.h"
 #include "support/test_paths.h"
 
 namespace {
@@ -107,7 +107,7 @@ TEST(ClipboardEffect, APictureTooLargeForMemoryIsReported) {
   FCObjImage huge;
   huge.WrapExternal(1 << 25, 1 << 21, never_read.data());
   ASSERT_TRUE(huge.IsValid());
-  popup_test::MessageBoxWatcher watcher;
+  test_support::MessageBoxWatcher watcher;
   FCEffectCopyToClipboard effect(L"");
   RunEffect(effect, huge, nullptr);
   huge.Unwrap();

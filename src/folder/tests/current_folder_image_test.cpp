@@ -10,16 +10,17 @@
 
 #include "config/app_config.h"
 #include "folder/system_cache.h"
-#include "folder/tests/folder_test_support.h"
+#include "support/counting_window.h"
+#include "support/message_pump.h"
 #include "support/test_paths.h"
 #include "widgets/window_title.h"
 
 namespace {
 
-using folder_test::CountingWindow;
-using folder_test::MakeFiles;
-using folder_test::PumpFor;
-using folder_test::PumpUntil;
+using test_support::CountingWindow;
+using test_support::MakeFiles;
+using test_support::PumpFor;
+using test_support::PumpUntil;
 using test_support::ScratchFolder;
 using Names = std::deque<std::wstring>;
 
@@ -77,8 +78,12 @@ TEST_F(FolderListTest, AnOpenedFolderIsListedOnTheScanThreadBeforeItsFirstPictur
 
   // Showing another picture while a folder is listed drops the request.
   list_.OpenFolder(found.hwnd, opened.path());
+  const int listed = notify_.count;
   list_.SetCurrent(notify_.hwnd, shown.File(L"a.jpg"));
-  PumpFor(300);
+  // Once the shown picture's folder is listed, the dropped request has had
+  // every chance to report.
+  ASSERT_TRUE(PumpUntil([&] { return notify_.count > listed && !list_.IsScanning(); }));
+  PumpFor(50);
   EXPECT_EQ(2, found.count);
   EXPECT_TRUE(list_.TakeFoundPicture().empty());
   EXPECT_EQ(Names({L"a.jpg", L"b.jpg"}), list_.names());
@@ -262,7 +267,7 @@ TEST_F(FolderListTest, PathsWithoutAFolderClearTheList) {
 
 TEST(FolderListLifetime, DestroyingTheListStopsItsScan) {
   ScratchFolder folder(L"destroy");
-  folder_test::MakeFiles(folder, {L"a.jpg", L"b.jpg"});
+  test_support::MakeFiles(folder, {L"a.jpg", L"b.jpg"});
   CountingWindow notify(UM_FOLDER_LIST_READY);
   CSystemCache preload;
   {
@@ -280,7 +285,7 @@ namespace {
 
 TEST(FolderListLifetime, TheApplicationsListFeedsTheApplicationsPreloadQueue) {
   ScratchFolder folder(L"singleton");
-  folder_test::MakeFiles(folder, {L"a.jpg", L"b.jpg"});
+  test_support::MakeFiles(folder, {L"a.jpg", L"b.jpg"});
   CountingWindow notify(UM_FOLDER_LIST_READY);
   CCurrentFolderImage* list = CCurrentFolderImage::GetInstance();
   ASSERT_NE(nullptr, list);

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "basic_lib/win_util.h"
 #include "folder/current_folder_image.h"
 #include "folder/explorer_view_order.h"
 #include "framework/auto_init_com.h"
-#include "folder/tests/folder_test_support.h"
 #include "support/test_paths.h"
 #include "view_render/message_window.h"
 
@@ -55,7 +55,7 @@ TEST(FolderScan, ExplorerOrderReplacesTheSortedListWhenItHoldsThePicture) {
 
 TEST(FolderScan, NoExplorerWindowGivesNoOrder) {
   ScratchFolder folder(L"explorer");
-  folder_test::MakeFiles(folder, {L"a.jpg"});
+  test_support::MakeFiles(folder, {L"a.jpg"});
   FCAutoInitializeCOM com;
   std::atomic<int32_t> abort{0};
   std::vector<std::wstring> names = {L"stale"};
@@ -101,7 +101,7 @@ TEST(FolderScan, AnExplorerWindowShowsTheFolderOfTheCurrentPicture) {
 
 TEST(FolderScan, AbortedScanFindsNoCurrentPicture) {
   ScratchFolder folder(L"abort");
-  folder_test::MakeFiles(folder, {L"a.jpg", L"b.jpg"});
+  test_support::MakeFiles(folder, {L"a.jpg", L"b.jpg"});
   FCAutoInitializeCOM com;
   std::atomic<int32_t> abort{0};
   CFolderScanResult whole = ScanFolder(folder.path(), L"b.jpg", abort);
@@ -116,7 +116,7 @@ TEST(FolderScan, AbortedScanFindsNoCurrentPicture) {
 
 TEST(FolderScan, AFolderOpensAsItsFirstPicture) {
   ScratchFolder folder(L"resolve");
-  folder_test::MakeFiles(folder, {L"notes.txt", L"b10.png", L"B2.jpg"});
+  test_support::MakeFiles(folder, {L"notes.txt", L"b10.png", L"B2.jpg"});
   // A folder whose name looks like a picture sorts first but is no picture.
   ASSERT_TRUE(CreateDirectoryW(folder.File(L"a.jpg").c_str(), nullptr));
   ScratchFolder empty(L"resolve-empty");
@@ -129,11 +129,11 @@ TEST(FolderScan, AFolderOpensAsItsFirstPicture) {
   abort = 1;
   EXPECT_EQ(-1, ScanFolderForFirstPicture(folder.path(), abort).current_index);
 
-  EXPECT_TRUE(IsFolder(folder.path()));
-  EXPECT_TRUE(IsFolder(folder.path() + L"\\"));
-  EXPECT_FALSE(IsFolder(folder.File(L"b10.png")));
-  EXPECT_FALSE(IsFolder(folder.File(L"gone")));
-  EXPECT_FALSE(IsFolder(L""));
+  EXPECT_TRUE(win_util::FolderExists(folder.path()));
+  EXPECT_TRUE(win_util::FolderExists(folder.path() + L"\\"));
+  EXPECT_FALSE(win_util::FolderExists(folder.File(L"b10.png")));
+  EXPECT_FALSE(win_util::FolderExists(folder.File(L"gone")));
+  EXPECT_FALSE(win_util::FolderExists(L""));
   EXPECT_EQ(folder.path(), FullFolderPath(folder.path() + L"\\"));
   EXPECT_EQ(L"C:", FullFolderPath(L"C:\\"));
 }

@@ -14,26 +14,27 @@
 
 #include "config/app_config.h"
 #include "folder/async_create_system_cache.h"
-#include "folder/tests/folder_test_support.h"
+#include "support/counting_window.h"
+#include "support/message_pump.h"
+#include "support/test_paths.h"
 #include "framework/com_ptr.h"
+#include "basic_lib/windows_version.h"
 #include "image/tests/fake_thumbnail_cache.h"
-#include "image/tests/imaging_test_support.h"
 #include "image/jpeg_encoder.h"
-#include "image/tests/image_test_fixtures.h"
-#include "image/windows_version.h"
+#include "support/image_fixtures.h"
+#include "support/imaging.h"
 #include "image/wic_factory.h"
 #include "image/wic_image_loader.h"
-#include "support/test_paths.h"
 
 namespace {
 
-using folder_test::CountingWindow;
-using folder_test::PumpFor;
-using folder_test::PumpUntil;
+using test_support::CountingWindow;
+using test_support::PumpFor;
+using test_support::PumpUntil;
 using Paths = std::vector<std::wstring>;
 
 const auto* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new imaging_test::ImagingEnvironment);
+    ::testing::AddGlobalTestEnvironment(new test_support::ImagingEnvironment);
 
 const std::wstring kFolder = L"C:\\pictures";
 const std::wstring kOtherFolder = L"C:\\other";
@@ -359,8 +360,8 @@ TEST_F(PreloadMemoryTest, ThePreloadedBitmapIsTheFitView) {
   HBITMAP direct = nullptr;
   CWICImageLoader loader(Path(1));
   ASSERT_TRUE(loader.RenderToBitmap(kFitWidth, kFitHeight, options, direct));
-  const imaging_test::Pixels a = image_test::ReadHBitmap(preloaded);
-  const imaging_test::Pixels b = image_test::ReadHBitmap(direct);
+  const test_support::Pixels a = test_support::ReadHBitmap(preloaded);
+  const test_support::Pixels b = test_support::ReadHBitmap(direct);
   DeleteObject(preloaded);
   DeleteObject(direct);
   ASSERT_EQ(a.width, kFitWidth);
@@ -440,8 +441,8 @@ TEST(FitBitmapStoreTest, KeepsOneBitmapAPathAndCountsItsBytes) {
 }
 
 TEST(CachedFitBitmap, TheCachedThumbnailIsFinalAFastPreviewIsNot) {
-  using image_test::ThumbnailAnswer;
-  using image_test::ThumbnailCall;
+  using test_support::ThumbnailAnswer;
+  using test_support::ThumbnailCall;
   test_support::ScratchFolder folder(L"fit-cache");
   const std::wstring path = folder.File(L"photo.jpg");
   ASSERT_TRUE(test_support::WriteFileBytes(path, "the cache answers for it"));
@@ -458,7 +459,7 @@ TEST(CachedFitBitmap, TheCachedThumbnailIsFinalAFastPreviewIsNot) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.held ? "held" : "not held");
-    image_test::CFakeThumbnailCache cache([&c](UINT, WTS_FLAGS flags) {
+    test_support::CFakeThumbnailCache cache([&c](UINT, WTS_FLAGS flags) {
       if (flags & WTS_FASTEXTRACT) {
         return ThumbnailAnswer{256, 128, RGB(40, 40, 200), WTS_DEFAULT};
       }

@@ -10,12 +10,12 @@
 #include "image/exif_query_reader.h"
 #include "image/jpeg_exif_block.h"
 #include "image/metadata_reader.h"
-#include "image/tests/exif_test_builder.h"
+#include "support/exif_builder.h"
 
 namespace {
 
-using exif_test::Bytes;
-using exif_test::TiffBuilder;
+using test_support::Bytes;
+using test_support::TiffBuilder;
 
 constexpr auto kPrimary = TiffBuilder::kPrimary;
 constexpr auto kExif = TiffBuilder::kExif;
@@ -39,7 +39,7 @@ TEST(JpegExifBlock, FindsTheExifSegmentAmongOthers) {
   const Bytes soi = {0xFF, 0xD8};
   const Bytes jfif = Segment(0xE0, {'J', 'F', 'I', 'F', 0, 1, 2});
   const Bytes xmp = Segment(0xE1, {'h', 't', 't', 'p', ':', '/', '/', 'n', 's', 0});
-  const Bytes exif = Segment(0xE1, exif_test::ExifPayload(tiff));
+  const Bytes exif = Segment(0xE1, test_support::ExifPayload(tiff));
   const Bytes scan = {0xFF, 0xDA, 0x00, 0x02};
   const struct {
     const char* what;
@@ -126,7 +126,7 @@ TEST(ExifParser, EveryFieldTypeInBothByteOrders) {
       ASSERT_TRUE(parsers[i].ToPropVariant(*field, &values[i])) << tag;
       EXPECT_EQ(values[i].vt, types[tag - 1]) << tag;
     }
-    EXPECT_TRUE(exif_test::SameVariant(values[0], values[1])) << tag;
+    EXPECT_TRUE(test_support::SameVariant(values[0], values[1])) << tag;
     switch (tag) {
       case 3:
         EXPECT_STREQ(values[1].pszVal, "text");
@@ -298,7 +298,7 @@ TEST(ExifMutation, DamagedSegmentsAreReadSafely) {
   int parsed = 0;
   int oriented = 0;
   for (int i = 0; i < 5000; ++i) {
-    Bytes jpeg = Concat({soi, Segment(0xE1, exif_test::ExifPayload(tiffs[i % 2])), scan});
+    Bytes jpeg = Concat({soi, Segment(0xE1, test_support::ExifPayload(tiffs[i % 2])), scan});
     for (size_t n = 1 + pick(6); n > 0; --n) {
       const size_t at = pick(jpeg.size());
       switch (pick(3)) {

@@ -13,7 +13,7 @@
 #include <ostream>
 #include <vector>
 
-namespace image_test {
+namespace test_support {
 
 // Missing from MinGW's import libraries.
 constexpr CLSID kClsidLocalThumbnailCache = {
@@ -193,4 +193,4 @@ class CFakeThumbnailCache final : public IThumbnailCache, public IClassFactory {
   bool registered_ = false;
 };
 
-}  // namespace image_test
+}  // namespace test_support

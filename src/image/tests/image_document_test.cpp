@@ -13,30 +13,28 @@
 #include "image/image_document.h"
 #include "image/jpeg_encoder.h"
 #include "image/save_as_command.h"
-#include "image/tests/saving_test_support.h"
-#include "image/windows_version.h"
+#include "support/saving.h"
+#include "basic_lib/windows_version.h"
 #include "l10n/lang_string.h"
+#include "basic_lib/win_util.h"
 #include "popup_dialog/tests/skin_test_support.h"
 #include "support/test_paths.h"
+#include "support/test_pictures.h"
+#include "support/windows_versions.h"
 #include "widgets/window_title.h"
 
 namespace {
 
-using image_test::Fixture;
-using saving_test::ExifOfFile;
-using saving_test::FilesIn;
-using test_support::FileExists;
+using test_support::ExifOfFile;
+using test_support::FilesIn;
+using test_support::Fixture;
 using test_support::ReadFileBytes;
 using test_support::ScratchFolder;
 using test_support::WriteFileBytes;
+using win_util::PathExists;
 
 const auto* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new imaging_test::ImagingEnvironment);
-
-struct SystemCase {
-  DWORD major;
-  DWORD minor;
-};
+    ::testing::AddGlobalTestEnvironment(new test_support::ImagingEnvironment);
 
 class DocumentTest : public ::testing::Test {
  protected:
@@ -58,7 +56,7 @@ class DocumentTest : public ::testing::Test {
   }
   std::wstring Blocks(const std::wstring& name, const GUID& container) {
     const std::wstring path = scratch_.File(name);
-    EXPECT_TRUE(saving_test::WriteBlocks(path, container));
+    EXPECT_TRUE(test_support::WriteBlocks(path, container));
     return path;
   }
 
@@ -113,12 +111,7 @@ TEST(DocumentShape, LongImages) {
 }
 
 HBITMAP MakeBitmap(int width, int height) {
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
+  const BITMAPINFO info = test_support::TopDownBitmapInfo(width, height);
   void* bits = nullptr;
   return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
 }
@@ -176,10 +169,7 @@ TEST_F(DocumentTest, RotationWithoutSavingTurnsOnlyTheView) {
 // encoder, or the program itself where the platform has none); earlier
 // systems save the rotation as turned pixels at quality 95.
 TEST_F(DocumentTest, RotatedJpegIsSavedBackWithItsExif) {
-  const SystemCase systems[] = {{6, 1}, {10, 0}};
-  for (const auto& system : systems) {
-    SCOPED_TRACE(system.major);
-    CWindowsVersion::OverrideForTesting(system.major, system.minor);
+  test_support::ForEachWindowsVersion([&](const test_support::WindowsVersionCase& system) {
     config_->rotate_auto_save = 1;
     config_->orientation_by_tag = 1;
     const std::wstring path = Copy(L"orientation_1.jpg", L"saved_turn.jpg");
@@ -193,12 +183,12 @@ TEST_F(DocumentTest, RotatedJpegIsSavedBackWithItsExif) {
     if (system.major >= 8) {
       EXPECT_EQ(exif.Orientation(), 6);
       EXPECT_EQ(ReadFileBytes(path).size(), original.size()) << "only the tag changed";
-      EXPECT_TRUE(saving_test::ShowsBlocksUpright(saving_test::DecodedPixels(path), 1));
+      EXPECT_TRUE(test_support::ShowsBlocksUpright(test_support::DecodedPixels(path), 1));
     } else {
       EXPECT_EQ(exif.Orientation(), 1);
-      EXPECT_TRUE(saving_test::ShowsBlocksUpright(saving_test::DecodedPixels(path), 6));
+      EXPECT_TRUE(test_support::ShowsBlocksUpright(test_support::DecodedPixels(path), 6));
       if (!CJpegEncoder::PlatformHonoursQuality()) {
-        EXPECT_EQ(saving_test::JpegQuality(ReadFileBytes(path)), 95);
+        EXPECT_EQ(test_support::JpegQuality(ReadFileBytes(path)), 95);
       }
     }
     // The document shows the saved file, the same way up.
@@ -214,14 +204,14 @@ TEST_F(DocumentTest, RotatedJpegIsSavedBackWithItsExif) {
     EXPECT_EQ(kept.Text(CExifParser::kPrimary, 271), "Maker Co");
     EXPECT_EQ(kept.Text(CExifParser::kExif, 36867), "2023:07:14 09:26:53");
     document_.Close();
-  }
+  });
 
   // A file without a tag to rewrite is saved as turned pixels there too.
   CWindowsVersion::OverrideForTesting(10, 0);
   const std::wstring plain = Copy(L"blocks.jpg", L"plain_turn.jpg");
   document_.Open(plain);
   document_.Rotate(true);
-  EXPECT_TRUE(saving_test::ShowsBlocksUpright(saving_test::DecodedPixels(plain), 6));
+  EXPECT_TRUE(test_support::ShowsBlocksUpright(test_support::DecodedPixels(plain), 6));
   EXPECT_EQ(document_.GetOrientedSize().cx, 24);
 }
 
@@ -230,7 +220,7 @@ TEST_F(DocumentTest, RotatedPngIsSavedAsTurnedPixels) {
   const std::wstring path = Blocks(L"turn.png", GUID_ContainerFormatPng);
   document_.Open(path);
   document_.Rotate(true);
-  EXPECT_TRUE(saving_test::ShowsBlocksUpright(saving_test::DecodedPixels(path), 6));
+  EXPECT_TRUE(test_support::ShowsBlocksUpright(test_support::DecodedPixels(path), 6));
   EXPECT_EQ(document_.GetOrientedSize().cx, 24);
 }
 
@@ -252,11 +242,11 @@ TEST_F(DocumentTest, PngSavedAsJpegWithTheQualityGiven) {
   document_.Open(Blocks(L"source.png", GUID_ContainerFormatPng));
   const std::wstring target = scratch_.File(L"copy.jpg");
   ASSERT_TRUE(document_.SaveAs(target, 92));
-  EXPECT_TRUE(IsEqualGUID(saving_test::ContainerOfFile(target), GUID_ContainerFormatJpeg));
+  EXPECT_TRUE(IsEqualGUID(test_support::ContainerOfFile(target), GUID_ContainerFormatJpeg));
   if (!CJpegEncoder::PlatformHonoursQuality()) {
-    EXPECT_EQ(saving_test::JpegQuality(ReadFileBytes(target)), 92);
+    EXPECT_EQ(test_support::JpegQuality(ReadFileBytes(target)), 92);
   }
-  EXPECT_TRUE(saving_test::ShowsBlocksUpright(saving_test::DecodedPixels(target), 1));
+  EXPECT_TRUE(test_support::ShowsBlocksUpright(test_support::DecodedPixels(target), 1));
   // The document still shows the picture it had.
   EXPECT_EQ(document_.GetPath(), scratch_.File(L"source.png"));
 }
@@ -267,11 +257,11 @@ TEST_F(DocumentTest, SavingOverTheShownFileReplacesItAndOpensItAgain) {
   document_.Open(path);
   // Names are compared without regard to case.
   ASSERT_TRUE(document_.SaveAs(scratch_.File(L"SHOWN.JPG"), 90));
-  EXPECT_EQ(FilesIn(scratch_.path()), std::vector<std::wstring>{L"shown.jpg"});
+  EXPECT_EQ(FilesIn(scratch_.path()), std::set<std::wstring>{L"shown.jpg"});
   ASSERT_TRUE(document_.GetLoader());
   EXPECT_TRUE(document_.GetLoader()->decoder());
   EXPECT_EQ(document_.GetOrientedSize().cx, 24);
-  EXPECT_TRUE(saving_test::ShowsBlocksUpright(saving_test::DecodedPixels(path), 6));
+  EXPECT_TRUE(test_support::ShowsBlocksUpright(test_support::DecodedPixels(path), 6));
 }
 
 TEST_F(DocumentTest, AReadOnlyTargetIsSaved) {
@@ -280,7 +270,7 @@ TEST_F(DocumentTest, AReadOnlyTargetIsSaved) {
   ASSERT_TRUE(WriteFileBytes(target, "old"));
   ASSERT_TRUE(SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY));
   ASSERT_TRUE(document_.SaveAs(target, 80));
-  EXPECT_TRUE(saving_test::ShowsBlocksUpright(saving_test::DecodedPixels(target), 1));
+  EXPECT_TRUE(test_support::ShowsBlocksUpright(test_support::DecodedPixels(target), 1));
 }
 
 // Starts the helper that holds a file open, as another program would.
@@ -371,12 +361,12 @@ TEST_F(DocumentTest, ResizedCopyCarriesNoMetadata) {
   const std::wstring target = scratch_.File(L"small.jpg");
   ASSERT_TRUE(RunResizeJob(document_.MakeResizeRequest(target, 4, 3), same_file));
   EXPECT_FALSE(same_file);
-  const imaging_test::Pixels pixels = saving_test::DecodedPixels(target);
+  const test_support::Pixels pixels = test_support::DecodedPixels(target);
   EXPECT_EQ(pixels.width, 4u);
   EXPECT_EQ(pixels.height, 3u);
   EXPECT_FALSE(ExifOfFile(target).found);
   if (!CJpegEncoder::PlatformHonoursQuality()) {
-    EXPECT_EQ(saving_test::JpegQuality(ReadFileBytes(target)), 91);
+    EXPECT_EQ(test_support::JpegQuality(ReadFileBytes(target)), 91);
   }
   EXPECT_TRUE(document_.GetLoader()->source());
 }
@@ -394,14 +384,14 @@ TEST_F(DocumentTest, ResizeJobWorksFromItsRequestWhateverTheWindowDoesMeanwhile)
   bool same_file = true;
   ASSERT_TRUE(RunResizeJob(request, same_file));
   EXPECT_FALSE(same_file);
-  const imaging_test::Pixels pixels = saving_test::DecodedPixels(target);
+  const test_support::Pixels pixels = test_support::DecodedPixels(target);
   ASSERT_EQ(pixels.width, 8u);
   ASSERT_EQ(pixels.height, 12u);
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(1, 1), image_test::kBlocks[0][0], 40))
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(1, 1), test_support::kBlocks[0][0], 40))
       << "the picture of the request";
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(6, 10), image_test::kBlocks[2][1], 40));
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(6, 10), test_support::kBlocks[2][1], 40));
   if (!CJpegEncoder::PlatformHonoursQuality()) {
-    EXPECT_EQ(saving_test::JpegQuality(ReadFileBytes(target)), 91);
+    EXPECT_EQ(test_support::JpegQuality(ReadFileBytes(target)), 91);
   }
   EXPECT_TRUE(document_.GetLoader()->source()) << "the picture now shown is untouched";
 }
@@ -414,7 +404,7 @@ TEST_F(DocumentTest, ResizingTheShownFileLeavesItForTheWindowToOpenAgain) {
       RunResizeJob(document_.MakeResizeRequest(scratch_.File(L"Shown.PNG"), 8, 12), same_file));
   EXPECT_TRUE(same_file);
   EXPECT_FALSE(document_.GetLoader()->source());
-  const imaging_test::Pixels pixels = saving_test::DecodedPixels(path);
+  const test_support::Pixels pixels = test_support::DecodedPixels(path);
   EXPECT_EQ(pixels.width, 8u);
   EXPECT_EQ(pixels.height, 12u);
   EXPECT_EQ(FilesIn(scratch_.path()).size(), 1u);
@@ -509,8 +499,8 @@ TEST_F(DocumentTest, ConvertingAJpeOffersTheOtherFormatsAndWritesTheChosenOne) {
   EXPECT_EQ(chooser.offered, (std::vector<std::wstring>{L"PNG格式 (*.png)", L"TIFF格式 (*.tiff)",
                                                         L"BMP格式 (*.bmp)"}));
   // Converted as shown: turned upright.
-  EXPECT_TRUE(saving_test::ShowsBlocksUpright(
-      saving_test::DecodedPixels(scratch_.File(L"holiday.png")), 6));
+  EXPECT_TRUE(test_support::ShowsBlocksUpright(
+      test_support::DecodedPixels(scratch_.File(L"holiday.png")), 6));
   EXPECT_EQ(CImageDocument::Instance()->GetPath(), path);
 }
 
@@ -523,9 +513,9 @@ TEST_F(DocumentTest, ConversionNeedsAChoiceAndTheModule) {
   EXPECT_FALSE(ConvertCommand(nullptr, nothing_chosen, RenderModule()));
   ScriptedChooser chosen(1, 2);
   EXPECT_FALSE(ConvertCommand(nullptr, chosen, scratch_.File(L"graph\\Render.dll")));
-  EXPECT_EQ(FilesIn(scratch_.path()), std::vector<std::wstring>{L"plain.png"});
+  EXPECT_EQ(FilesIn(scratch_.path()), std::set<std::wstring>{L"plain.png"});
   ASSERT_TRUE(ConvertCommand(nullptr, chosen, RenderModule()));
-  EXPECT_TRUE(IsEqualGUID(saving_test::ContainerOfFile(scratch_.File(L"plain.bmp")),
+  EXPECT_TRUE(IsEqualGUID(test_support::ContainerOfFile(scratch_.File(L"plain.bmp")),
                           GUID_ContainerFormatBmp));
 }
 
@@ -602,15 +592,15 @@ TEST_F(DocumentTest, SaveAsCommandAsksForANameAndSavesThere) {
     EXPECT_NE(driver.proposed().find(L"shot(1).jpg"), std::wstring::npos) << driver.proposed();
   }
   const std::wstring saved = scratch_.File(L"typed.webp.jpg");
-  EXPECT_TRUE(IsEqualGUID(saving_test::ContainerOfFile(saved), GUID_ContainerFormatJpeg));
+  EXPECT_TRUE(IsEqualGUID(test_support::ContainerOfFile(saved), GUID_ContainerFormatJpeg));
   if (!CJpegEncoder::PlatformHonoursQuality()) {
-    EXPECT_EQ(saving_test::JpegQuality(ReadFileBytes(saved)), 93);
+    EXPECT_EQ(test_support::JpegQuality(ReadFileBytes(saved)), 93);
   }
   {
     SaveDialogDriver driver(scratch_.File(L"typed.png"));
     EXPECT_TRUE(SaveAsCommand(nullptr));
   }
-  EXPECT_TRUE(IsEqualGUID(saving_test::ContainerOfFile(scratch_.File(L"typed.png")),
+  EXPECT_TRUE(IsEqualGUID(test_support::ContainerOfFile(scratch_.File(L"typed.png")),
                           GUID_ContainerFormatPng));
 }
 

@@ -10,7 +10,7 @@
 
 #include "config/app_config.h"
 #include "image/image_file_opener.h"
-#include "image/tests/image_test_fixtures.h"
+#include "support/image_fixtures.h"
 #include "image/wic_factory.h"
 #include "image/wic_image_loader.h"
 #include "image/wic_pipeline.h"
@@ -18,8 +18,8 @@
 
 namespace {
 
-using image_test::Fixture;
-using imaging_test::Pixels;
+using test_support::Fixture;
+using test_support::Pixels;
 
 bool SameObject(IUnknown* a, IUnknown* b) {
   ComPtr<IUnknown> identity_a = ComPtr<IUnknown>(a).As<IUnknown>();
@@ -63,19 +63,19 @@ TEST(GdiPlusFallback, MetafileOpensThroughGdiPlus) {
   ComPtr<IWICBitmap> bitmap = loader->GetBitmap(true);
   ASSERT_TRUE(bitmap);
   EXPECT_TRUE(SameObject(bitmap.Get(), loader->source()));
-  const Pixels pixels = imaging_test::ReadPixels(bitmap.Get());
+  const Pixels pixels = test_support::ReadPixels(bitmap.Get());
   const UINT middle = pixels.height / 2;
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(pixels.width / 4, middle), {255, 0, 0}, 8));
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(pixels.width * 3 / 4, middle), {0, 0, 255}, 8));
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(pixels.width / 4, middle), {255, 0, 0}, 8));
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(pixels.width * 3 / 4, middle), {0, 0, 255}, 8));
   EXPECT_EQ(pixels.At(pixels.width / 4, middle)[3], 255);
 }
 
 TEST(GdiPlusFallback, DecodesWhatWicAlsoDecodes) {
   ComPtr<IWICBitmapSource> bitmap = DecodeWithGdiPlus(Fixture(L"orientation_1.jpg"));
   ASSERT_TRUE(bitmap);
-  const Pixels pixels = imaging_test::ReadPixels(bitmap.Get());
+  const Pixels pixels = test_support::ReadPixels(bitmap.Get());
   ASSERT_EQ(pixels.width, 16u);
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(12, 20), image_test::kBlocks[2][1], 24));
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(12, 20), test_support::kBlocks[2][1], 24));
   EXPECT_FALSE(DecodeWithGdiPlus(Fixture(L"no_such_file.png")));
 }
 
@@ -93,11 +93,11 @@ TEST(InMemoryLoader, RotationMakesANewBitmap) {
   ComPtr<IWICBitmap> turned = loader.GetBitmap(false);
   ASSERT_TRUE(turned);
   EXPECT_FALSE(SameObject(turned.Get(), memory.Get()));
-  const Pixels upright = imaging_test::ReadPixels(turned.Get());
+  const Pixels upright = test_support::ReadPixels(turned.Get());
   ASSERT_EQ(upright.width, 1u);
   ASSERT_EQ(upright.height, 2u);
-  EXPECT_TRUE(image_test::ColourNear(upright.At(0, 0), {255, 0, 0}, 0));
-  EXPECT_TRUE(image_test::ColourNear(upright.At(0, 1), {0, 0, 255}, 0));
+  EXPECT_TRUE(test_support::ColourNear(upright.At(0, 0), {255, 0, 0}, 0));
+  EXPECT_TRUE(test_support::ColourNear(upright.At(0, 1), {0, 0, 255}, 0));
 }
 
 // ---- Colour profiles ----
@@ -195,9 +195,9 @@ TEST_F(ColourProfile, EmbeddedProfileIsKeptAndApplied) {
   ASSERT_TRUE(loader->colour_context());
   // sRGB to sRGB: managed and unmanaged pictures agree.
   for (bool managed : {true, false}) {
-    const Pixels pixels = imaging_test::ReadPixels(loader->GetBitmap(managed).Get());
+    const Pixels pixels = test_support::ReadPixels(loader->GetBitmap(managed).Get());
     ASSERT_EQ(pixels.width, 4u);
-    EXPECT_TRUE(image_test::ColourNear(pixels.At(3, 1), {200, 100, 50}, 3)) << managed;
+    EXPECT_TRUE(test_support::ColourNear(pixels.At(3, 1), {200, 100, 50}, 3)) << managed;
   }
   ComPtr<IWICColorContext> handed_out;
   EXPECT_TRUE(loader->GetScaledBitmap(2, 1, &handed_out));
@@ -207,8 +207,8 @@ TEST_F(ColourProfile, EmbeddedProfileIsKeptAndApplied) {
     CAppConfig::GetInstance()->ignore_embedded_icc = ignore;
     HBITMAP out = nullptr;
     ASSERT_TRUE(loader->RenderToBitmap(4, 2, out)) << ignore;
-    const Pixels shown = image_test::ReadHBitmap(out);
-    EXPECT_TRUE(image_test::ColourNear(shown.At(0, 0), {200, 100, 50}, 3)) << ignore;
+    const Pixels shown = test_support::ReadHBitmap(out);
+    EXPECT_TRUE(test_support::ColourNear(shown.At(0, 0), {200, 100, 50}, 3)) << ignore;
     DeleteObject(out);
   }
 }
@@ -226,12 +226,12 @@ TEST_F(ColourProfile, WideGamutPictureIsShownInTheScreensColours) {
   ASSERT_TRUE(loader);
   ASSERT_TRUE(loader->colour_context());
 
-  const image_test::Rgb file_values = {100, 150, 100};
-  const image_test::Rgb on_screen = {66, 151, 97};  // Adobe RGB to sRGB
-  Pixels pixels = imaging_test::ReadPixels(loader->GetBitmap(true).Get());
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(1, 1), on_screen, 8));
-  pixels = imaging_test::ReadPixels(loader->GetBitmap(false).Get());
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(1, 1), file_values, 3));
+  const test_support::Rgb file_values = {100, 150, 100};
+  const test_support::Rgb on_screen = {66, 151, 97};  // Adobe RGB to sRGB
+  Pixels pixels = test_support::ReadPixels(loader->GetBitmap(true).Get());
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(1, 1), on_screen, 8));
+  pixels = test_support::ReadPixels(loader->GetBitmap(false).Get());
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(1, 1), file_values, 3));
 
   // Shown: converted, unless embedded profiles are ignored.
   for (int ignore : {0, 1}) {
@@ -239,10 +239,10 @@ TEST_F(ColourProfile, WideGamutPictureIsShownInTheScreensColours) {
     CAppConfig::GetInstance()->ignore_embedded_icc = ignore;
     HBITMAP out = nullptr;
     ASSERT_TRUE(loader->RenderToBitmap(4, 2, out));
-    const Pixels shown = image_test::ReadHBitmap(out);
+    const Pixels shown = test_support::ReadHBitmap(out);
     DeleteObject(out);
     EXPECT_TRUE(
-        image_test::ColourNear(shown.At(1, 1), ignore ? file_values : on_screen, ignore ? 3 : 8));
+        test_support::ColourNear(shown.At(1, 1), ignore ? file_values : on_screen, ignore ? 3 : 8));
   }
 }
 

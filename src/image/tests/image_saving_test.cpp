@@ -16,32 +16,26 @@
 #include "image/jpeg_metadata_carrier.h"
 #include "image/orientation_writer.h"
 #include "image/save_target.h"
-#include "image/tests/exif_test_builder.h"
-#include "image/tests/saving_test_support.h"
+#include "support/exif_builder.h"
+#include "support/saving.h"
 #include "image/wic_image_loader.h"
-#include "image/windows_version.h"
+#include "basic_lib/windows_version.h"
+#include "basic_lib/win_util.h"
 #include "support/test_paths.h"
+#include "support/windows_versions.h"
 
 namespace {
 
-using image_test::Fixture;
-using saving_test::ExifOfFile;
-using saving_test::FilesIn;
-using test_support::FileExists;
+using test_support::ExifOfFile;
+using test_support::FilesIn;
+using test_support::Fixture;
 using test_support::ReadFileBytes;
 using test_support::ScratchFolder;
 using test_support::WriteFileBytes;
+using win_util::PathExists;
 
 const auto* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new imaging_test::ImagingEnvironment);
-
-// The platform's branch of every Windows-version rule, and its settings.
-struct SystemCase {
-  DWORD major;
-  DWORD minor;
-  const char* name;
-};
-const SystemCase kSystems[] = {{6, 1, "Windows 7"}, {10, 0, "Windows 10"}};
+    ::testing::AddGlobalTestEnvironment(new test_support::ImagingEnvironment);
 
 class SavingTest : public ::testing::Test {
  protected:
@@ -56,16 +50,16 @@ class SavingTest : public ::testing::Test {
 
 TEST_F(SavingTest, JpegIsWrittenWithTheQualityAskedFor) {
   const std::wstring png = scratch_.File(L"blocks.png");
-  ASSERT_TRUE(saving_test::WriteBlocks(png, GUID_ContainerFormatPng));
+  ASSERT_TRUE(test_support::WriteBlocks(png, GUID_ContainerFormatPng));
   CWICImageLoaderPtr loader = OpenImageFile(png);
   ASSERT_TRUE(loader);
   for (int quality : {25, 50, 75, 95}) {
     const std::wstring jpeg = scratch_.File(L"q" + std::to_wstring(quality) + L".jpg");
     ASSERT_TRUE(loader->SaveTo(jpeg, quality));
-    EXPECT_TRUE(IsEqualGUID(saving_test::ContainerOfFile(jpeg), GUID_ContainerFormatJpeg));
-    EXPECT_EQ(saving_test::JpegQuality(ReadFileBytes(jpeg)), quality);
-    EXPECT_TRUE(saving_test::ShowsBlocksUpright(saving_test::DecodedPixels(jpeg), 1,
-                                                quality >= 90 ? 40 : 96));
+    EXPECT_TRUE(IsEqualGUID(test_support::ContainerOfFile(jpeg), GUID_ContainerFormatJpeg));
+    EXPECT_EQ(test_support::JpegQuality(ReadFileBytes(jpeg)), quality);
+    EXPECT_TRUE(test_support::ShowsBlocksUpright(test_support::DecodedPixels(jpeg), 1,
+                                                 quality >= 90 ? 40 : 96));
   }
 }
 
@@ -83,7 +77,7 @@ TEST_F(SavingTest, EachEncodedFormatIsWrittenInItsContainer) {
   for (const auto& target : targets) {
     const std::wstring path = scratch_.File(target.name);
     ASSERT_TRUE(loader->SaveTo(path, 80)) << std::string(target.name, target.name + 8);
-    EXPECT_TRUE(IsEqualGUID(saving_test::ContainerOfFile(path), target.container));
+    EXPECT_TRUE(IsEqualGUID(test_support::ContainerOfFile(path), target.container));
   }
 }
 
@@ -104,16 +98,14 @@ TEST_F(SavingTest, ReadOnlyTargetIsOverwritten) {
   ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
   CWICImageLoaderPtr loader = OpenImageFile(Fixture(L"orientation_1.jpg"));
   ASSERT_TRUE(loader && loader->SaveTo(path, 80));
-  EXPECT_TRUE(IsEqualGUID(saving_test::ContainerOfFile(path), GUID_ContainerFormatPng));
+  EXPECT_TRUE(IsEqualGUID(test_support::ContainerOfFile(path), GUID_ContainerFormatPng));
 }
 
 // A picture stored sideways (orientation 6) saved on both systems: where the
 // tag cannot be written the JPEG is turned upright, and every other format
 // always is. The EXIF data goes along, its orientation telling the truth.
 TEST_F(SavingTest, OrientationIsAppliedOrWrittenOnEverySystem) {
-  for (const SystemCase& system : kSystems) {
-    SCOPED_TRACE(system.name);
-    CWindowsVersion::OverrideForTesting(system.major, system.minor);
+  test_support::ForEachWindowsVersion([&](const test_support::WindowsVersionCase& system) {
     CAppConfig::GetInstance()->orientation_by_tag = 1;
     CWICImageLoaderPtr loader = OpenImageFile(Fixture(L"orientation_6.jpg"));
     ASSERT_TRUE(loader);
@@ -127,16 +119,16 @@ TEST_F(SavingTest, OrientationIsAppliedOrWrittenOnEverySystem) {
     const int written = exif.Orientation();
     // Stored pixels with the tag, or upright pixels with orientation 1.
     EXPECT_TRUE(written == 6 || written == 1) << written;
-    const imaging_test::Pixels pixels = saving_test::DecodedPixels(jpeg);
-    EXPECT_TRUE(saving_test::ShowsBlocksUpright(pixels, written == 6 ? 1 : 6));
+    const test_support::Pixels pixels = test_support::DecodedPixels(jpeg);
+    EXPECT_TRUE(test_support::ShowsBlocksUpright(pixels, written == 6 ? 1 : 6));
     if (system.major == 6) {
       EXPECT_EQ(written, 1);
     }
 
     const std::wstring png = scratch_.File(L"turned.png");
     ASSERT_TRUE(loader->SaveTo(png, 90));
-    EXPECT_TRUE(saving_test::ShowsBlocksUpright(saving_test::DecodedPixels(png), 6));
-  }
+    EXPECT_TRUE(test_support::ShowsBlocksUpright(test_support::DecodedPixels(png), 6));
+  });
 }
 
 TEST_F(SavingTest, AnUnappliedTagStaysWithTheStoredPixels) {
@@ -148,7 +140,7 @@ TEST_F(SavingTest, AnUnappliedTagStaysWithTheStoredPixels) {
   ASSERT_EQ(loader->exif().orientation, 0);
   const std::wstring jpeg = scratch_.File(L"copy.jpg");
   ASSERT_TRUE(loader->SaveTo(jpeg, 90));
-  EXPECT_TRUE(saving_test::ShowsBlocksUpright(saving_test::DecodedPixels(jpeg), 1));
+  EXPECT_TRUE(test_support::ShowsBlocksUpright(test_support::DecodedPixels(jpeg), 1));
   EXPECT_EQ(ExifOfFile(jpeg).Orientation(), 6);
 }
 
@@ -240,11 +232,11 @@ TEST_F(SavingTest, OwnEncoderWritesWhatThePlatformDecodes) {
     ComPtr<IWICBitmap> pattern = TestPattern(c.width, c.height);
     const std::string jpeg = EncodeOurselves(pattern.Get(), c.quality);
     ASSERT_FALSE(jpeg.empty());
-    EXPECT_EQ(saving_test::JpegQuality(jpeg), c.quality);
+    EXPECT_EQ(test_support::JpegQuality(jpeg), c.quality);
     const std::wstring path = scratch_.File(L"own.jpg");
     ASSERT_TRUE(WriteFileBytes(path, jpeg));
-    const imaging_test::Pixels decoded = saving_test::DecodedPixels(path);
-    const imaging_test::Pixels expected = imaging_test::ReadPixels(pattern.Get());
+    const test_support::Pixels decoded = test_support::DecodedPixels(path);
+    const test_support::Pixels expected = test_support::ReadPixels(pattern.Get());
     ASSERT_EQ(decoded.width, c.width);
     ASSERT_EQ(decoded.height, c.height);
     int worst = 0;
@@ -301,9 +293,9 @@ TEST_F(SavingTest, ThePlatformEncoderIsUsedWhereItHonoursTheQuality) {
     CJpegEncoder::OverridePlatformProbeForTesting(honours);
     const std::wstring path = scratch_.File(L"probe" + std::to_wstring(honours) + L".jpg");
     ASSERT_TRUE(loader->SaveTo(path, 92));
-    EXPECT_TRUE(saving_test::ShowsBlocksUpright(saving_test::DecodedPixels(path), 1));
+    EXPECT_TRUE(test_support::ShowsBlocksUpright(test_support::DecodedPixels(path), 1));
     if (!honours) {
-      EXPECT_EQ(saving_test::JpegQuality(ReadFileBytes(path)), 92);
+      EXPECT_EQ(test_support::JpegQuality(ReadFileBytes(path)), 92);
     }
   }
   CJpegEncoder::OverridePlatformProbeForTesting(-1);
@@ -312,8 +304,9 @@ TEST_F(SavingTest, ThePlatformEncoderIsUsedWhereItHonoursTheQuality) {
 // ---- Carrying the EXIF segment ourselves ----
 
 TEST(ExifCarrier, SegmentGoesAfterTheJfifHeaderOnce) {
-  const exif_test::Bytes tiff =
-      exif_test::TiffBuilder(false).Shorts(exif_test::TiffBuilder::kPrimary, 274, {6}).Build();
+  const test_support::Bytes tiff = test_support::TiffBuilder(false)
+                                       .Shorts(test_support::TiffBuilder::kPrimary, 274, {6})
+                                       .Build();
   std::vector<uint8_t> plain = {0xFF, 0xD8, 0xFF, 0xDB, 0x00, 0x02, 0xFF, 0xD9};
   std::vector<uint8_t> jfif = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x04, 'J', 'F', 0xFF, 0xD9};
   ASSERT_TRUE(CJpegExifCarrier::InsertSegment(&plain, tiff));
@@ -335,12 +328,12 @@ TEST(ExifCarrier, SegmentGoesAfterTheJfifHeaderOnce) {
 TEST(ExifCarrier, TurningUprightRewritesTheTagsInEitherByteOrder) {
   for (bool big_endian : {false, true}) {
     SCOPED_TRACE(big_endian ? "MM" : "II");
-    exif_test::TiffBuilder builder(big_endian);
-    builder.Shorts(exif_test::TiffBuilder::kPrimary, 274, {8})
-        .Ascii(exif_test::TiffBuilder::kPrimary, 271, "Maker")
-        .Longs(exif_test::TiffBuilder::kExif, 40962, {4000})
-        .Longs(exif_test::TiffBuilder::kExif, 40963, {3000});
-    exif_test::Bytes tiff = builder.Build();
+    test_support::TiffBuilder builder(big_endian);
+    builder.Shorts(test_support::TiffBuilder::kPrimary, 274, {8})
+        .Ascii(test_support::TiffBuilder::kPrimary, 271, "Maker")
+        .Longs(test_support::TiffBuilder::kExif, 40962, {4000})
+        .Longs(test_support::TiffBuilder::kExif, 40963, {3000});
+    test_support::Bytes tiff = builder.Build();
     // Link IFD0 to a next directory, as a thumbnail would.
     const size_t link = 8 + 2 + 12 * 3;
     tiff[link + (big_endian ? 3 : 0)] = 8;
@@ -385,17 +378,17 @@ TEST(ExifCarrier, OrientationPointingIntoTheStructureIsLeftAlone) {
   const Case cases[] = {{1, false}, {8, false}, {40, true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.value_offset);
-    exif_test::Bytes tiff = {'M',  'M',  0, 42, 0, 0, 0, 8, 0,   2,            // two entries
-                             0x01, 0x12, 0, 3,  0, 0, 0, 3, 0,   0,   0,   0,  // orientation
-                             0x01, 0x0F, 0, 2,  0, 0, 0, 4, 'A', 'B', 'C', 0,  // make
-                             0,    0,    0, 0,                                 // no next IFD
-                             0,    6,    0, 0,  0, 0, 0, 0};
+    test_support::Bytes tiff = {'M',  'M',  0, 42, 0, 0, 0, 8, 0,   2,            // two entries
+                                0x01, 0x12, 0, 3,  0, 0, 0, 3, 0,   0,   0,   0,  // orientation
+                                0x01, 0x0F, 0, 2,  0, 0, 0, 4, 'A', 'B', 'C', 0,  // make
+                                0,    0,    0, 0,                                 // no next IFD
+                                0,    6,    0, 0,  0, 0, 0, 0};
     tiff[21] = static_cast<uint8_t>(c.value_offset);
     CJpegExifCarrier carrier;
     ASSERT_TRUE(carrier.SetBlock(tiff));
     carrier.MarkPixelsTurnedUpright(false);
-    const exif_test::Bytes& block = carrier.block();
-    exif_test::Bytes expected = tiff;
+    const test_support::Bytes& block = carrier.block();
+    test_support::Bytes expected = tiff;
     if (c.rewritten) {
       expected[c.value_offset] = 0;
       expected[c.value_offset + 1] = 1;
@@ -436,8 +429,9 @@ std::vector<uint8_t> JpegOf(const std::vector<std::vector<uint8_t>>& segments) {
 }
 
 TEST(MetadataCarrier, CarriesWhatTheCopyLacksAndNothingOfTheOldEncoding) {
-  const exif_test::Bytes tiff =
-      exif_test::TiffBuilder(false).Shorts(exif_test::TiffBuilder::kPrimary, 274, {6}).Build();
+  const test_support::Bytes tiff = test_support::TiffBuilder(false)
+                                       .Shorts(test_support::TiffBuilder::kPrimary, 274, {6})
+                                       .Build();
   const std::string exif = std::string("Exif\0\0", 6) + std::string(tiff.begin(), tiff.end());
   const std::string xmp = std::string("http://ns.adobe.com/xap/1.0/\0", 29) +
                           "<x:xmpmeta><rdf:Description tiff:Orientation=\"6\"/>"
@@ -522,7 +516,7 @@ TEST_F(SavingTest, InPlaceOrientationRewriteChangesOnlyTheTag) {
       changed += original[i] != rewritten[i] ? 1 : 0;
     }
     EXPECT_EQ(changed, 1u) << "one byte of the tag's value";
-    EXPECT_TRUE(saving_test::ShowsBlocksUpright(saving_test::DecodedPixels(path), 1))
+    EXPECT_TRUE(test_support::ShowsBlocksUpright(test_support::DecodedPixels(path), 1))
         << "the stored pixels are untouched";
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   }
@@ -533,8 +527,9 @@ TEST_F(SavingTest, InPlaceOrientationRewriteWithoutRoomForTheTagLeavesTheFileAlo
   const std::string plain = ReadFileBytes(Fixture(L"blocks.jpg"));
   std::vector<uint8_t> tagless(plain.begin(), plain.end());
   ASSERT_TRUE(CJpegExifCarrier::InsertSegment(
-      &tagless,
-      exif_test::TiffBuilder(false).Ascii(exif_test::TiffBuilder::kPrimary, 271, "Maker").Build()));
+      &tagless, test_support::TiffBuilder(false)
+                    .Ascii(test_support::TiffBuilder::kPrimary, 271, "Maker")
+                    .Build()));
   for (const std::string& bytes : {plain, std::string(tagless.begin(), tagless.end())}) {
     const std::wstring path = scratch_.File(L"no_room.jpg");
     ASSERT_TRUE(WriteFileBytes(path, bytes));
@@ -542,7 +537,7 @@ TEST_F(SavingTest, InPlaceOrientationRewriteWithoutRoomForTheTagLeavesTheFileAlo
     EXPECT_EQ(ReadFileBytes(path), bytes);
   }
   EXPECT_FALSE(WriteOrientationInPlace(scratch_.File(L"missing.jpg"), 6));
-  EXPECT_FALSE(FileExists(scratch_.File(L"missing.jpg")));
+  EXPECT_FALSE(PathExists(scratch_.File(L"missing.jpg")));
 }
 
 // ---- Where the bytes go ----
@@ -564,14 +559,14 @@ TEST_F(SavingTest, ExistingTargetIsReplacedFromATemporaryFileInOneStep) {
     ASSERT_NE(target.working(), path);
     EXPECT_EQ(target.working().substr(0, scratch_.path().size() + 4), scratch_.path() + L"\\tmp");
     EXPECT_EQ(target.working().substr(target.working().size() - 4), L".png");
-    EXPECT_FALSE(FileExists(target.working()));
+    EXPECT_FALSE(PathExists(target.working()));
     EXPECT_FALSE(target.Commit(copy_back)) << "nothing written yet";
     EXPECT_EQ(ReadFileBytes(path), "old");
 
     ASSERT_TRUE(WriteFileBytes(target.working(), "new"));
     EXPECT_TRUE(target.Commit(copy_back));
     EXPECT_EQ(ReadFileBytes(path), "new");
-    EXPECT_EQ(FilesIn(scratch_.path()), std::vector<std::wstring>{L"picture.png"});
+    EXPECT_EQ(FilesIn(scratch_.path()), std::set<std::wstring>{L"picture.png"});
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileW(path.c_str());
   }
@@ -587,7 +582,7 @@ TEST_F(SavingTest, TargetHeldByAnotherOpenerIsLeftAlone) {
     CSaveTarget target(path);
     ASSERT_TRUE(WriteFileBytes(target.working(), "replacement"));
     EXPECT_FALSE(target.Commit(copy_back));
-    EXPECT_EQ(FilesIn(scratch_.path()), std::vector<std::wstring>{L"held.jpg"});
+    EXPECT_EQ(FilesIn(scratch_.path()), std::set<std::wstring>{L"held.jpg"});
   }
   CloseHandle(held);
   EXPECT_EQ(ReadFileBytes(path), "original");
@@ -599,7 +594,7 @@ TEST_F(SavingTest, DiscardRemovesOnlyTheWorkingFile) {
   CSaveTarget target(path);
   ASSERT_TRUE(WriteFileBytes(target.working(), "half"));
   target.Discard();
-  EXPECT_EQ(FilesIn(scratch_.path()), std::vector<std::wstring>{L"kept.jpg"});
+  EXPECT_EQ(FilesIn(scratch_.path()), std::set<std::wstring>{L"kept.jpg"});
 }
 
 TEST_F(SavingTest, DefaultSaveNamesCountUpToNinetyNine) {

@@ -13,7 +13,7 @@
 #include "image/image_document.h"
 #include "image/jpeg_encoder.h"
 #include "image/wic_factory.h"
-#include "image/windows_version.h"
+#include "basic_lib/windows_version.h"
 
 namespace {
 

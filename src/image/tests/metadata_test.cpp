@@ -12,15 +12,15 @@
 #include "image/exif_query_reader.h"
 #include "image/image_file_opener.h"
 #include "image/metadata_reader.h"
-#include "image/tests/exif_test_builder.h"
-#include "image/tests/image_test_fixtures.h"
+#include "support/exif_builder.h"
+#include "support/image_fixtures.h"
 #include "support/test_paths.h"
 
 namespace {
 
-using exif_test::Bytes;
-using exif_test::TiffBuilder;
-using image_test::Fixture;
+using test_support::Bytes;
+using test_support::Fixture;
+using test_support::TiffBuilder;
 
 constexpr auto kPrimary = TiffBuilder::kPrimary;
 constexpr auto kExif = TiffBuilder::kExif;
@@ -210,14 +210,14 @@ TEST(FrameMetadata, JpegExifBehindOtherSegments) {
   TiffBuilder tiff(true);
   tiff.Ascii(kPrimary, 271, "Maker").Shorts(kPrimary, 274, {8}).Rationals(kExif, 33437, {{56, 10}});
   // An XMP segment and an ICC segment before the EXIF one.
-  Bytes jpeg = exif_test::WithExif(exif_test::EncodeJpeg(8, 8, 90, 90, 90), tiff.Build());
+  Bytes jpeg = test_support::WithExif(test_support::EncodeJpeg(8, 8, 90, 90, 90), tiff.Build());
   const std::string xmp = "http://ns.adobe.com/xap/1.0/";
   Bytes xmp_payload(xmp.begin(), xmp.end());
   xmp_payload.push_back(0);
-  jpeg = exif_test::WithSegment(jpeg, 0xE1, xmp_payload);
-  jpeg = exif_test::WithSegment(jpeg, 0xE2, Bytes(300, 0x11));
+  jpeg = test_support::WithSegment(jpeg, 0xE1, xmp_payload);
+  jpeg = test_support::WithSegment(jpeg, 0xE2, Bytes(300, 0x11));
   const std::wstring path = scratch.File(L"segments.jpg");
-  ASSERT_TRUE(test_support::WriteFileBytes(path, exif_test::AsString(jpeg)));
+  ASSERT_TRUE(test_support::WriteFileBytes(path, test_support::AsString(jpeg)));
   CWICImageLoader loader(path);
   ASSERT_TRUE(loader.source());
   EXPECT_EQ(loader.exif().make, L"Maker");
@@ -259,7 +259,7 @@ TEST(FrameMetadata, FormatsWithoutExifPaths) {
   // A JPEG without EXIF still reports its resolution.
   const std::wstring plain = scratch.File(L"plain.jpg");
   ASSERT_TRUE(test_support::WriteFileBytes(
-      plain, exif_test::AsString(exif_test::EncodeJpeg(4, 4, 1, 2, 3))));
+      plain, test_support::AsString(test_support::EncodeJpeg(4, 4, 1, 2, 3))));
   CWICImageLoader jpeg(plain);
   EXPECT_GT(jpeg.exif().dpi, 0);
   EXPECT_TRUE(jpeg.exif().make.empty());
@@ -338,7 +338,7 @@ TEST(ExifQueryReader, AnswersLikeThePlatformReaderOfATiff) {
     ComPtr<IWICMetadataQueryReader> ours = CExifQueryReader::CreateFromBlock(
         reinterpret_cast<const uint8_t*>(file.data()), file.size());
     ASSERT_TRUE(ours);
-    ComPtr<IWICBitmapSource> frame = imaging_test::DecodeWithPlatform(Fixture(name));
+    ComPtr<IWICBitmapSource> frame = test_support::DecodeWithPlatform(Fixture(name));
     ComPtr<IWICMetadataQueryReader> platform;
     ASSERT_HRESULT_SUCCEEDED(
         frame.As<IWICBitmapFrameDecode>()->GetMetadataQueryReader(platform.Receive()));
@@ -356,7 +356,7 @@ TEST(ExifQueryReader, AnswersLikeThePlatformReaderOfATiff) {
       const HRESULT our_hr = ours->GetMetadataByName(PrimaryTagQuery(tag).c_str(), &mine);
       EXPECT_EQ(SUCCEEDED(platform_hr), SUCCEEDED(our_hr)) << "tag " << tag;
       if (SUCCEEDED(platform_hr) && SUCCEEDED(our_hr)) {
-        EXPECT_TRUE(exif_test::SameVariant(theirs, mine)) << "tag " << tag;
+        EXPECT_TRUE(test_support::SameVariant(theirs, mine)) << "tag " << tag;
         ++compared;
       }
       PropVariantClear(&theirs);

@@ -10,17 +10,17 @@
 #include "effects/current_effect.h"
 #include "image/image_file_opener.h"
 #include "image/tests/fake_thumbnail_cache.h"
-#include "image/tests/image_test_fixtures.h"
+#include "support/image_fixtures.h"
 #include "image/thumbnail_request.h"
 #include "image/wic_factory.h"
 #include "image/wic_image_loader.h"
-#include "image/windows_version.h"
+#include "basic_lib/windows_version.h"
 
 namespace {
 
-using image_test::Fixture;
-using image_test::Rgb;
-using imaging_test::Pixels;
+using test_support::Fixture;
+using test_support::Pixels;
+using test_support::Rgb;
 
 class RenderTest : public ::testing::Test {
  protected:
@@ -39,13 +39,13 @@ TEST_F(RenderTest, EveryOrientationRendersUpright) {
     const SIZE size = loader->GetOrientedSize();
     HBITMAP out = nullptr;
     ASSERT_TRUE(loader->RenderToBitmap(size.cx, size.cy, out));
-    const Pixels pixels = image_test::ReadHBitmap(out);
+    const Pixels pixels = test_support::ReadHBitmap(out);
     DeleteObject(out);
     ASSERT_EQ(pixels.width, static_cast<UINT>(size.cx));
     for (int by = 0; by < size.cy / 8; ++by) {
       for (int bx = 0; bx < size.cx / 8; ++bx) {
-        EXPECT_TRUE(image_test::ColourNear(pixels.At(bx * 8 + 4, by * 8 + 4),
-                                           image_test::DisplayedBlock(orientation, bx, by), 24))
+        EXPECT_TRUE(test_support::ColourNear(pixels.At(bx * 8 + 4, by * 8 + 4),
+                                             test_support::DisplayedBlock(orientation, bx, by), 24))
             << "block " << bx << "," << by;
       }
     }
@@ -59,15 +59,15 @@ TEST_F(RenderTest, LargeRotatedPictureIsScaledThenTurned) {
   EXPECT_EQ(loader->GetOrientedSize().cy, 3000);
   HBITMAP out = nullptr;
   ASSERT_TRUE(loader->RenderToBitmap(500, 750, out));
-  const Pixels pixels = image_test::ReadHBitmap(out);
+  const Pixels pixels = test_support::ReadHBitmap(out);
   DeleteObject(out);
   ASSERT_EQ(pixels.width, 500u);
   ASSERT_EQ(pixels.height, 750u);
   // Stored quadrants red, lime / blue, yellow, turned a quarter clockwise.
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(125, 187), {0, 0, 255}, 24));
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(375, 187), {255, 0, 0}, 24));
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(125, 562), {255, 255, 0}, 24));
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(375, 562), {0, 255, 0}, 24));
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(125, 187), {0, 0, 255}, 24));
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(375, 187), {255, 0, 0}, 24));
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(125, 562), {255, 255, 0}, 24));
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(375, 562), {0, 255, 0}, 24));
 }
 
 // 3 x 1 straight alpha: clear white, opaque (R 200, G 100, B 100), half white.
@@ -84,10 +84,10 @@ TEST_F(RenderTest, ComposedOverTheCanvasWithTheCurrentEffect) {
   CWICImageLoader loader = TranslucentLoader();
   HBITMAP out = nullptr;
   ASSERT_TRUE(loader.RenderToBitmap(3, 1, out));
-  Pixels pixels = image_test::ReadHBitmap(out);
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(0, 0), {39, 39, 39}, 1));  // canvas colour
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(1, 0), {200, 100, 100}, 1));
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(2, 0), {147, 147, 147}, 2));
+  Pixels pixels = test_support::ReadHBitmap(out);
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(0, 0), {39, 39, 39}, 1));  // canvas colour
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(1, 0), {200, 100, 100}, 1));
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(2, 0), {147, 147, 147}, 2));
 
   // A new render replaces (and deletes) the bitmap held in out.
   CAppConfig::GetInstance()->current_effect = kEnhanceBrighter;
@@ -95,8 +95,8 @@ TEST_F(RenderTest, ComposedOverTheCanvasWithTheCurrentEffect) {
   ASSERT_TRUE(loader.RenderToBitmap(3, 1, out));
   EXPECT_NE(out, previous);
   EXPECT_EQ(GetObjectType(previous), 0u);
-  pixels = image_test::ReadHBitmap(out);
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(1, 0), {220, 120, 120}, 1));
+  pixels = test_support::ReadHBitmap(out);
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(1, 0), {220, 120, 120}, 1));
   DeleteObject(out);
 }
 
@@ -147,18 +147,18 @@ TEST_F(RenderTest, ThumbnailRendersLikeThePicture) {
   // From Windows 8 on thumbnails come upright: the transform is not applied.
   ASSERT_TRUE(RenderThumbnailHBitmap(thumbnail, WTSAT_ARGB, 8, 2, out, WICBitmapTransformRotate90,
                                      nullptr, CDisplayOptions()));
-  Pixels pixels = image_test::ReadHBitmap(out);
+  Pixels pixels = test_support::ReadHBitmap(out);
   ASSERT_EQ(pixels.width, 8u);
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(0, 1), {255, 0, 0}, 8));
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(7, 0), {0, 0, 255}, 8));
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(0, 1), {255, 0, 0}, 8));
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(7, 0), {0, 0, 255}, 8));
 
   CWindowsVersion::OverrideForTesting(6, 1);
   ASSERT_TRUE(RenderThumbnailHBitmap(thumbnail, WTSAT_RGB, 2, 8, out, WICBitmapTransformRotate90,
                                      nullptr, CDisplayOptions()));
-  pixels = image_test::ReadHBitmap(out);
+  pixels = test_support::ReadHBitmap(out);
   ASSERT_EQ(pixels.height, 8u);
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(1, 0), {255, 0, 0}, 8));
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(0, 7), {0, 0, 255}, 8));
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(1, 0), {255, 0, 0}, 8));
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(0, 7), {0, 0, 255}, 8));
 
   // An sRGB profile leaves the colours as they are.
   ComPtr<IWICColorContext> srgb;
@@ -167,8 +167,8 @@ TEST_F(RenderTest, ThumbnailRendersLikeThePicture) {
   CWindowsVersion::OverrideForTesting(0, 0);
   ASSERT_TRUE(RenderThumbnailHBitmap(thumbnail, WTSAT_ARGB, 2, 1, out, WICBitmapTransformRotate0,
                                      srgb.Get(), CDisplayOptions()));
-  pixels = image_test::ReadHBitmap(out);
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(0, 0), {255, 0, 0}, 3));
+  pixels = test_support::ReadHBitmap(out);
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(0, 0), {255, 0, 0}, 3));
   DeleteObject(out);
   DeleteObject(thumbnail);
 }
@@ -176,8 +176,8 @@ TEST_F(RenderTest, ThumbnailRendersLikeThePicture) {
 // Requests to a thumbnail cache, as the program asks them per mode and per
 // Windows version, and the quality it reads from the answers.
 TEST_F(RenderTest, ThumbnailRequestsAskTheCacheByModeAndVersion) {
-  using image_test::ThumbnailAnswer;
-  using image_test::ThumbnailCall;
+  using test_support::ThumbnailAnswer;
+  using test_support::ThumbnailCall;
   using Calls = std::vector<ThumbnailCall>;
   const WTS_FLAGS kCacheOnly = WTS_INCACHEONLY;
   const WTS_FLAGS kCacheOnlyScaled = WTS_INCACHEONLY | WTS_SCALETOREQUESTEDSIZE;
@@ -300,7 +300,7 @@ TEST_F(RenderTest, ThumbnailRequestsAskTheCacheByModeAndVersion) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     CWindowsVersion::OverrideForTesting(c.major, 1);
-    image_test::CFakeThumbnailCache cache([&c](UINT size, WTS_FLAGS flags) {
+    test_support::CFakeThumbnailCache cache([&c](UINT size, WTS_FLAGS flags) {
       ThumbnailAnswer answer;
       if (flags & WTS_FASTEXTRACT) {
         answer = {256, 170, RGB(1, 2, 3), WTS_DEFAULT};
@@ -321,9 +321,9 @@ TEST_F(RenderTest, ThumbnailRequestsAskTheCacheByModeAndVersion) {
 }
 
 TEST_F(RenderTest, ThumbnailFromTheCacheRendersAtTheRequestedSize) {
-  image_test::CFakeThumbnailCache cache([](UINT size, WTS_FLAGS) {
-    return image_test::ThumbnailAnswer{static_cast<int>(size), static_cast<int>(size) / 2,
-                                       RGB(200, 30, 60), WTS_CACHED};
+  test_support::CFakeThumbnailCache cache([](UINT size, WTS_FLAGS) {
+    return test_support::ThumbnailAnswer{static_cast<int>(size), static_cast<int>(size) / 2,
+                                         RGB(200, 30, 60), WTS_CACHED};
   });
   ASSERT_TRUE(cache.registered());
   CThumbnailRequest request;
@@ -331,11 +331,11 @@ TEST_F(RenderTest, ThumbnailFromTheCacheRendersAtTheRequestedSize) {
   HBITMAP out = nullptr;
   ASSERT_TRUE(RenderThumbnailToBitmap(request, 150, 75, out, WICBitmapTransformRotate0, nullptr,
                                       CDisplayOptions()));
-  const Pixels pixels = image_test::ReadHBitmap(out);
+  const Pixels pixels = test_support::ReadHBitmap(out);
   DeleteObject(out);
   ASSERT_EQ(pixels.width, 150u);
   ASSERT_EQ(pixels.height, 75u);
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(75, 40), {200, 30, 60}, 3));
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(75, 40), {200, 30, 60}, 3));
 }
 
 }  // namespace

@@ -8,17 +8,17 @@
 #include <string>
 #include <vector>
 
-#include "image/tests/saving_test_support.h"
+#include "support/saving.h"
 #include "support/test_paths.h"
 
 namespace {
 
-using saving_test::FilesIn;
+using test_support::FilesIn;
 using test_support::ReadFileBytes;
 using test_support::ScratchFolder;
 
 const auto* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new imaging_test::ImagingEnvironment);
+    ::testing::AddGlobalTestEnvironment(new test_support::ImagingEnvironment);
 
 constexpr UINT kWidth = 1600;
 constexpr UINT kHeight = 1200;
@@ -40,7 +40,7 @@ bool WritePicture(const std::wstring& path) {
   return SUCCEEDED(factory->CreateBitmapFromMemory(kWidth, kHeight, GUID_WICPixelFormat24bppBGR,
                                                    kWidth * 3, static_cast<UINT>(pixels.size()),
                                                    pixels.data(), bitmap.Receive())) &&
-         saving_test::WriteSource(path, GUID_ContainerFormatJpeg, bitmap.Get());
+         test_support::WriteSource(path, GUID_ContainerFormatJpeg, bitmap.Get());
 }
 
 // A whole JPEG: it starts and ends with its markers and decodes to the full
@@ -51,7 +51,7 @@ bool WritePicture(const std::wstring& path) {
       bytes.compare(bytes.size() - 2, 2, "\xFF\xD9") != 0) {
     return ::testing::AssertionFailure() << "cut file of " << bytes.size() << " bytes";
   }
-  const imaging_test::Pixels pixels = saving_test::DecodedPixels(path);
+  const test_support::Pixels pixels = test_support::DecodedPixels(path);
   if (pixels.width != kWidth || pixels.height != kHeight) {
     return ::testing::AssertionFailure() << "decodes to " << pixels.width << " x " << pixels.height;
   }

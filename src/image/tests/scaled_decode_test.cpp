@@ -11,13 +11,13 @@
 #include "effects/current_effect.h"
 #include "image/image_file_opener.h"
 #include "image/jpeg_scaled_decoder.h"
-#include "image/tests/image_test_fixtures.h"
+#include "support/image_fixtures.h"
 #include "image/wic_image_loader.h"
 
 namespace {
 
-using image_test::Fixture;
-using imaging_test::Pixels;
+using test_support::Fixture;
+using test_support::Pixels;
 
 class ScaledDecodeTest : public ::testing::Test {
  protected:
@@ -83,7 +83,7 @@ Pixels Render(const std::wstring& path, UINT width, UINT height, const CDisplayO
     ADD_FAILURE() << "render failed";
     return Pixels();
   }
-  Pixels pixels = image_test::ReadHBitmap(out);
+  Pixels pixels = test_support::ReadHBitmap(out);
   DeleteObject(out);
   return pixels;
 }
@@ -148,7 +148,7 @@ TEST_F(ScaledDecodeTest, ToleranceSeparatesAWrongOrientation) {
   loader->exif().orientation = 8;  // the opposite quarter turn
   HBITMAP out = nullptr;
   ASSERT_TRUE(loader->RenderToBitmap(400, 600, options, out));
-  const Pixels opposite = image_test::ReadHBitmap(out);
+  const Pixels opposite = test_support::ReadHBitmap(out);
   DeleteObject(out);
   EXPECT_GT(Compare(upright, opposite).mean, 12.0);
 }

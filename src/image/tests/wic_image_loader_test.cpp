@@ -8,19 +8,20 @@
 
 #include "config/app_config.h"
 #include "image/image_file_opener.h"
-#include "image/tests/image_test_fixtures.h"
+#include "support/image_fixtures.h"
 #include "image/wic_image_loader.h"
 #include "image/wic_pipeline.h"
-#include "image/windows_version.h"
+#include "basic_lib/windows_version.h"
 #include "support/test_paths.h"
+#include "support/windows_versions.h"
 
 namespace {
 
-using image_test::Fixture;
-using imaging_test::Pixels;
+using test_support::Fixture;
+using test_support::Pixels;
 
 const auto* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new imaging_test::ImagingEnvironment);
+    ::testing::AddGlobalTestEnvironment(new test_support::ImagingEnvironment);
 
 std::wstring OrientationFixture(int orientation) {
   return Fixture(L"orientation_" + std::to_wstring(orientation) + L".jpg");
@@ -55,14 +56,14 @@ TEST_F(LoaderTest, GetBitmapShowsEveryOrientationUpright) {
     ASSERT_TRUE(loader);
     ComPtr<IWICBitmap> bitmap = loader->GetBitmap(true);
     ASSERT_TRUE(bitmap);
-    const Pixels pixels = imaging_test::ReadPixels(bitmap.Get());
+    const Pixels pixels = test_support::ReadPixels(bitmap.Get());
     const bool swapped = orientation >= 5;
     ASSERT_EQ(pixels.width, swapped ? 24u : 16u);
     ASSERT_EQ(pixels.height, swapped ? 16u : 24u);
     for (int by = 0; by < static_cast<int>(pixels.height) / 8; ++by) {
       for (int bx = 0; bx < static_cast<int>(pixels.width) / 8; ++bx) {
-        EXPECT_TRUE(image_test::ColourNear(pixels.At(bx * 8 + 4, by * 8 + 4),
-                                           image_test::DisplayedBlock(orientation, bx, by), 24))
+        EXPECT_TRUE(test_support::ColourNear(pixels.At(bx * 8 + 4, by * 8 + 4),
+                                             test_support::DisplayedBlock(orientation, bx, by), 24))
             << "block " << bx << "," << by;
       }
     }
@@ -122,10 +123,10 @@ TEST_F(LoaderTest, RotateOrientationTurnsTheDisplayedPicture) {
   EXPECT_EQ(loader.RotateOrientation(true), 6);
   EXPECT_EQ(loader.exif().orientation, 6);
   EXPECT_EQ(loader.GetOrientedSize().cx, 24);
-  const Pixels turned = imaging_test::ReadPixels(loader.GetBitmap(false).Get());
+  const Pixels turned = test_support::ReadPixels(loader.GetBitmap(false).Get());
   ASSERT_EQ(turned.width, 24u);
   // Turned clockwise, the stored bottom-left block (magenta) is at the top left.
-  EXPECT_TRUE(image_test::ColourNear(turned.At(4, 4), image_test::kBlocks[2][0], 24));
+  EXPECT_TRUE(test_support::ColourNear(turned.At(4, 4), test_support::kBlocks[2][0], 24));
   EXPECT_EQ(loader.RotateOrientation(false), 1);
 }
 
@@ -178,23 +179,22 @@ TEST(IconFrames, FirstOfTheWidestFramesIsOpened) {
   CWICImageLoaderPtr loader = OpenImageFile(scratch.File(L"four.ico"));
   ASSERT_TRUE(loader);
   EXPECT_EQ(loader->GetOrientedSize().cx, 256);
-  const Pixels pixels = imaging_test::ReadPixels(loader->GetBitmap(false).Get());
+  const Pixels pixels = test_support::ReadPixels(loader->GetBitmap(false).Get());
   ASSERT_EQ(pixels.width, 256u);
-  EXPECT_TRUE(image_test::ColourNear(pixels.At(100, 100), {255, 0, 0}, 0));  // frame 2, not 3
+  EXPECT_TRUE(test_support::ColourNear(pixels.At(100, 100), {255, 0, 0}, 0));  // frame 2, not 3
 }
 
 TEST_F(LoaderTest, ScaledBitmapHasTheSizeAskedForOnEverySystem) {
   CWICImageLoader loader(OrientationFixture(6));
-  for (DWORD major : {10, 6}) {
-    CWindowsVersion::OverrideForTesting(major, 1);
+  test_support::ForEachWindowsVersion([&](const test_support::WindowsVersionCase&) {
     ComPtr<IWICColorContext> context;
     ComPtr<IWICBitmapSource> scaled = loader.GetScaledBitmap(12, 8, &context);
-    ASSERT_TRUE(scaled) << major;
-    const Pixels pixels = imaging_test::ReadPixels(scaled.Get());
+    ASSERT_TRUE(scaled);
+    const Pixels pixels = test_support::ReadPixels(scaled.Get());
     EXPECT_EQ(pixels.width, 12u);
     EXPECT_EQ(pixels.height, 8u);
     EXPECT_FALSE(context);  // the platform's JPEG frame gives no profile here
-  }
+  });
   // At the picture's own size nothing is scaled.
   ComPtr<IWICBitmapSource> same = loader.GetScaledBitmap(24, 16, nullptr);
   ASSERT_TRUE(same);
@@ -214,7 +214,7 @@ TEST(WicPipeline, ScalingFallsBackToFantWhereAModeIsRefused) {
         WICBitmapInterpolationModeFant}) {
     ComPtr<IWICBitmapSource> scaled = wic_pipeline::ScaleWithFallback(bitmap.Get(), 4, 6, mode);
     ASSERT_TRUE(scaled) << mode;
-    const Pixels pixels = imaging_test::ReadPixels(scaled.Get());
+    const Pixels pixels = test_support::ReadPixels(scaled.Get());
     EXPECT_EQ(pixels.width, 4u);
     EXPECT_EQ(pixels.height, 6u);
   }
@@ -232,12 +232,12 @@ TEST(WicPipeline, OwnFlipRotatorMatchesTheOrientations) {
     ComPtr<IWICBitmap> turned = wic_pipeline::FlipRotateInMemory(
         stored.Get(), CWICImageLoader::TransformOfOrientation(orientation));
     ASSERT_TRUE(turned);
-    const Pixels pixels = imaging_test::ReadPixels(turned.Get());
+    const Pixels pixels = test_support::ReadPixels(turned.Get());
     ASSERT_EQ(pixels.width, orientation >= 5 ? 24u : 16u);
     for (int by = 0; by < static_cast<int>(pixels.height) / 8; ++by) {
       for (int bx = 0; bx < static_cast<int>(pixels.width) / 8; ++bx) {
-        EXPECT_TRUE(image_test::ColourNear(pixels.At(bx * 8 + 4, by * 8 + 4),
-                                           image_test::DisplayedBlock(orientation, bx, by), 24))
+        EXPECT_TRUE(test_support::ColourNear(pixels.At(bx * 8 + 4, by * 8 + 4),
+                                             test_support::DisplayedBlock(orientation, bx, by), 24))
             << "orientation " << orientation << " block " << bx << "," << by;
       }
     }

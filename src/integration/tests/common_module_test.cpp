@@ -8,6 +8,7 @@
 #include "integration/common_module.h"
 #include "integration/companion_lib_wrapper.h"
 #include "integration/stat_reporter.h"
+#include "basic_lib/win_util.h"
 #include "support/test_paths.h"
 
 namespace {
@@ -25,7 +26,7 @@ class FileRestorer {
  public:
   explicit FileRestorer(std::wstring path)
       : path_(std::move(path)),
-        existed_(test_support::FileExists(path_)),
+        existed_(win_util::PathExists(path_)),
         bytes_(test_support::ReadFileBytes(path_)) {}
   ~FileRestorer() {
     if (existed_) {

@@ -7,6 +7,7 @@
 #include "l10n/lang_string.h"
 #include "l10n/language_file.h"
 #include "l10n/multi_language_loader.h"
+#include "basic_lib/win_util.h"
 #include "support/test_paths.h"
 
 using test_support::ScratchFolder;
@@ -107,7 +108,7 @@ TEST(LangStringTest, BadFilesGiveEmptyTextsAndNoCrash) {
 
 TEST(LangStringTest, LookupsReadTheLanguageFileInUse) {
   // The program's own files, laid out in locales\ beside this test program.
-  ASSERT_TRUE(test_support::FileExists(GetLanguageFolder() + L"en.ini")) << GetLanguageFolder();
+  ASSERT_TRUE(win_util::PathExists(GetLanguageFolder() + L"en.ini")) << GetLanguageFolder();
   {
     CurrentLanguageScope english(L"en.ini");
     EXPECT_EQ(L"Lumora", GetLangString(L"app", L"NAME"));

@@ -10,12 +10,13 @@
 #include "log/log_line.h"
 #include "log/logger_impl.h"
 #include "log/my_log.h"
+#include "basic_lib/win_util.h"
 #include "support/test_paths.h"
 
-using test_support::FileExists;
 using test_support::ReadFileBytes;
 using test_support::ScratchFolder;
 using test_support::WriteFileBytes;
+using win_util::PathExists;
 
 namespace {
 
@@ -92,7 +93,7 @@ TEST(MyLogTest, WithoutMarkerNothingIsCreated) {
   log.Open(log_path);
   EXPECT_FALSE(log.IsFileOpen());
   log.Write(CLogLine(L"[I]", "x\\y.cpp", 1) << "dropped");
-  EXPECT_FALSE(FileExists(log_path));
+  EXPECT_FALSE(PathExists(log_path));
 }
 
 TEST(MyLogTest, WithoutMarkerAnExistingLogIsLeftAlone) {

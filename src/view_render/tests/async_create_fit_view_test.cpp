@@ -11,15 +11,15 @@
 
 #include "framework/gdi_objects.h"
 #include "image/tests/fake_thumbnail_cache.h"
-#include "image/windows_version.h"
-#include "view_render/tests/view_test_support.h"
+#include "basic_lib/windows_version.h"
+#include "support/view.h"
 
 namespace view_render {
 namespace {
 
-using image_test::CFakeThumbnailCache;
-using image_test::ThumbnailAnswer;
-using image_test::ThumbnailCall;
+using test_support::CFakeThumbnailCache;
+using test_support::ThumbnailAnswer;
+using test_support::ThumbnailCall;
 using Calls = std::vector<ThumbnailCall>;
 
 constexpr COLORREF kLargePreview = RGB(200, 30, 60);
@@ -53,8 +53,8 @@ Result Take(CAsyncCreateFitView& task) {
   ReleaseDC(nullptr, screen);
   {
     CSelectObject select(dc, bitmap);
-    result.middle = view_test::PixelAt(dc, info.bmWidth / 2, info.bmHeight / 2);
-    result.top_left = view_test::PixelAt(dc, info.bmWidth / 4, info.bmHeight / 4);
+    result.middle = test_support::PixelAt(dc, info.bmWidth / 2, info.bmHeight / 2);
+    result.top_left = test_support::PixelAt(dc, info.bmWidth / 4, info.bmHeight / 4);
   }
   DeleteObject(bitmap);
   return result;
@@ -68,7 +68,7 @@ class FitViewTest : public ::testing::Test {
   static CAsyncCreateFitView::Request MakeRequest(int width, int height, bool second_pass,
                                                   CWICImageLoaderPtr loader = nullptr) {
     CAsyncCreateFitView::Request request;
-    request.path = view_test::FixturePath(L"large_quadrants.jpg");
+    request.path = test_support::FixturePath(L"large_quadrants.jpg");
     request.loader = std::move(loader);
     request.width = width;
     request.height = height;
@@ -119,7 +119,7 @@ TEST_F(FitViewTest, FirstPassTakesTheLargePreviewAndAsksForASecondWhereTheViewIs
     const Result result = Take(task);
     EXPECT_EQ(c.width, result.width);
     EXPECT_EQ(c.height, result.height);
-    EXPECT_TRUE(view_test::Near(Rgb(kLargePreview), result.middle)) << std::hex << result.middle;
+    EXPECT_TRUE(test_support::Near(Rgb(kLargePreview), result.middle)) << std::hex << result.middle;
   }
 }
 
@@ -133,7 +133,7 @@ TEST_F(FitViewTest, SecondPassAsksForTheViewSize) {
   EXPECT_FALSE(task.needs_second_pass());
   const Result result = Take(task);
   EXPECT_EQ(1600, result.width);
-  EXPECT_TRUE(view_test::Near(Rgb(kScaled), result.middle)) << std::hex << result.middle;
+  EXPECT_TRUE(test_support::Near(Rgb(kScaled), result.middle)) << std::hex << result.middle;
 }
 
 TEST_F(FitViewTest, WithoutALargePreviewTheScaledThumbnailIsTakenInOnePass) {
@@ -144,14 +144,14 @@ TEST_F(FitViewTest, WithoutALargePreviewTheScaledThumbnailIsTakenInOnePass) {
   task.Run();
   EXPECT_EQ((Calls{{1280, WTS_EXTRACT}, {1600, WTS_SCALETOREQUESTEDSIZE}}), cache.calls());
   EXPECT_FALSE(task.needs_second_pass());
-  EXPECT_TRUE(view_test::Near(Rgb(kScaled), Take(task).middle));
+  EXPECT_TRUE(test_support::Near(Rgb(kScaled), Take(task).middle));
 }
 
 TEST_F(FitViewTest, ALowQualityThumbnailIsNotFinalThePictureIsDecoded) {
   CFakeThumbnailCache cache(
       [](UINT size, WTS_FLAGS flags) { return Answer(size, flags, 1280, true); });
   ASSERT_TRUE(cache.registered());
-  CWICImageLoaderPtr loader = OpenImageFile(view_test::FixturePath(L"large_quadrants.jpg"));
+  CWICImageLoaderPtr loader = OpenImageFile(test_support::FixturePath(L"large_quadrants.jpg"));
   ASSERT_TRUE(loader);
   CAsyncCreateFitView task(MakeRequest(700, 600, true, loader));
   task.Run();
@@ -166,8 +166,8 @@ TEST_F(FitViewTest, ALowQualityThumbnailIsNotFinalThePictureIsDecoded) {
   ReleaseDC(nullptr, screen);
   {
     CSelectObject select(dc, bitmap);
-    EXPECT_TRUE(view_test::Near(0xFF0000, view_test::PixelAt(dc, 100, 100), 12));
-    EXPECT_TRUE(view_test::Near(0xFFFF00, view_test::PixelAt(dc, 600, 500), 12));
+    EXPECT_TRUE(test_support::Near(0xFF0000, test_support::PixelAt(dc, 100, 100), 12));
+    EXPECT_TRUE(test_support::Near(0xFFFF00, test_support::PixelAt(dc, 600, 500), 12));
   }
   DeleteObject(bitmap);
 }
@@ -185,7 +185,7 @@ TEST_F(FitViewTest, PicturesTheCacheDoesNotKeepAreDecodedWithoutAsking) {
   EXPECT_TRUE(cache.calls().empty());
   const Result result = Take(task);
   EXPECT_EQ(700, result.width);
-  EXPECT_TRUE(view_test::Near(0xFF0000, result.top_left, 12)) << std::hex << result.top_left;
+  EXPECT_TRUE(test_support::Near(0xFF0000, result.top_left, 12)) << std::hex << result.top_left;
 }
 
 }  // namespace

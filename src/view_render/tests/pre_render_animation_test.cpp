@@ -8,19 +8,19 @@
 #include <vector>
 
 #include "view_render/pre_render_key_frame.h"
-#include "view_render/tests/view_test_support.h"
+#include "support/view.h"
 #include "view_render/view_render.h"
 
 namespace view_render {
 namespace {
 
-using view_test::CConfigGuard;
-using view_test::CHostWindow;
-using view_test::CTestDocument;
-using view_test::FixturePath;
-using view_test::Near;
-using view_test::PixelAt;
-using view_test::PumpUntil;
+using test_support::CConfigGuard;
+using test_support::CHostWindow;
+using test_support::CTestDocument;
+using test_support::FixturePath;
+using test_support::Near;
+using test_support::PixelAt;
+using test_support::PumpUntil;
 
 class AnimationTest : public ::testing::Test {
  protected:

@@ -9,20 +9,20 @@
 
 #include "framework/gdi_objects.h"
 #include "view_render/d2d_support.h"
-#include "view_render/tests/view_test_support.h"
+#include "support/view.h"
 #include "view_render/view_render.h"
 
 namespace view_render {
 namespace {
 
-using view_test::CConfigGuard;
-using view_test::CHostWindow;
-using view_test::CTestDocument;
-using view_test::MakePicture;
-using view_test::MakeSolidPicture;
-using view_test::Near;
-using view_test::PixelAt;
-using view_test::PumpUntil;
+using test_support::CConfigGuard;
+using test_support::CHostWindow;
+using test_support::CTestDocument;
+using test_support::MakePicture;
+using test_support::MakeSolidPicture;
+using test_support::Near;
+using test_support::PixelAt;
+using test_support::PumpUntil;
 
 constexpr uint32_t kRed = 0xFFFF0000;
 constexpr uint32_t kBlue = 0xFF0000FF;
@@ -554,7 +554,7 @@ TEST_F(KeyFrameTest, ShrinkingBelowHalfDrawsThroughTheDeviceContext) {
 }
 
 TEST_F(KeyFrameTest, LargeJpegFileIsDecodedInTheBackgroundWhereNoThumbnailCacheAnswers) {
-  CTestDocument document(view_test::FixturePath(L"large_quadrants.jpg"));
+  CTestDocument document(test_support::FixturePath(L"large_quadrants.jpg"));
   ASSERT_NE(nullptr, document.GetLoader());
   bool loading = false;
   auto view = CViewRender::Create(document, nullptr, host_.hwnd, 350, 300, &loading);
@@ -580,7 +580,7 @@ TEST_F(KeyFrameTest, DisplayEnhancementOfKeyFramesLeavesTheDocumentsPixelsAlone)
   const uint32_t shown = PixelAt(*view->buffer(), 50, 25);
   EXPECT_GT(shown & 0xFF, 0x40u) << "the key frame is enhanced";
 
-  const imaging_test::Pixels pixels = imaging_test::ReadPixels(picture.Get());
+  const test_support::Pixels pixels = test_support::ReadPixels(picture.Get());
   ASSERT_EQ(400u, pixels.width);
   EXPECT_EQ(0x40, pixels.At(10, 10)[0]) << "the document's picture is not";
   EXPECT_EQ(0x40, pixels.At(10, 10)[2]);

@@ -7,20 +7,20 @@
 #include <memory>
 
 #include "framework/gdi_objects.h"
-#include "view_render/tests/view_test_support.h"
+#include "support/view.h"
 #include "widgets/window_title.h"
 
 namespace view_render {
 namespace {
 
-using view_test::CConfigGuard;
-using view_test::CHostWindow;
-using view_test::CTestDocument;
-using view_test::CZoomEvents;
-using view_test::MakePicture;
-using view_test::MakeSolidPicture;
-using view_test::Near;
-using view_test::PixelAt;
+using test_support::CConfigGuard;
+using test_support::CHostWindow;
+using test_support::CTestDocument;
+using test_support::CZoomEvents;
+using test_support::MakePicture;
+using test_support::MakeSolidPicture;
+using test_support::Near;
+using test_support::PixelAt;
 
 constexpr uint32_t kRed = 0xFFFF0000;
 constexpr uint32_t kLime = 0xFF00FF00;

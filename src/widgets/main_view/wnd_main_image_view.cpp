@@ -3,12 +3,15 @@
 #include <shlwapi.h>
 #include <windowsx.h>
 
+#include "basic_lib/win_util.h"
 #include "config/app_config.h"
 #include "folder/current_folder_image.h"
 #include "folder/system_cache.h"
 #include "image/image_document.h"
 #include "l10n/lang_string.h"
 #include "log/timing_trace.h"
+#include "main_messages.h"
+#include "resource_ids.h"
 #include "view_render/view_messages.h"
 #include "widgets/main_view/main_view_items.h"
 #include "widgets/main_view/main_view_layout.h"
@@ -17,17 +20,6 @@
 #include "widgets/window_title.h"
 
 namespace {
-
-constexpr UINT kMenuResult = 33283;
-constexpr UINT kCommandOpen = 21000;
-constexpr UINT kCommandPrevious = 20005;
-constexpr UINT kCommandNext = 20006;
-constexpr UINT kCommandScrollUp = 26000;
-constexpr UINT kCommandScrollDown = 26001;
-
-bool FileExists(const std::wstring& path) {
-  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 FCObjImage LoadPicture(const wchar_t* name, bool premultiplied = false) {
   FCObjImage image;
@@ -76,7 +68,7 @@ void WndMainImageView::OnImageChanged() {
   CImageDocument* document = CImageDocument::Instance();
   const std::wstring path = document->GetPath();
   if (!path.empty()) {
-    if (FileExists(path) && document->GetLoader()) {
+    if (win_util::PathExists(path) && document->GetLoader()) {
       const RECT area = ViewArea();
       CSystemCache::GetInstance()->set_view_size(area.right - area.left, area.bottom - area.top);
       bool loading = false;
@@ -86,7 +78,7 @@ void WndMainImageView::OnImageChanged() {
         timing_trace::LoadingShown();
         AddItem(new CLoadingGifItem(this, LoadPicture(L"loading.png", true)));
       }
-    } else if (FileExists(path)) {
+    } else if (win_util::PathExists(path)) {
       AddLoadErrorItem(path);
     } else {
       AddItem(
@@ -174,7 +166,7 @@ void WndMainImageView::ScrollScreen(UINT command) {
     return;
   }
   const int distance = static_cast<int>(0.8 * GetSystemMetrics(SM_CYFULLSCREEN));
-  view->Pan(0, command == kCommandScrollUp ? distance : -distance);
+  view->Pan(0, command == ID_SCROLL_UP ? distance : -distance);
   Invalidate();
 }
 
@@ -250,7 +242,7 @@ bool WndMainImageView::PressItem(CWidgetItem* item) {
       PostMessageW(MainWindow(), WM_KEYDOWN, VK_RIGHT, 0);
       break;
     case kWelcomeOpen:
-      PostMessageW(MainWindow(), WM_COMMAND, kCommandOpen, 0);
+      PostMessageW(MainWindow(), WM_COMMAND, ID_OPEN, 0);
       break;
     default:
       break;
@@ -334,7 +326,7 @@ void WndMainImageView::OnMouseWheel(WPARAM wparam, LPARAM lparam) {
   }
   const int delta = GET_WHEEL_DELTA_WPARAM(wparam);
   if (GetKeyState(VK_MENU) < 0) {
-    PostMessageW(MainWindow(), WM_COMMAND, delta > 0 ? kCommandScrollUp : kCommandScrollDown, 0);
+    PostMessageW(MainWindow(), WM_COMMAND, delta > 0 ? ID_SCROLL_UP : ID_SCROLL_DOWN, 0);
     return;
   }
   const bool control = (GET_KEYSTATE_WPARAM(wparam) & MK_CONTROL) != 0;
@@ -350,7 +342,7 @@ void WndMainImageView::OnMouseWheel(WPARAM wparam, LPARAM lparam) {
     RepaintNow();
     return;
   }
-  PostMessageW(MainWindow(), WM_COMMAND, delta > 0 ? kCommandPrevious : kCommandNext, 0);
+  PostMessageW(MainWindow(), WM_COMMAND, delta > 0 ? ID_PREVIOUS : ID_NEXT, 0);
 }
 
 LRESULT WndMainImageView::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -358,7 +350,7 @@ LRESULT WndMainImageView::WindowProc(UINT message, WPARAM wparam, LPARAM lparam)
     case WM_MOUSEWHEEL:
       OnMouseWheel(wparam, lparam);
       return 0;
-    case kMenuResult:
+    case UM_MENU_RESULT:
       if (static_cast<int>(wparam) != -1) {
         PostMessageW(MainWindow(), WM_COMMAND, LOWORD(wparam), 0);
       }

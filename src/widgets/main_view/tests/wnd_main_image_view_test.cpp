@@ -5,14 +5,14 @@
 #include <gtest/gtest.h>
 
 #include "image/image_document.h"
-#include "image/tests/imaging_test_support.h"
+#include "support/imaging.h"
 #include "support/test_paths.h"
 #include "support/test_pictures.h"
 
 namespace {
 
 const auto* const g_imaging_environment =
-    ::testing::AddGlobalTestEnvironment(new imaging_test::ImagingEnvironment);
+    ::testing::AddGlobalTestEnvironment(new test_support::ImagingEnvironment);
 
 // Its handler of kTakeCapture posts kMarker to itself and then takes the
 // capture, so the marker is the next message the drag loop fetches.

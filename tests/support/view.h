@@ -10,24 +10,22 @@
 #include <string>
 #include <vector>
 
-#include "support/message_pump.h"
 #include "config/app_config.h"
 #include "framework/com_ptr.h"
-#include "image/image_file_opener.h"
-#include "image/tests/imaging_test_support.h"
 #include "image/wic_factory.h"
-#include "image/wic_image_loader.h"
-#include "view_render/async_task_queue.h"
+#include "support/imaging.h"
+#include "support/message_pump.h"
+#include "support/test_window.h"
+#include "support/view_document.h"
 #include "view_render/preload_cache.h"
-#include "view_render/view_document.h"
 #include "view_render/view_messages.h"
 #include "widgets/ui_event.h"
 
-namespace view_test {
+namespace test_support {
 
 // COM, GDI+ and the imaging factory, once for the whole test program.
 inline const auto* const g_imaging_environment =
-    ::testing::AddGlobalTestEnvironment(new imaging_test::ImagingEnvironment);
+    ::testing::AddGlobalTestEnvironment(new test_support::ImagingEnvironment);
 
 // An in-memory 32bppBGRA picture; pixel (x, y) gets colour(x, y) as 0xAARRGGBB.
 template <class Colour>
@@ -61,60 +59,12 @@ inline ComPtr<IWICBitmap> MakeSolidPicture(UINT width, UINT height, uint32_t arg
   return MakePicture(width, height, [argb](UINT, UINT) { return argb; });
 }
 
-// The current picture for the view model: a loader, a path and the queue
-// that renders it, as the current image document holds them.
-class CTestDocument : public view_render::IViewDocument {
- public:
-  CTestDocument() = default;
-  explicit CTestDocument(IWICBitmapSource* picture)
-      : loader_(std::make_shared<CWICImageLoader>(picture, nullptr)) {}
-  explicit CTestDocument(const std::wstring& path) : path_(path), loader_(OpenImageFile(path)) {}
-
-  CWICImageLoaderPtr GetLoader() const override { return loader_; }
-  std::wstring GetPath() const override { return path_; }
-  SIZE GetOrientedSize() const override {
-    return loader_ ? loader_->GetOrientedSize() : SIZE{0, 0};
-  }
-  bool IsLongImage() const override {
-    const SIZE size = GetOrientedSize();
-    return size.cx < 1280 && 4 * size.cx < size.cy;
-  }
-  bool UseDisplayBitmap() const override { return false; }
-  CAsyncTaskQueue& GetQueue() override {
-    if (!queue_) {
-      queue_ = std::make_unique<CAsyncTaskQueue>();
-    }
-    return *queue_;
-  }
-  void CancelPending() override {
-    ++cancel_count;
-    GetQueue().CancelPending();
-  }
-  bool HasWork() const {
-    return queue_ && (queue_->running_count() > 0 || queue_->pending_count() > 0);
-  }
-
-  int cancel_count = 0;
-
- private:
-  std::wstring path_;
-  CWICImageLoaderPtr loader_;
-  std::unique_ptr<CAsyncTaskQueue> queue_;
-};
-
 // The picture view's stand-in: a real window that counts what the view
 // model sends it.
 class CHostWindow {
  public:
   CHostWindow() {
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"LumoraViewTestHost";
-    RegisterClassExW(&wc);
-    hwnd = CreateWindowExW(0, wc.lpszClassName, L"view test", WS_POPUP, 0, 0, 400, 300, nullptr,
-                           nullptr, wc.hInstance, nullptr);
+    hwnd = CreateTestWindow(L"LumoraViewTestHost", Proc, WS_POPUP, 400, 300);
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   }
   ~CHostWindow() { DestroyWindow(hwnd); }
@@ -135,11 +85,6 @@ class CHostWindow {
     return DefWindowProcW(window, message, wparam, lparam);
   }
 };
-
-template <class Done>
-bool PumpUntil(Done done, DWORD timeout_ms = 20000) {
-  return test_support::PumpUntil(done, timeout_ms);
-}
 
 // Every zoom event broadcast while it lives.
 class CZoomEvents : public CUIEventObserver {
@@ -228,4 +173,4 @@ inline std::wstring FixturePath(const wchar_t* name) {
   return std::wstring(folder) + L"\\" + name;
 }
 
-}  // namespace view_test
+}  // namespace test_support

@@ -1,20 +1,18 @@
-// The top-level exception filter: starts the crash uploader, which writes a
-// dump of the crashed thread, and lets the process end.
-#include <windows.h>
+#include "app/crash_handler.h"
+
 #include <shellapi.h>
 
 #include <cstring>
 #include <cwchar>
-#include <vector>
 
-#include "app/orvane_app.h"
+#include "basic_lib/win32_system.h"
+#include "basic_lib/win_util.h"
 #include "config/app_config.h"
 #include "framework/handle.h"
 #include "integration/companion_entry_points.h"
 
 namespace {
 
-constexpr DWORD kMaxVersionResourceBytes = 16383;
 constexpr size_t kSavedBytes = 5;
 
 // Makes SetUnhandledExceptionFilter return 0 without doing anything, so
@@ -46,14 +44,6 @@ bool CanOpenForReading(const std::wstring& path) {
       .IsValid();
 }
 
-std::wstring ParentOf(std::wstring folder) {
-  while (!folder.empty() && folder.back() == L'\\') {
-    folder.pop_back();
-  }
-  const size_t slash = folder.find_last_of(L'\\');
-  return slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash + 1);
-}
-
 void PatchFilterSetter() {
   HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
   void* setter =
@@ -78,30 +68,10 @@ void PatchFilterSetter() {
 
 }  // namespace
 
-std::wstring COrvaneApp::FileVersionText(const std::wstring& module_path) {
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(module_path.c_str(), &ignored);
-  if (size == 0 || size > kMaxVersionResourceBytes) {
-    return std::wstring();
-  }
-  std::vector<unsigned char> data(size);
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  UINT fixed_size = 0;
-  if (!GetFileVersionInfoW(module_path.c_str(), 0, size, data.data()) ||
-      !VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixed_size) ||
-      !fixed || fixed_size < sizeof(VS_FIXEDFILEINFO)) {
-    return std::wstring();
-  }
-  wchar_t text[64];
-  swprintf(text, 64, L"%d.%d.%d.%d", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
-           HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS));
-  return text;
-}
-
-std::wstring COrvaneApp::FindCrashUploader(const std::wstring& program_folder) {
-  const std::wstring parent = ParentOf(program_folder);
+std::wstring FindCrashUploader(const std::wstring& program_folder) {
+  const std::wstring parent = win_util::ParentFolder(program_folder);
   const std::wstring candidates[] = {program_folder, program_folder + L"Utils\\", parent,
-                                     parent + L"Utils\\", ParentOf(parent)};
+                                     parent + L"Utils\\", win_util::ParentFolder(parent)};
   std::wstring path;
   for (const std::wstring& folder : candidates) {
     path = folder + kCrashUploaderName;
@@ -112,7 +82,7 @@ std::wstring COrvaneApp::FindCrashUploader(const std::wstring& program_folder) {
   return path;
 }
 
-void COrvaneApp::InstallCrashHandler() {
+void InstallCrashHandler() {
   CrashReportInfo& info = ReportInfo();
   info.program_folder = CAppConfig::GetProgramFolder();
   SetUnhandledExceptionFilter(CrashFilter);
@@ -122,10 +92,10 @@ void COrvaneApp::InstallCrashHandler() {
   GetModuleFileNameW(nullptr, program, MAX_PATH);
   info.source = L"lumoramain";
   info.report = 0;
-  info.version = FileVersionText(program);
+  info.version = win32_system::GetFileVersionText(program, kMaxVersionResourceBytes);
 }
 
-LONG WINAPI COrvaneApp::CrashFilter(EXCEPTION_POINTERS* pointers) {
+LONG WINAPI CrashFilter(EXCEPTION_POINTERS* pointers) {
   const CrashReportInfo& info = ReportInfo();
   const std::wstring uploader = FindCrashUploader(
       info.program_folder.empty() ? CAppConfig::GetProgramFolder() : info.program_folder);

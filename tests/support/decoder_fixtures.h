@@ -4,15 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "image/tests/imaging_test_support.h"
+#include "support/imaging.h"
 #include "support/test_paths.h"
 
-namespace decoder_test {
+namespace test_support {
 
 using Bytes = std::vector<uint8_t>;
 
 inline std::wstring FixtureFolder() {
-  return imaging_test::EnvironmentPath(L"LUMORA_DECODER_FIXTURES");
+  return test_support::EnvironmentPath(L"LUMORA_DECODER_FIXTURES");
 }
 
 inline Bytes ReadFixture(const std::wstring& name) {
@@ -37,4 +37,4 @@ inline std::wstring ExtensionOf(const std::wstring& name) {
   return name.substr(name.rfind(L'.') + 1);
 }
 
-}  // namespace decoder_test
+}  // namespace test_support

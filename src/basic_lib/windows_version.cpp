@@ -1,7 +1,9 @@
-#include "image/windows_version.h"
+#include "basic_lib/windows_version.h"
 
 #include <atomic>
 #include <mutex>
+
+#include "basic_lib/win_util.h"
 
 namespace {
 
@@ -15,9 +17,8 @@ DWORD RealVersion() {
     using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
     OSVERSIONINFOW info = {};
     info.dwOSVersionInfoSize = sizeof(info);
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    auto rtl_get_version =
-        ntdll ? reinterpret_cast<RtlGetVersionFn>(GetProcAddress(ntdll, "RtlGetVersion")) : nullptr;
+    const auto rtl_get_version = win_util::GetProcAddressAs<RtlGetVersionFn>(
+        GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion");
     if (rtl_get_version && rtl_get_version(&info) == 0) {
       version = static_cast<DWORD>(MAKELONG(info.dwMinorVersion, info.dwMajorVersion));
     }

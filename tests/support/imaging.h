@@ -13,7 +13,7 @@
 #include "framework/com_ptr.h"
 #include "image/wic_factory.h"
 
-namespace imaging_test {
+namespace test_support {
 
 // COM, GDI+ and the imaging factory for the whole test program, started the
 // way the application starts them.
@@ -83,4 +83,4 @@ inline std::wstring EnvironmentPath(const wchar_t* name) {
   return length > 0 && length < MAX_PATH * 2 ? std::wstring(value) : std::wstring();
 }
 
-}  // namespace imaging_test
+}  // namespace test_support

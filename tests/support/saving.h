@@ -13,11 +13,11 @@
 #include "framework/com_ptr.h"
 #include "image/exif_parser.h"
 #include "image/jpeg_exif_block.h"
-#include "image/tests/image_test_fixtures.h"
-#include "image/tests/imaging_test_support.h"
+#include "support/image_fixtures.h"
+#include "support/imaging.h"
 #include "image/wic_factory.h"
 
-namespace saving_test {
+namespace test_support {
 
 // The quality whose IJG luminance table a JPEG's first quantisation table
 // is, or -1 when it is none of them.
@@ -66,12 +66,12 @@ inline GUID ContainerOfFile(const std::wstring& path) {
 }
 
 // The pixels the platform decodes from a file; empty when it cannot.
-inline imaging_test::Pixels DecodedPixels(const std::wstring& path) {
-  ComPtr<IWICBitmapSource> source = imaging_test::DecodeWithPlatform(path);
+inline test_support::Pixels DecodedPixels(const std::wstring& path) {
+  ComPtr<IWICBitmapSource> source = test_support::DecodeWithPlatform(path);
   if (!source) {
-    return imaging_test::Pixels();
+    return test_support::Pixels();
   }
-  return imaging_test::ReadPixels(source.Get());
+  return test_support::ReadPixels(source.Get());
 }
 
 // The 2 x 3 colour blocks of 8 x 8 pixels, written by the platform's encoder.
@@ -82,7 +82,7 @@ inline bool WriteBlocks(const std::wstring& path, const GUID& container) {
   std::vector<BYTE> pixels(size_t{width} * height * 3);
   for (UINT y = 0; y < height; ++y) {
     for (UINT x = 0; x < width; ++x) {
-      const image_test::Rgb colour = image_test::kBlocks[y / 8][x / 8];
+      const test_support::Rgb colour = test_support::kBlocks[y / 8][x / 8];
       BYTE* p = pixels.data() + (size_t{y} * width + x) * 3;
       p[0] = static_cast<BYTE>(colour.b);
       p[1] = static_cast<BYTE>(colour.g);
@@ -127,7 +127,7 @@ inline bool WriteSource(const std::wstring& path, const GUID& container, IWICBit
 // blocks picture with this orientation shows upright.
 // Colour subsampled 2 x 2 blurs the block edges, so lower qualities need a
 // wider tolerance.
-inline ::testing::AssertionResult ShowsBlocksUpright(const imaging_test::Pixels& pixels,
+inline ::testing::AssertionResult ShowsBlocksUpright(const test_support::Pixels& pixels,
                                                      int orientation, int tolerance = 40) {
   const bool swapped = orientation >= 5;
   const UINT width = swapped ? 24u : 16u;
@@ -139,9 +139,9 @@ inline ::testing::AssertionResult ShowsBlocksUpright(const imaging_test::Pixels&
   for (UINT by = 0; by < height / 8; ++by) {
     for (UINT bx = 0; bx < width / 8; ++bx) {
       const auto expected =
-          image_test::DisplayedBlock(orientation, static_cast<int>(bx), static_cast<int>(by));
+          test_support::DisplayedBlock(orientation, static_cast<int>(bx), static_cast<int>(by));
       auto close_enough =
-          image_test::ColourNear(pixels.At(bx * 8 + 4, by * 8 + 4), expected, tolerance);
+          test_support::ColourNear(pixels.At(bx * 8 + 4, by * 8 + 4), expected, tolerance);
       if (!close_enough) {
         return close_enough << " at block " << bx << "," << by;
       }
@@ -177,22 +177,4 @@ struct ExifOfFile {
   }
 };
 
-// The names in a folder, "." and ".." left out.
-inline std::vector<std::wstring> FilesIn(const std::wstring& folder) {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) {
-    return names;
-  }
-  do {
-    const std::wstring name = data.cFileName;
-    if (name != L"." && name != L"..") {
-      names.push_back(name);
-    }
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
-  return names;
-}
-
-}  // namespace saving_test
+}  // namespace test_support

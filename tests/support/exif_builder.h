@@ -17,7 +17,7 @@
 #include "framework/com_ptr.h"
 #include "image/wic_factory.h"
 
-namespace exif_test {
+namespace test_support {
 
 using Bytes = std::vector<uint8_t>;
 
@@ -258,4 +258,4 @@ inline ::testing::AssertionResult SameVariant(const PROPVARIANT& a, const PROPVA
 
 inline std::string AsString(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
-}  // namespace exif_test
+}  // namespace test_support

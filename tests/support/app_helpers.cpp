@@ -1,9 +1,9 @@
-#include "app/app_test_support.h"
+#include "support/app_helpers.h"
 
 #include <cstdint>
 #include <vector>
 
-namespace app_test {
+namespace test_support {
 
 bool WriteBitmap(const std::wstring& path, int width, int height) {
   const int row = (width * 3 + 3) / 4 * 4;
@@ -89,4 +89,4 @@ LRESULT SendCopyData(HWND target, ULONG_PTR tag, const void* data, DWORD size, U
   return static_cast<LRESULT>(answer);
 }
 
-}  // namespace app_test
+}  // namespace test_support

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-namespace popup_test {
+namespace test_support {
 
 // What a message box showed before the watcher pressed its button.
 struct SeenBox {
@@ -105,4 +105,4 @@ class MessageBoxWatcher {
   std::thread worker_;
 };
 
-}  // namespace popup_test
+}  // namespace test_support

@@ -9,12 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "image/tests/imaging_test_support.h"
+#include "framework/gdi_objects.h"
+#include "support/imaging.h"
+#include "support/test_pictures.h"
 
-namespace image_test {
+namespace test_support {
 
 inline std::wstring Fixture(const std::wstring& name) {
-  return imaging_test::EnvironmentPath(L"LUMORA_IMAGE_FIXTURES") + L"\\" + name;
+  return test_support::EnvironmentPath(L"LUMORA_IMAGE_FIXTURES") + L"\\" + name;
 }
 
 struct Rgb {
@@ -76,8 +78,8 @@ inline Rgb DisplayedBlock(int orientation, int x, int y) {
 }
 
 // Pixels of a device-dependent bitmap as top-down 32-bit B, G, R, X.
-inline imaging_test::Pixels ReadHBitmap(HBITMAP bitmap) {
-  imaging_test::Pixels pixels;
+inline test_support::Pixels ReadHBitmap(HBITMAP bitmap) {
+  test_support::Pixels pixels;
   BITMAP info = {};
   if (!bitmap || !GetObjectW(bitmap, sizeof(info), &info)) {
     ADD_FAILURE() << "not a bitmap";
@@ -86,19 +88,12 @@ inline imaging_test::Pixels ReadHBitmap(HBITMAP bitmap) {
   pixels.width = static_cast<UINT>(info.bmWidth);
   pixels.height = static_cast<UINT>(info.bmHeight);
   pixels.bgra.resize(size_t{pixels.width} * pixels.height * 4);
-  BITMAPINFO header = {};
-  header.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  header.bmiHeader.biWidth = info.bmWidth;
-  header.bmiHeader.biHeight = -info.bmHeight;
-  header.bmiHeader.biPlanes = 1;
-  header.bmiHeader.biBitCount = 32;
-  header.bmiHeader.biCompression = BI_RGB;
-  HDC screen = GetDC(nullptr);
+  BITMAPINFO header = TopDownBitmapInfo(info.bmWidth, info.bmHeight);
+  const CClientDC screen(nullptr);
   const int rows =
       GetDIBits(screen, bitmap, 0, pixels.height, pixels.bgra.data(), &header, DIB_RGB_COLORS);
-  ReleaseDC(nullptr, screen);
   EXPECT_EQ(rows, info.bmHeight);
   return pixels;
 }
 
-}  // namespace image_test
+}  // namespace test_support

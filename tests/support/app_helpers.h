@@ -6,7 +6,7 @@
 
 #include "support/test_paths.h"
 
-namespace app_test {
+namespace test_support {
 
 // A small 24-bit BMP picture, enough for the viewer to open.
 bool WriteBitmap(const std::wstring& path, int width = 8, int height = 8);
@@ -63,4 +63,4 @@ class RegistryValueRestorer {
 LRESULT SendCopyData(HWND target, ULONG_PTR tag, const void* data, DWORD size,
                      UINT timeout_ms = 10000);
 
-}  // namespace app_test
+}  // namespace test_support
