@@ -169,9 +169,9 @@ bool CImageDocument::SaveAs(const std::wstring& path, int quality) {
   bool saved = loader_ && !target.working().empty() && loader_->SaveTo(target.working(), quality);
   if (saved) {
     const int orientation = loader_->exif().orientation;
-    // Only a decoder holds the file; a picture the fallbacks decoded lives
-    // in memory and stays as it is.
-    const bool reopen = same && loader_->decoder();
+    // Only a picture read from the file is read again; one the fallbacks
+    // decoded lives in memory and stays as it is.
+    const bool reopen = same && loader_->opened_from_file();
     if (reopen) {
       loader_->Reset();
     }
@@ -272,7 +272,7 @@ bool CImageDocument::MoveToRecycleBin() {
     return false;
   }
   GetQueue().WaitAll();
-  const bool release = loader_ && loader_->decoder();
+  const bool release = loader_ && loader_->opened_from_file();
   if (release) {
     loader_->Reset();
   }

@@ -1,6 +1,8 @@
 #include "image/jpeg_scaled_decoder.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -38,8 +40,9 @@ struct IBitmapSourceTransform : public IUnknown {
 // What DCT scaling makes of one side: the decoder rounds up.
 UINT ScaledSide(UINT side, UINT denominator) { return (side + denominator - 1) / denominator; }
 
-// Reads the whole file; empty on failure. Others may go on writing it.
-std::vector<unsigned char> ReadWholeFile(const std::wstring& path) {
+// Reads the file, or its first limit bytes; empty on failure. Others may go
+// on writing it.
+std::vector<unsigned char> ReadWholeFile(const std::wstring& path, size_t limit = SIZE_MAX) {
   std::vector<unsigned char> bytes;
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -49,7 +52,7 @@ std::vector<unsigned char> ReadWholeFile(const std::wstring& path) {
   }
   LARGE_INTEGER size = {};
   if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < (1LL << 31)) {
-    bytes.resize(static_cast<size_t>(size.QuadPart));
+    bytes.resize(std::min(static_cast<size_t>(size.QuadPart), limit));
     size_t done = 0;
     while (done < bytes.size()) {
       DWORD read = 0;
@@ -76,58 +79,111 @@ void ExitOnError(j_common_ptr info) {
 
 void IgnoreMessage(j_common_ptr, int) {}
 
+J_COLOR_SPACE OutputSpace(Layout layout) {
+  switch (layout) {
+    case Layout::kBgr:
+      return JCS_EXT_BGR;
+    case Layout::kGray:
+      return JCS_GRAYSCALE;
+    default:
+      return JCS_EXT_BGRA;
+  }
+}
+
 // The decode proper, in plain C style: libjpeg reports errors by longjmp, so
-// nothing here has a destructor to skip. Writes BGRA rows of stride bytes
-// into pixels (allocated with malloc and owned by the caller afterwards).
-bool DecodeBgra(const unsigned char* data, size_t size, UINT denominator, UINT* width, UINT* height,
-                unsigned char** pixels) {
+// nothing here has a destructor to skip. Writes rows of stride bytes into
+// buffer, which holds expected_height of them; false, with the buffer
+// untouched, when the picture at this scale has another size.
+bool DecodeRows(const unsigned char* data, size_t size, UINT denominator, Layout layout,
+                UINT expected_width, UINT expected_height, BYTE* buffer, UINT stride) {
   jpeg_decompress_struct info;
   CErrorManager error;
   std::memset(&info, 0, sizeof(info));
   info.err = jpeg_std_error(&error.base);
   error.base.error_exit = ExitOnError;
   error.base.emit_message = IgnoreMessage;
-  unsigned char* volatile buffer = nullptr;
   if (setjmp(error.escape)) {
     jpeg_destroy_decompress(&info);
-    std::free(buffer);
     return false;
   }
   jpeg_create_decompress(&info);
   jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
   jpeg_read_header(&info, TRUE);
-  // CMYK and YCCK have no direct BGRA output; the platform decoder takes them.
+  // CMYK and YCCK have no direct output here; the platform decoder takes them.
+  const bool gray = info.jpeg_color_space == JCS_GRAYSCALE;
   if (info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK ||
-      info.num_components == 4) {
+      info.num_components == 4 || (layout == Layout::kGray && !gray)) {
     jpeg_destroy_decompress(&info);
     return false;
   }
-  info.out_color_space = JCS_EXT_BGRA;
+  info.out_color_space = OutputSpace(layout);
   info.scale_num = 1;
   info.scale_denom = denominator;
   info.dct_method = JDCT_ISLOW;
   info.do_fancy_upsampling = TRUE;
-  jpeg_start_decompress(&info);
-  const size_t stride = static_cast<size_t>(info.output_width) * 4;
-  buffer = static_cast<unsigned char*>(std::malloc(stride * info.output_height));
-  if (!buffer) {
+  jpeg_calc_output_dimensions(&info);
+  const UINT pixel_bytes = layout == Layout::kBgra ? 4 : layout == Layout::kBgr ? 3 : 1;
+  if (info.output_width != expected_width || info.output_height != expected_height ||
+      uint64_t{stride} < uint64_t{expected_width} * pixel_bytes) {
     jpeg_destroy_decompress(&info);
     return false;
   }
+  jpeg_start_decompress(&info);
   while (info.output_scanline < info.output_height) {
     JSAMPROW rows[4];
     const JDIMENSION left = info.output_height - info.output_scanline;
     const JDIMENSION count = left < 4 ? left : 4;
     for (JDIMENSION i = 0; i < count; ++i) {
-      rows[i] = buffer + stride * (info.output_scanline + i);
+      rows[i] = buffer + static_cast<size_t>(stride) * (info.output_scanline + i);
     }
     jpeg_read_scanlines(&info, rows, count);
   }
   jpeg_finish_decompress(&info);
-  *width = info.output_width;
-  *height = info.output_height;
-  *pixels = buffer;
   jpeg_destroy_decompress(&info);
+  return true;
+}
+
+// The header of data: false when it is no JPEG this decoder reads.
+bool ReadHeaderOf(const unsigned char* data, size_t size, CJpegHeader* header) {
+  jpeg_decompress_struct info;
+  CErrorManager error;
+  std::memset(&info, 0, sizeof(info));
+  info.err = jpeg_std_error(&error.base);
+  error.base.error_exit = ExitOnError;
+  error.base.emit_message = IgnoreMessage;
+  JOCTET* volatile profile = nullptr;
+  if (setjmp(error.escape)) {
+    jpeg_destroy_decompress(&info);
+    std::free(profile);
+    return false;
+  }
+  jpeg_create_decompress(&info);
+  jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+  jpeg_save_markers(&info, JPEG_APP0 + 2, 0xFFFF);
+  jpeg_read_header(&info, TRUE);
+  header->width = info.image_width;
+  header->height = info.image_height;
+  header->gray = info.jpeg_color_space == JCS_GRAYSCALE;
+  header->readable = info.num_components == (header->gray ? 1 : 3) &&
+                     info.jpeg_color_space != JCS_CMYK && info.jpeg_color_space != JCS_YCCK;
+  // As the platform's decoder reads the JFIF density: pixels per centimetre
+  // in inches, and 96 where the unit is unknown (a bare aspect ratio).
+  if (info.density_unit == 0) {
+    header->dpi_x = 96.0;
+    header->dpi_y = 96.0;
+  } else {
+    const double factor = info.density_unit == 2 ? 2.54 : 1.0;
+    header->dpi_x = info.X_density * factor;
+    header->dpi_y = info.Y_density * factor;
+  }
+  JOCTET* bytes = nullptr;
+  unsigned int length = 0;
+  if (jpeg_read_icc_profile(&info, &bytes, &length)) {
+    profile = bytes;
+    header->icc_profile.assign(bytes, bytes + length);
+  }
+  jpeg_destroy_decompress(&info);
+  std::free(profile);
   return true;
 }
 
@@ -195,20 +251,61 @@ ComPtr<IWICBitmap> DecodeWithLibjpeg(const std::wstring& path, UINT denominator,
   if (file.empty()) {
     return nullptr;
   }
-  UINT width = 0;
-  UINT height = 0;
-  unsigned char* pixels = nullptr;
-  if (!DecodeBgra(file.data(), file.size(), denominator, &width, &height, &pixels)) {
+  return DecodeToBitmap(file, denominator, expected_width, expected_height);
+}
+
+ComPtr<IWICBitmap> DecodeToBitmap(const std::vector<unsigned char>& file, UINT denominator,
+                                  UINT expected_width, UINT expected_height) {
+  IWICImagingFactory* factory = CWICFactory::Get();
+  ComPtr<IWICBitmap> bitmap;
+  if (!factory || expected_width == 0 || expected_height == 0 ||
+      FAILED(factory->CreateBitmap(expected_width, expected_height, GUID_WICPixelFormat32bppBGRA,
+                                   WICBitmapCacheOnLoad, bitmap.Receive()))) {
     return nullptr;
   }
-  ComPtr<IWICBitmap> bitmap;
-  // A file replaced since it was opened is not the picture asked for.
-  if (width == expected_width && height == expected_height) {
-    bitmap = WrapPixels(width, height, pixels);
+  bool decoded = false;
+  {
+    const WICRect whole = {0, 0, static_cast<INT>(expected_width),
+                           static_cast<INT>(expected_height)};
+    ComPtr<IWICBitmapLock> lock;
+    UINT stride = 0;
+    UINT size = 0;
+    BYTE* pixels = nullptr;
+    if (SUCCEEDED(bitmap->Lock(&whole, WICBitmapLockWrite, lock.Receive())) &&
+        SUCCEEDED(lock->GetStride(&stride)) && SUCCEEDED(lock->GetDataPointer(&size, &pixels)) &&
+        uint64_t{size} >= uint64_t{stride} * expected_height) {
+      // A file replaced since it was opened is not the picture asked for.
+      decoded = DecodeRows(file.data(), file.size(), denominator, Layout::kBgra, expected_width,
+                           expected_height, pixels, stride);
+    }
   }
-  std::free(pixels);
-  return bitmap;
+  return decoded ? bitmap : nullptr;
 }
+
+bool DecodeInto(const std::vector<unsigned char>& file, Layout layout, UINT width, UINT height,
+                BYTE* buffer, UINT stride) {
+  return DecodeRows(file.data(), file.size(), 1, layout, width, height, buffer, stride);
+}
+
+bool ReadHeader(const std::wstring& path, CJpegHeader* header) {
+  // Every segment before the pixels is usually in the first few hundred
+  // kilobytes; the whole file is read only when they are not.
+  constexpr size_t kHead = 256 * 1024;
+  std::vector<unsigned char> head = ReadWholeFile(path, kHead);
+  if (head.size() < 4 || head[0] != 0xFF || head[1] != 0xD8) {
+    return false;
+  }
+  if (ReadHeaderOf(head.data(), head.size(), header)) {
+    return true;
+  }
+  if (head.size() < kHead) {
+    return false;
+  }
+  const std::vector<unsigned char> file = ReadWholeFile(path);
+  return file.size() > head.size() && ReadHeaderOf(file.data(), file.size(), header);
+}
+
+std::vector<unsigned char> ReadFileData(const std::wstring& path) { return ReadWholeFile(path); }
 
 ComPtr<IWICBitmap> Decode(IWICBitmapSource* frame, const std::wstring& path, UINT denominator) {
   UINT width = 0;

@@ -56,6 +56,7 @@ void CWICImageLoader::Reset() {
   colour_context_.Reset();
   exif_ = CExifInfo();
   source_.Reset();
+  light_.Reset();
   decoder_.Reset();
   path_.clear();
   is_jpeg_ = false;
@@ -64,6 +65,13 @@ void CWICImageLoader::Reset() {
 void CWICImageLoader::Open(const std::wstring& path) {
   Reset();
   try {
+    // Creating the platform's JPEG decoder decodes the whole picture on some
+    // systems: a JPEG is opened from its header, and decoded when and as
+    // large as its pixels are needed.
+    if (ComPtr<CJpegLightSource> light = CJpegLightSource::Open(path)) {
+      LoadLight(light, path);
+      return;
+    }
     // Others may go on reading and writing the file while it is open here.
     ComPtr<IStream> stream;
     ThrowIfFailed(SHCreateStreamOnFileEx(path.c_str(), STGM_READ | STGM_SHARE_DENY_NONE,
@@ -105,6 +113,46 @@ void CWICImageLoader::LoadFrame(IWICBitmapFrameDecode* frame, const std::wstring
   is_jpeg_ = is_jpeg;
 
   ReadFrameMetadata(exif_, frame, is_jpeg ? path.c_str() : nullptr);
+  ApplyOrientationSetting();
+}
+
+void CWICImageLoader::LoadLight(ComPtr<CJpegLightSource> light, const std::wstring& path) {
+  const std::vector<uint8_t>& profile = light->header().icc_profile;
+  if (!profile.empty()) {
+    // A profile that cannot be read is dropped, as from the platform's frame.
+    ComPtr<IWICColorContext> context;
+    if (SUCCEEDED(CWICFactory::Required()->CreateColorContext(context.Receive())) &&
+        SUCCEEDED(
+            context->InitializeFromMemory(profile.data(), static_cast<UINT>(profile.size())))) {
+      colour_context_ = context;
+    }
+  }
+  path_ = path;
+  source_ = light;
+  light_ = light;
+  is_jpeg_ = true;
+  ReadJpegFileMetadata(exif_, path.c_str(), light->header().dpi_x);
+  ApplyOrientationSetting();
+}
+
+IWICBitmapDecoder* CWICImageLoader::PlatformDecoder() const {
+  if (!decoder_ && light_ && !path_.empty()) {
+    ComPtr<IStream> stream;
+    ComPtr<IWICBitmapDecoder> decoder;
+    IWICImagingFactory* factory = CWICFactory::Get();
+    if (factory &&
+        SUCCEEDED(SHCreateStreamOnFileEx(path_.c_str(), STGM_READ | STGM_SHARE_DENY_NONE,
+                                         FILE_ATTRIBUTE_NORMAL, FALSE, nullptr,
+                                         stream.Receive())) &&
+        SUCCEEDED(factory->CreateDecoderFromStream(
+            stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.Receive()))) {
+      decoder_ = decoder;
+    }
+  }
+  return decoder_.Get();
+}
+
+void CWICImageLoader::ApplyOrientationSetting() {
   if (!CWindowsVersion::IsWindows8OrLater()) {
     const CAppConfig* config = CAppConfig::GetInstance();
     if (!config->orientation_by_tag) {
@@ -174,14 +222,28 @@ ComPtr<IWICBitmap> CWICImageLoader::GetBitmap(bool colour_managed) const {
     if (!source_) {
       return nullptr;
     }
-    ComPtr<IWICBitmap> bitmap = source_.As<IWICBitmap>();
-    if (!bitmap || !HasPixelFormat(bitmap.Get(), GUID_WICPixelFormat32bppBGRA)) {
-      ComPtr<IWICBitmapSource> pipeline = source_;
-      if (colour_managed && colour_context_) {
-        pipeline = wic_pipeline::ApplyColourTransform(pipeline.Get(), colour_context_.Get(), false);
+    ComPtr<IWICBitmap> bitmap;
+    if (light_) {
+      // Decoded straight into 32bppBGRA; the profile is applied to that.
+      bitmap = light_->DecodeBgra();
+      if (!bitmap) {
+        return nullptr;
       }
-      pipeline = wic_pipeline::ConvertToBgra(pipeline.Get());
-      bitmap = wic_pipeline::CacheInMemory(pipeline.Get());
+      if (colour_managed && colour_context_) {
+        bitmap = wic_pipeline::CacheInMemory(
+            wic_pipeline::ApplyColourTransform(bitmap.Get(), colour_context_.Get(), false).Get());
+      }
+    } else {
+      bitmap = source_.As<IWICBitmap>();
+      if (!bitmap || !HasPixelFormat(bitmap.Get(), GUID_WICPixelFormat32bppBGRA)) {
+        ComPtr<IWICBitmapSource> pipeline = source_;
+        if (colour_managed && colour_context_) {
+          pipeline =
+              wic_pipeline::ApplyColourTransform(pipeline.Get(), colour_context_.Get(), false);
+        }
+        pipeline = wic_pipeline::ConvertToBgra(pipeline.Get());
+        bitmap = wic_pipeline::CacheInMemory(pipeline.Get());
+      }
     }
     const WICBitmapTransformOptions transform = GetTransform();
     if (transform != WICBitmapTransformRotate0) {
@@ -224,6 +286,10 @@ bool CWICImageLoader::RenderToBitmap(UINT width, UINT height, const CDisplayOpti
     const bool swap = wic_pipeline::SwapsAxes(transform);
     ComPtr<IWICBitmapSource> pipeline =
         ScaledJpegSource(swap ? height : width, swap ? width : height);
+    if (!pipeline && light_) {
+      // Not kept: the picture decoded at full size is needed only here.
+      pipeline = light_->DecodeBgra();
+    }
     if (!pipeline) {
       pipeline = wic_pipeline::ConvertToBgra(source_.Get());
     }

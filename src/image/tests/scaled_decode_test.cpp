@@ -133,7 +133,10 @@ TEST_F(ScaledDecodeTest, FitViewMatchesTheFullDecode) {
     // resampler: a few levels on average, never a visible shift.
     const Difference difference = Compare(full, scaled);
     EXPECT_LE(difference.mean, c.effect == kEnhanceSharp ? 6.0 : 4.0);
-    EXPECT_LE(difference.percentile_99, c.effect == kEnhanceSharp ? 24 : 12);
+    // The wide-gamut profile stretches differences by up to a third.
+    EXPECT_LE(difference.percentile_99, c.effect == kEnhanceSharp ? 24
+                                        : c.colour_managed        ? 16
+                                                                  : 12);
   }
 }
 
