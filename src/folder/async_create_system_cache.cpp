@@ -4,6 +4,7 @@
 #include "image/image_file_opener.h"
 #include "image/thumbnail_request.h"
 #include "image/wic_image_loader.h"
+#include "log/timing_trace.h"
 #include "basic_lib/windows_version.h"
 #include "view_render/pre_render_key_frame.h"
 #include "view_render/view_geometry.h"
@@ -51,7 +52,9 @@ void CAsyncCreateSystemCache::OnComplete() {
   finished = true;
   // A preload cancelled by a jump elsewhere keeps nothing.
   if (fit_bitmap_ && store && alive) {
-    store->Put(path, fit_width_, fit_height_, options, written_, fit_bitmap_);
+    if (store->Put(path, fit_width_, fit_height_, options, written_, fit_bitmap_)) {
+      timing_trace::Record("preloaded", path);
+    }
     fit_bitmap_ = nullptr;
   }
   if (notify_hwnd && IsWindow(notify_hwnd)) {

@@ -13,7 +13,8 @@
 // Events: "window" (the main window's first paint), "asked" (a picture is
 // opened), "loading" (the loading animation is put up), "first" (the picture
 // is first drawn, blurred or sharp), "sharp" (drawn at full quality for its
-// zoom). Safe to call from any thread; costs one check when off.
+// zoom), "preloaded" (a neighbour's fit view was rendered ahead and kept). Safe to call from any
+// thread; costs one check when off.
 namespace timing_trace {
 
 bool Enabled();
