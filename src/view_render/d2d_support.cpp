@@ -25,6 +25,17 @@ using D2D1CreateFactoryFunction = HRESULT(WINAPI*)(D2D1_FACTORY_TYPE, REFIID,
 std::mutex g_factory_mutex;
 ID2D1Factory* g_factory = nullptr;
 bool g_factory_tried = false;
+// Set once the warm-up has ended; null when none was started.
+HANDLE g_warm_up_done = nullptr;
+bool g_warm_up_hardware = false;
+
+void CALLBACK WarmUp(PTP_CALLBACK_INSTANCE instance, void*) {
+  {
+    const FCAutoInitializeCOM com;
+    CreateZoomRenderTarget(g_warm_up_hardware);
+  }
+  SetEventWhenCallbackReturns(instance, g_warm_up_done);
+}
 
 ComPtr<ID2D1DCRenderTarget> CreateTarget(ID2D1Factory* factory, D2D1_RENDER_TARGET_TYPE type) {
   D2D1_RENDER_TARGET_PROPERTIES properties = {};
@@ -59,7 +70,29 @@ ID2D1Factory* CD2DFactory::Get() {
   return g_factory;
 }
 
+void CD2DFactory::WarmUpInBackground(bool hardware_first) {
+  {
+    std::lock_guard<std::mutex> lock(g_factory_mutex);
+    if (g_warm_up_done || g_factory_tried) {
+      return;
+    }
+    g_warm_up_done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!g_warm_up_done) {
+      return;
+    }
+  }
+  g_warm_up_hardware = hardware_first;
+  if (!TrySubmitThreadpoolCallback(WarmUp, nullptr, nullptr)) {
+    SetEvent(g_warm_up_done);
+  }
+}
+
 void CD2DFactory::Release() {
+  if (g_warm_up_done) {
+    WaitForSingleObject(g_warm_up_done, INFINITE);
+    CloseHandle(g_warm_up_done);
+    g_warm_up_done = nullptr;
+  }
   std::lock_guard<std::mutex> lock(g_factory_mutex);
   if (g_factory) {
     g_factory->Release();

@@ -18,8 +18,13 @@ class CD2DFactory {
  public:
   // Created on first use; null where Direct2D is missing. No added reference.
   static ID2D1Factory* Get();
-  // At exit, after the last render target is gone.
+  // At exit, after the last render target is gone; waits for a warm-up
+  // that is still running.
   static void Release();
+  // Creates the factory and one render target on a pool thread, once per
+  // process: the first of them loads and starts the graphics stack, which
+  // takes long enough to be felt if the first zoom paid for it.
+  static void WarmUpInBackground(bool hardware_first);
 };
 
 // A DC render target (B8G8R8A8, premultiplied alpha, default DPI). With

@@ -86,6 +86,8 @@ void CPreRenderKeyFrame::ResumePreload() {
   if (view_.preload()) {
     view_.preload()->Resume();
   }
+  // The picture is shown: Direct2D can get ready for the first zoom.
+  CD2DFactory::WarmUpInBackground(CAppConfig::GetInstance()->hardware_zoom);
 }
 
 void CPreRenderKeyFrame::PrepareFitFrame() {
