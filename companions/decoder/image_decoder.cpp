@@ -1,14 +1,5 @@
 #include "image_decoder.h"
 
-#include <cwctype>
-#include <new>
-#include <utility>
-
-#include "pcx_decoder.h"
-#include "pnm_decoder.h"
-#include "tga_decoder.h"
-#include "webp_decoder.h"
-
 bool CImageDecoder::SetSize(uint64_t width, uint64_t height) {
   if (width == 0 || height == 0 || width > kMaxPixels || height > kMaxPixels ||
       width * height > kMaxPixels) {
@@ -16,64 +7,5 @@ bool CImageDecoder::SetSize(uint64_t width, uint64_t height) {
   }
   width_ = static_cast<uint32_t>(width);
   height_ = static_cast<uint32_t>(height);
-  return true;
-}
-
-namespace {
-
-bool IsTgaExtension(std::wstring extension) {
-  for (wchar_t& c : extension) {
-    c = static_cast<wchar_t>(std::towlower(c));
-  }
-  return extension == L"tga" || extension == L"targa" || extension == L"icb" ||
-         extension == L"vda" || extension == L"vst";
-}
-
-template <class Decoder>
-std::unique_ptr<CImageDecoder> TryDecoder(const uint8_t* data, size_t size) {
-  auto decoder = std::make_unique<Decoder>();
-  if (!decoder->ReadHeader(data, size)) {
-    return nullptr;
-  }
-  return decoder;
-}
-
-}  // namespace
-
-std::unique_ptr<CImageDecoder> CreateImageDecoder(const uint8_t* data, size_t size,
-                                                  const std::wstring& extension) {
-  if (!data || size == 0) {
-    return nullptr;
-  }
-  if (CWebpDecoder::HasSignature(data, size)) {
-    return TryDecoder<CWebpDecoder>(data, size);
-  }
-  if (CPnmDecoder::HasSignature(data, size)) {
-    return TryDecoder<CPnmDecoder>(data, size);
-  }
-  if (CPcxDecoder::HasSignature(data, size)) {
-    return TryDecoder<CPcxDecoder>(data, size);
-  }
-  if (CTgaDecoder::HasFooter(data, size) || IsTgaExtension(extension)) {
-    return TryDecoder<CTgaDecoder>(data, size);
-  }
-  return nullptr;
-}
-
-bool DecodeImageBytes(const uint8_t* data, size_t size, const std::wstring& extension,
-                      CDecodedPixels* decoded) {
-  std::unique_ptr<CImageDecoder> decoder = CreateImageDecoder(data, size, extension);
-  if (!decoder) {
-    return false;
-  }
-  const size_t stride = size_t{decoder->width()} * 4;
-  // Not zero-filled: damaged data is found long before most pages are touched.
-  std::unique_ptr<uint8_t[]> bgra(new (std::nothrow) uint8_t[stride * decoder->height()]);
-  if (!bgra || !decoder->Decode(bgra.get(), stride)) {
-    return false;
-  }
-  decoded->width = decoder->width();
-  decoded->height = decoder->height();
-  decoded->bgra = std::move(bgra);
   return true;
 }

@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
+
+struct IWICImagingFactory;
 
 // A decoder of one file format working on the whole file in memory. Output
 // is 32-bit B, G, R, A with straight alpha, rows top-down.
@@ -24,12 +27,20 @@ class CImageDecoder {
   uint32_t width() const { return width_; }
   uint32_t height() const { return height_; }
 
+  // What some files carry beside their pixels, valid after ReadHeader and
+  // empty when absent: the EXIF block (the TIFF structure, from its byte
+  // order mark on) and the embedded ICC colour profile.
+  const std::vector<uint8_t>& exif() const { return exif_; }
+  const std::vector<uint8_t>& icc_profile() const { return icc_profile_; }
+
  protected:
   // False when a side is 0 or the picture is too large.
   bool SetSize(uint64_t width, uint64_t height);
 
   const uint8_t* data_ = nullptr;
   size_t size_ = 0;
+  std::vector<uint8_t> exif_;
+  std::vector<uint8_t> icc_profile_;
 
  private:
   uint32_t width_ = 0;
@@ -38,17 +49,23 @@ class CImageDecoder {
 
 // The decoder whose header check accepts the data, header read. Formats with
 // a signature are recognised by it; TGA, which has none, only by its footer or
-// by the file extension (without dot, any case).
+// by the file extension (without dot, any case); camera RAW files by LibRaw's
+// own identification, tried last. The data must outlive the decoder. The WIC
+// factory, when given, decodes the JPEG previews embedded in RAW files;
+// without it those files are developed from their sensor data.
 std::unique_ptr<CImageDecoder> CreateImageDecoder(const uint8_t* data, size_t size,
-                                                  const std::wstring& extension);
+                                                  const std::wstring& extension,
+                                                  IWICImagingFactory* factory = nullptr);
 
 // A picture decoded into memory of its own, stride 4 x width.
 struct CDecodedPixels {
   uint32_t width = 0;
   uint32_t height = 0;
   std::unique_ptr<uint8_t[]> bgra;
+  std::vector<uint8_t> exif;
+  std::vector<uint8_t> icc_profile;
 };
 
 // Decodes without the WIC bitmap the module hands out; used by the tests.
 bool DecodeImageBytes(const uint8_t* data, size_t size, const std::wstring& extension,
-                      CDecodedPixels* decoded);
+                      CDecodedPixels* decoded, IWICImagingFactory* factory = nullptr);

@@ -5,12 +5,14 @@
 #include <wincodec.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cwchar>
 #include <memory>
 #include <new>
 #include <string>
 #include <vector>
 
+#include "heif_decoder.h"
 #include "image_decoder.h"
 
 namespace {
@@ -55,13 +57,19 @@ std::wstring ExtensionOf(const wchar_t* path) {
   return dot + 1;
 }
 
-IWICBitmap* DecodeFile(const wchar_t* path, IWICImagingFactory* factory) {
+// What a file carries beside its pixels.
+struct FileMetadata {
+  std::vector<uint8_t> exif;
+  std::vector<uint8_t> icc_profile;
+};
+
+IWICBitmap* DecodeFile(const wchar_t* path, IWICImagingFactory* factory, FileMetadata* metadata) {
   std::vector<uint8_t> data;
   if (!ReadWholeFile(path, &data)) {
     return nullptr;
   }
   std::unique_ptr<CImageDecoder> decoder =
-      CreateImageDecoder(data.data(), data.size(), ExtensionOf(path));
+      CreateImageDecoder(data.data(), data.size(), ExtensionOf(path), factory);
   if (!decoder) {
     return nullptr;
   }
@@ -88,10 +96,41 @@ IWICBitmap* DecodeFile(const wchar_t* path, IWICImagingFactory* factory) {
     bitmap->Release();
     return nullptr;
   }
+  if (metadata) {
+    metadata->exif = decoder->exif();
+    metadata->icc_profile = decoder->icc_profile();
+  }
   return bitmap;
 }
 
+// A colour context of the factory's making; null when the profile is unusable.
+IWICColorContext* MakeColourContext(IWICImagingFactory* factory,
+                                    const std::vector<uint8_t>& profile) {
+  IWICColorContext* context = nullptr;
+  if (profile.empty() || profile.size() > 0xFFFFFFFFu ||
+      FAILED(factory->CreateColorContext(&context))) {
+    return nullptr;
+  }
+  if (FAILED(context->InitializeFromMemory(profile.data(), static_cast<UINT>(profile.size())))) {
+    context->Release();
+    return nullptr;
+  }
+  return context;
+}
+
 }  // namespace
+
+// The viewer loads the module for each picture it decodes with it: what the
+// codecs allocate as the module loads goes again as it unloads. Not at
+// process exit (reserved set), when other threads may be gone mid-call.
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    CHeifDecoder::AttachLibrary();
+  } else if (reason == DLL_PROCESS_DETACH && !reserved) {
+    CHeifDecoder::DetachLibrary();
+  }
+  return TRUE;
+}
 
 // Called as load_image (path, factory) with the stdcall convention; returns
 // an IWICBitmap (32bppBGRA, straight alpha) with one reference for the
@@ -102,7 +141,53 @@ extern "C" __declspec(dllexport) IUnknown* __stdcall load_image(const wchar_t* p
     return nullptr;
   }
   try {
-    return DecodeFile(path, factory);
+    return DecodeFile(path, factory, nullptr);
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+// load_image, handing out as well what the file carries beside its pixels
+// (each out parameter may be null when not wanted):
+// - exif: the EXIF block (the TIFF structure, from its byte order mark on),
+//   allocated with CoTaskMemAlloc for the caller to free with CoTaskMemFree,
+//   and exif_size its length; null and 0 when there is none.
+// - colour_context: the embedded ICC profile as a colour context made by the
+//   factory, with one reference for the caller; null when there is none.
+// The pixels are already upright: an orientation in the EXIF block is not to
+// be applied again. Out parameters are set on success only.
+extern "C" __declspec(dllexport) IUnknown* __stdcall load_image_with_metadata(
+    const wchar_t* path, IWICImagingFactory* factory, BYTE** exif, UINT* exif_size,
+    IWICColorContext** colour_context) {
+  if (exif) {
+    *exif = nullptr;
+  }
+  if (exif_size) {
+    *exif_size = 0;
+  }
+  if (colour_context) {
+    *colour_context = nullptr;
+  }
+  if (!path || !factory) {
+    return nullptr;
+  }
+  try {
+    FileMetadata metadata;
+    IWICBitmap* bitmap = DecodeFile(path, factory, &metadata);
+    if (!bitmap) {
+      return nullptr;
+    }
+    if (exif && exif_size && !metadata.exif.empty() && metadata.exif.size() <= 0xFFFFFFFFu) {
+      if (void* block = CoTaskMemAlloc(metadata.exif.size())) {
+        std::memcpy(block, metadata.exif.data(), metadata.exif.size());
+        *exif = static_cast<BYTE*>(block);
+        *exif_size = static_cast<UINT>(metadata.exif.size());
+      }
+    }
+    if (colour_context) {
+      *colour_context = MakeColourContext(factory, metadata.icc_profile);
+    }
+    return bitmap;
   } catch (...) {
     return nullptr;
   }

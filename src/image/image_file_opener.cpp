@@ -9,6 +9,8 @@
 
 #include "basic_lib/win_util.h"
 #include "config/app_config.h"
+#include "image/image_format.h"
+#include "image/metadata_reader.h"
 #include "image/wic_factory.h"
 
 namespace {
@@ -75,6 +77,13 @@ GdiPlusImagePtr LoadGdiPlusBitmap(const std::wstring& path) {
   return RasteriseMetafile(image);
 }
 
+bool IsCameraRawReadAsTiff(const std::wstring& path, const CWICImageLoader& loader) {
+  GUID container = {};
+  return GetImageFormatClass(path) == kFormatCameraRaw && loader.decoder() &&
+         SUCCEEDED(loader.decoder()->GetContainerFormat(&container)) &&
+         IsEqualGUID(container, GUID_ContainerFormatTiff);
+}
+
 }  // namespace
 
 ComPtr<IWICBitmapSource> DecodeWithGdiPlus(const std::wstring& path) {
@@ -113,8 +122,8 @@ ComPtr<IWICBitmapSource> DecodeWithGdiPlus(const std::wstring& path) {
 
 std::wstring GetDecoderModulePath() { return CAppConfig::GetProgramFolder() + L"FreeImage.dll"; }
 
-ComPtr<IWICBitmapSource> DecodeWithModule(const std::wstring& path,
-                                          const std::wstring& module_file) {
+ComPtr<IWICBitmapSource> DecodeWithModule(const std::wstring& path, const std::wstring& module_file,
+                                          CModuleMetadata* metadata) {
   IWICImagingFactory* factory = CWICFactory::Get();
   if (!factory || !win_util::PathExists(module_file)) {
     return nullptr;
@@ -124,27 +133,59 @@ ComPtr<IWICBitmapSource> DecodeWithModule(const std::wstring& path,
     return nullptr;
   }
   using LoadImageFn = IUnknown*(__stdcall*)(const wchar_t*, IWICImagingFactory*);
+  using LoadImageWithMetadataFn =
+      IUnknown*(__stdcall*)(const wchar_t*, IWICImagingFactory*, BYTE**, UINT*, IWICColorContext**);
   const auto load_image = win_util::GetProcAddressAs<LoadImageFn>(module, "load_image");
-  ComPtr<IWICBitmapSource> source;
-  if (load_image) {
-    ComPtr<IUnknown> object;
+  const auto load_image_with_metadata =
+      win_util::GetProcAddressAs<LoadImageWithMetadataFn>(module, "load_image_with_metadata");
+  ComPtr<IUnknown> object;
+  BYTE* exif = nullptr;
+  UINT exif_size = 0;
+  ComPtr<IWICColorContext> colour_context;
+  if (load_image_with_metadata) {
+    object.Attach(load_image_with_metadata(path.c_str(), factory, &exif, &exif_size,
+                                           colour_context.Receive()));
+  } else if (load_image) {
     object.Attach(load_image(path.c_str(), factory));
+  }
+  ComPtr<IWICBitmapSource> source;
+  if (object) {
     source = object.As<IWICBitmapSource>();
   }
+  if (source && metadata) {
+    if (exif && exif_size > 0) {
+      metadata->exif.assign(exif, exif + exif_size);
+    }
+    metadata->colour_context = colour_context;
+  }
+  // The block came from the COM allocator, not the module's own heap.
+  CoTaskMemFree(exif);
   FreeLibrary(module);
   return source;
 }
 
 CWICImageLoaderPtr OpenImageFile(const std::wstring& path) {
   auto loader = std::make_shared<CWICImageLoader>(path);
-  if (loader->GetOrientedSize().cx != 0) {
+  const bool decoded_by_platform = loader->GetOrientedSize().cx != 0;
+  // Most camera RAW files are TIFF structures whose first directory is a
+  // small thumbnail or the sensor data; a platform without a RAW codec reads
+  // them as plain TIFF. The module is asked first then, and that reading is
+  // kept only for a file the module cannot decode. GDI+ would read the same
+  // TIFF directory.
+  const bool raw_read_as_tiff = decoded_by_platform && IsCameraRawReadAsTiff(path, *loader);
+  if (decoded_by_platform && !raw_read_as_tiff) {
     return loader;
   }
-  if (ComPtr<IWICBitmapSource> bitmap = DecodeWithGdiPlus(path)) {
-    return std::make_shared<CWICImageLoader>(bitmap.Get(), nullptr);
+  if (!raw_read_as_tiff) {
+    if (ComPtr<IWICBitmapSource> bitmap = DecodeWithGdiPlus(path)) {
+      return std::make_shared<CWICImageLoader>(bitmap.Get(), nullptr);
+    }
   }
-  if (ComPtr<IWICBitmapSource> bitmap = DecodeWithModule(path)) {
-    return std::make_shared<CWICImageLoader>(bitmap.Get(), nullptr);
+  CModuleMetadata metadata;
+  if (ComPtr<IWICBitmapSource> bitmap = DecodeWithModule(path, GetDecoderModulePath(), &metadata)) {
+    auto decoded = std::make_shared<CWICImageLoader>(bitmap.Get(), metadata.colour_context.Get());
+    ReadExifBlock(decoded->exif(), metadata.exif.data(), metadata.exif.size());
+    return decoded;
   }
-  return nullptr;
+  return raw_read_as_tiff ? loader : nullptr;
 }

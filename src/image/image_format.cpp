@@ -31,11 +31,11 @@ const FormatList kFormatLists[] = {
     {kFormatJng, L",jng,"},
     {kFormatJ2c, L",j2c,"},
     {kFormatCameraRaw,
-     L",3fr,arw,bay,bmq,cap,cine,cr2,crw,cs1,dc2,dcr,drf,dsc,dng,erf,fff,ia,iiq,k25,kc2,kdc,mdc,"
-     L"mef,mos,mrw,nef,nrw,orf,pef,ptx,pxn,qtk,raf,raw,rdc,rw2,rwl,rwz,sr2,srf,srw,sti,x3f,"},
+     L",3fr,arw,bay,bmq,cap,cine,cr2,cr3,crw,cs1,dc2,dcr,drf,dsc,dng,erf,fff,ia,iiq,k25,kc2,kdc,"
+     L"mdc,mef,mos,mrw,nef,nrw,orf,pef,ptx,pxn,qtk,raf,raw,rdc,rw2,rwl,rwz,sr2,srf,srw,sti,x3f,"},
     {kFormatOther,
      L",cut,dds,exr,g3,hdr,iff,lbm,j2k,j2c,jng,jp2,jxr,wdp,hdp,koa,pcd,pcx,pfm,pct,pict,pic,pbm,"
-     L"pgm,ppm,ras,sgi,rgb,rgba,bw,wap,wbmp,wbm,webp,xbm,xpm,"},
+     L"pgm,ppm,ras,sgi,rgb,rgba,bw,wap,wbmp,wbm,webp,xbm,xpm,heic,heif,hif,avif,"},
 };
 
 }  // namespace

@@ -317,3 +317,15 @@ void ReadJpegFileMetadata(CExifInfo& info, const wchar_t* jpeg_path, double dpi_
   }
   SetDpi(info, dpi_x);
 }
+
+void ReadExifBlock(CExifInfo& info, const uint8_t* block, size_t size) {
+  if (!block || size == 0) {
+    return;
+  }
+  ComPtr<IWICMetadataQueryReader> reader = CExifQueryReader::CreateFromBlock(block, size);
+  if (!reader) {
+    return;
+  }
+  ReadExifFields(info, reader.Get());
+  info.orientation = 0;
+}

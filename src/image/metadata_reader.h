@@ -2,6 +2,8 @@
 
 #include <wincodec.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "image/exif_info.h"
@@ -16,6 +18,12 @@ void ReadFrameMetadata(CExifInfo& info, IWICBitmapFrameDecode* frame, const wcha
 // segment through our own reader, and dpi_x of its header. A file without an
 // EXIF segment leaves every field but dpi at its initial value.
 void ReadJpegFileMetadata(CExifInfo& info, const wchar_t* jpeg_path, double dpi_x);
+
+// Fills info from an EXIF block (the TIFF structure, from its byte order mark
+// on) handed over by the external decoder module, through the same query
+// names. The module's pixels are already upright, so orientation stays 0.
+// A block that cannot be parsed leaves info unchanged.
+void ReadExifBlock(CExifInfo& info, const uint8_t* block, size_t size);
 
 // Reads every field but dpi from reader, in the fixed order.
 void ReadExifFields(CExifInfo& info, IWICMetadataQueryReader* reader);

@@ -390,4 +390,50 @@ TEST_F(PictureViewApp, AnimatedGifPlays) {
   EXPECT_TRUE(seen[2]) << "blue frame";
 }
 
+// A phone's HEIC and AVIF photos and a camera's DNG, each stored turned or on
+// its side: the external decoder module opens them upright, and the folder
+// steps through them like any other picture.
+TEST_F(PictureViewApp, PhoneAndCameraPhotosOpenUprightAndStep) {
+  wchar_t fixtures[MAX_PATH] = {};
+  ASSERT_NE(0u, GetEnvironmentVariableW(L"LUMORA_DECODER_FIXTURES", fixtures, MAX_PATH));
+  const struct {
+    const wchar_t* fixture;
+    const wchar_t* name;
+  } files[] = {
+      {L"heic_irot.heic", L"photo_a.heic"},
+      {L"avif_irot.avif", L"photo_b.avif"},
+      {L"raw_preview.dng", L"photo_c.dng"},
+  };
+  for (const auto& file : files) {
+    ASSERT_TRUE(CopyFileW((std::wstring(fixtures) + L"\\" + file.fixture).c_str(),
+                          folder_.File(file.name).c_str(), FALSE));
+  }
+  // All three show the same 32 x 48 picture: red with a black mark at the
+  // top left, blue top right, lime bottom left, white bottom right. The date
+  // taken in the caption comes from the EXIF block the module hands over.
+  auto expect_upright = [this](const std::wstring& caption) {
+    EXPECT_EQ(Text(Caption(caption)), Text(caption));
+    EXPECT_TRUE(Near(ViewPixel(-6, -8), RGB(255, 0, 0), 48)) << Text(caption);
+    EXPECT_TRUE(Near(ViewPixel(6, -8), RGB(0, 0, 255), 48)) << Text(caption);
+    EXPECT_TRUE(Near(ViewPixel(-6, 8), RGB(0, 255, 0), 48)) << Text(caption);
+    EXPECT_TRUE(Near(ViewPixel(6, 8), RGB(255, 255, 255), 48)) << Text(caption);
+    EXPECT_TRUE(Near(ViewPixel(-12, -20), RGB(0, 0, 0), 48)) << Text(caption);
+  };
+  StartWith(L"photo_a.heic");
+  expect_upright(L"photo_a.he...heic ( 32x48 , 2023:04:05 06:07:08 ) - [4/7] 100%");
+  Key(VK_RIGHT);
+  expect_upright(L"photo_b.av...avif ( 32x48 , 2023:04:05 06:07:08 ) - [5/7] 100%");
+  Key(VK_RIGHT);
+  expect_upright(L"photo_c.dn...dng ( 32x48 , 2021:09:18 17:45:03 ) - [6/7] 100%");
+  Key(VK_RIGHT);
+  const std::wstring last = L"split.png ( 400x300 ) - [7/7] 100%";
+  EXPECT_EQ(Text(Caption(last)), Text(last));
+  Key(VK_LEFT);
+  expect_upright(L"photo_c.dn...dng ( 32x48 , 2021:09:18 17:45:03 ) - [6/7] 100%");
+  Key(VK_LEFT);
+  expect_upright(L"photo_b.av...avif ( 32x48 , 2023:04:05 06:07:08 ) - [5/7] 100%");
+  Key(VK_LEFT);
+  expect_upright(L"photo_a.he...heic ( 32x48 , 2023:04:05 06:07:08 ) - [4/7] 100%");
+}
+
 }  // namespace

@@ -27,18 +27,7 @@ std::wstring Fixture(const std::wstring& name) {
   return test_support::FixtureFolder() + L"\\" + name;
 }
 
-// Largest difference of any channel, alpha included; the colour of a pixel
-// both sides leave fully transparent does not count.
-int MaxDifference(const Pixels& a, const Pixels& b) {
-  int worst = 0;
-  for (size_t i = 0; i + 3 < a.bgra.size() && i + 3 < b.bgra.size(); i += 4) {
-    const bool both_clear = a.bgra[i + 3] == 0 && b.bgra[i + 3] == 0;
-    for (size_t c = both_clear ? 3 : 0; c < 4; ++c) {
-      worst = std::max(worst, std::abs(int{a.bgra[i + c]} - int{b.bgra[i + c]}));
-    }
-  }
-  return worst;
-}
+using test_support::MaxDifference;
 
 TEST(DecoderModule, DecodesEachFormatLikeThePlatformDecodesItsPng) {
   ASSERT_FALSE(test_support::FixtureFolder().empty());

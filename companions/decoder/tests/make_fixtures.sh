@@ -50,4 +50,65 @@ im mono.png pnm_raw.pbm
 im pattern.png -define webp:lossless=true webp_lossless.webp
 im pattern_alpha.png -define webp:lossless=true -define webp:exact=true webp_alpha.webp
 im pattern.png -quality 95 webp_lossy.webp
+
+# ---- Photo formats ----
+tools="python3 $(dirname "$0")/fixture_tools.py"
+# 32 x 48, upright: four coloured blocks and a black corner mark at the top left.
+im -size 32x48 xc:red -fill blue -draw "rectangle 16,0 31,23" -fill lime \
+  -draw "rectangle 0,24 15,47" -fill white -draw "rectangle 16,24 31,47" -fill black \
+  -draw "rectangle 0,0 7,7" -strip upright.png
+camera_exif() {
+  exiftool -q -overwrite_original -Orientation#=6 -Make=Lumora -Model="Test Phone" \
+    -DateTimeOriginal="2023:04:05 06:07:08" -FNumber=2.8 -ExposureTime=0.004 -ISO=200 \
+    -FocalLength=4.2 -GPSLatitude=30.5 -GPSLatitudeRef=N -GPSLongitude=120.25 \
+    -GPSLongitudeRef=W "$1"
+}
+# heif_picture NAME OUT "IM operations" [heif-enc options] [geometry steps...]: the
+# upright picture stored after the operations, with EXIF, and the container's
+# rotation and mirroring that turn it upright again.
+heif_picture() {
+  local name=$1 ops=$2 options=$3
+  shift 3
+  im upright.png $ops -quality 100 "stored_$name.jpg"
+  camera_exif "stored_$name.jpg"
+  heif-enc $options "stored_$name.jpg" -o "$name" >/dev/null
+  if [ $# -gt 0 ]; then $tools heif-geometry "$name" "$@"; fi
+}
+# A phone's portrait photo: stored on its side, a quarter turn anti-clockwise.
+heif_picture heic_irot.heic "-rotate 90" "-q 95" irot=1
+heif_picture heic_imir.heic "-flop" "-q 95" imir=1
+heif_picture heic_irot_imir.heic "-flip -rotate 270" "-q 95" irot=3 imir=0
+heif_picture avif_irot.avif "-rotate 180" "-q 95 -A" irot=2
+# The clean aperture keeps the stored block that becomes the top left 16 x 24.
+heif_picture heic_clap_irot.heic "-rotate 90" "-q 95" clap=24,16,12,-8 irot=1
+im upright.png -crop 16x24+0+0 +repage upright_top_left.png
+# 10 bits, which the container's reference reader turns only at 8 bits. The
+# source is 16-bit truecolour: heif-enc misreads a palette PNG at 10 bits.
+im upright.png -rotate 90 -define png:bit-depth=16 -define png:color-type=2 stored_10bit.png
+heif-enc -q 95 -b 10 stored_10bit.png -o heic_10bit.heic >/dev/null
+$tools heif-geometry heic_10bit.heic irot=1
+# An odd size: the coded picture is larger and cropped by the container.
+heif-enc -q 95 pattern.png -o heic_odd.heic >/dev/null
+# A colour profile of its own.
+$tools icc test_profile.icc
+im upright.png -profile test_profile.icc profiled.png
+heif-enc -q 95 profiled.png -o heic_profile.heic >/dev/null
+# AVIF with alpha, lossless, over a checked pattern.
+im pattern_alpha.png -define png:color-type=6 pattern_alpha_rgba.png
+heif-enc -A -L -p chroma=444 --matrix_coefficients=0 pattern_alpha_rgba.png \
+  -o avif_alpha.avif >/dev/null
+
+# Camera RAW: DNGs written here, sensor data in an RGGB pattern. The stored
+# picture lies on its side (orientation 6 turns it upright).
+im upright.png -rotate 270 -depth 8 stored_raw.ppm
+im stored_raw.ppm -quality 95 raw_preview.jpg
+im stored_raw.ppm -resize 12x8! -depth 8 raw_thumbnail.ppm
+$tools dng raw_preview.dng --stored stored_raw.ppm --preview raw_preview.jpg \
+  --thumbnail raw_thumbnail.ppm --orientation 6
+# Only a thumbnail: developed from the sensor data at half size.
+$tools dng raw_thumbnail.dng --stored stored_raw.ppm --thumbnail raw_thumbnail.ppm \
+  --orientation 6
+# Sensor data alone, stored upside down (orientation 3).
+im upright.png -rotate 180 -depth 8 stored_raw_180.ppm
+$tools dng raw_sensor.dng --stored stored_raw_180.ppm --orientation 3
 touch stamp

@@ -107,6 +107,11 @@ TEST_F(SystemCacheTest, OnlyFormatsTheCacheKnowsArePreloaded) {
   EnterFolder(kFolder, kPreloadForward);
   cache_.Preload(kFolder, 6, names);
   EXPECT_EQ(InFolder(kFolder, {L"h.tif", L"i.gif"}), cache_.QueuedPaths());
+
+  // Phones' HEIF and AVIF photos are decoded by the external module only.
+  EnterFolder(kFolder, kPreloadForward);
+  cache_.Preload(kFolder, 0, {L"a.jpg", L"b.heic", L"c.HEIF", L"d.avif", L"e.hif"});
+  EXPECT_TRUE(cache_.QueuedPaths().empty());
 }
 
 TEST_F(SystemCacheTest, AnotherFolderForgetsTheDirection) {

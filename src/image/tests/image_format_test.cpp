@@ -36,10 +36,16 @@ TEST(ImageFormatClass, Table) {
       {L"a.arw", 10},
       {L"a.cr2", 10},
       {L"a.x3f", 10},
+      {L"a.CR3", 10},
       {L"a.3fr", 10},
       {L"a.rgb", 11},
       {L"a.rgba", 11},
       {L"a.webp", 11},
+      // Phones' photos: decoded by the external module, like WebP.
+      {L"a.heic", 11},
+      {L"a.HEIF", 11},
+      {L"a.hif", 11},
+      {L"a.avif", 11},
       {L"a.pcx", 11},
       {L"a.xpm", 11},
       {L"a.cut", 11},
@@ -114,6 +120,9 @@ TEST(OpenFilter, CaptionAndPatterns) {
   EXPECT_EQ(filter.rfind(L"All pictures (*.*)|*.bmp;*.dib;*.jpg;", 0), 0u);
   EXPECT_NE(filter.find(L";*.targa;"), std::wstring::npos);
   EXPECT_NE(filter.find(L";*.webp;"), std::wstring::npos);
+  for (const wchar_t* pattern : {L";*.heic;", L";*.heif;", L";*.hif;", L";*.avif;", L";*.cr3;"}) {
+    EXPECT_NE(filter.find(pattern), std::wstring::npos);
+  }
   EXPECT_EQ(filter.find(L"*.oxo"), std::wstring::npos);
   EXPECT_EQ(filter.find(L"*.wmf"), std::wstring::npos);
   EXPECT_EQ(filter.find(L"*.emf"), std::wstring::npos);

@@ -1,0 +1,364 @@
+#include "raw_decoder.h"
+
+// LibRaw's header brings winsock2.h, which must come before windows.h.
+#include "libraw/libraw.h"
+
+#include <windows.h>
+#include <wincodec.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <ctime>
+#include <new>
+#include <string>
+#include <type_traits>
+
+static_assert(std::is_same<INT64, long long>::value, "LibRaw's INT64 is long long");
+
+// The file in memory, noting how much LibRaw asked for beyond its end: a
+// file cut short shows as data read from past the end.
+class CRawFileStream : public LibRaw_buffer_datastream {
+ public:
+  CRawFileStream(const uint8_t* data, size_t size)
+      : LibRaw_buffer_datastream(const_cast<uint8_t*>(data), size) {}
+
+  int read(void* buffer, size_t size, size_t count) override {
+    const INT64 left = this->size() - tell();
+    const uint64_t wanted = uint64_t{size} * count;
+    if (left < 0 || wanted > static_cast<uint64_t>(left)) {
+      missing_ += wanted - static_cast<uint64_t>(left < 0 ? 0 : left);
+    }
+    return LibRaw_buffer_datastream::read(buffer, size, count);
+  }
+  int get_char() override {
+    if (tell() >= size()) {
+      ++missing_;
+    }
+    return LibRaw_buffer_datastream::get_char();
+  }
+
+  // Bit readers may look a few bytes past the data they decode; more than
+  // that means the data itself is missing.
+  bool CutShort() const { return missing_ > 64; }
+  void Reset() { missing_ = 0; }
+
+ private:
+  uint64_t missing_ = 0;
+};
+
+namespace {
+
+using Directory = CExifBlockBuilder::Directory;
+
+// EXIF tags of the first directory worth handing on; the others describe
+// the file's own layout.
+bool IsDescriptiveTag(uint16_t tag) {
+  switch (tag) {
+    case 270:    // ImageDescription
+    case 271:    // Make
+    case 272:    // Model
+    case 305:    // Software
+    case 306:    // DateTime
+    case 315:    // Artist
+    case 33432:  // Copyright
+      return true;
+    default:
+      return false;
+  }
+}
+
+uint32_t Rounded(double value) {
+  return value <= 0 ? 0u : value >= 4294967295.0 ? 4294967295u : static_cast<uint32_t>(value + 0.5);
+}
+
+template <class Interface>
+void ReleaseAndClear(Interface** object) {
+  if (*object) {
+    (*object)->Release();
+    *object = nullptr;
+  }
+}
+
+}  // namespace
+
+CRawDecoder::CRawDecoder(IWICImagingFactory* factory) : factory_(factory) {}
+
+CRawDecoder::~CRawDecoder() { ReleaseAndClear(&preview_); }
+
+void CRawDecoder::OnExifField(void* context, int tag, int type, int length, unsigned int order,
+                              void* stream, long long /*base*/) {
+  // LibRaw reports every directory entry it parses: IFD tags with the
+  // directory's number from bit 20 on (Panasonic's first directory as
+  // 0x30000), the Exif directory's tags as they are, GPS ones with 0x50000.
+  const uint16_t number = static_cast<uint16_t>(tag & 0xFFFF);
+  const int group = (tag >> 16) & 0xF;
+  Directory directory;
+  if ((tag >> 20) != 0 || group == 3) {
+    if (!IsDescriptiveTag(number)) {
+      return;
+    }
+    directory = CExifBlockBuilder::kPrimary;
+  } else if (group == 0) {
+    if (number == 0x927C || number == 0xA005) {  // maker notes, interoperability
+      return;
+    }
+    directory = CExifBlockBuilder::kExif;
+  } else if (group == 5) {
+    directory = CExifBlockBuilder::kGps;
+  } else {
+    return;
+  }
+  const size_t unit = CExifBlockBuilder::TypeSize(static_cast<uint16_t>(type));
+  if (unit == 0 || length <= 0 || static_cast<size_t>(length) > 4096 / unit || !stream) {
+    return;
+  }
+  auto* self = static_cast<CRawDecoder*>(context);
+  if (self->exif_fields_.Has(directory, number)) {
+    return;
+  }
+  try {
+    std::vector<uint8_t> bytes(unit * static_cast<size_t>(length));
+    auto* source = static_cast<LibRaw_abstract_datastream*>(stream);
+    if (source->read(bytes.data(), 1, bytes.size()) != static_cast<int>(bytes.size())) {
+      return;
+    }
+    self->exif_fields_.AddInOrder(directory, number, static_cast<uint16_t>(type),
+                                  static_cast<uint32_t>(length), bytes.data(), order == 0x4D4D);
+  } catch (const std::bad_alloc&) {
+  }
+}
+
+bool CRawDecoder::ReadHeader(const uint8_t* data, size_t size) {
+  if (!data || size < 16 || raw_) {
+    return false;
+  }
+  stream_.reset(new (std::nothrow) CRawFileStream(data, size));
+  raw_.reset(new (std::nothrow) LibRaw(LIBRAW_OPTIONS_NONE));
+  if (!stream_ || !raw_) {
+    return false;
+  }
+  raw_->set_exifparser_handler(&CRawDecoder::OnExifField, this);
+  if (raw_->open_datastream(stream_.get()) != LIBRAW_SUCCESS) {
+    return false;
+  }
+  const libraw_image_sizes_t& sizes = raw_->imgdata.sizes;
+  // The sensor data of the largest cameras exceeds the picture limit; the
+  // half-size development does not.
+  if (sizes.width == 0 || sizes.height == 0 || sizes.raw_width == 0 || sizes.raw_height == 0 ||
+      uint64_t{sizes.raw_width} * sizes.raw_height > 2 * kMaxPixels) {
+    return false;
+  }
+  data_ = data;
+  size_ = size;
+  FinishExif();
+  return OpenPreview() || Develop();
+}
+
+void CRawDecoder::FinishExif() {
+  // What the file's directories did not give, from LibRaw's reading of it
+  // (formats without TIFF directories keep these fields elsewhere).
+  const libraw_iparams_t& ids = raw_->imgdata.idata;
+  const libraw_imgother_t& other = raw_->imgdata.other;
+  exif_fields_.AddAscii(CExifBlockBuilder::kPrimary, 271,
+                        std::string(ids.make, strnlen(ids.make, sizeof ids.make)));
+  exif_fields_.AddAscii(CExifBlockBuilder::kPrimary, 272,
+                        std::string(ids.model, strnlen(ids.model, sizeof ids.model)));
+  if (other.timestamp > 0) {
+    struct tm local = {};
+    char text[32] = {};
+    const time_t stamp = other.timestamp;
+    if (localtime_s(&local, &stamp) == 0 &&
+        std::strftime(text, sizeof text, "%Y:%m:%d %H:%M:%S", &local) > 0) {
+      exif_fields_.AddAscii(CExifBlockBuilder::kExif, 36867, text);
+    }
+  }
+  if (other.iso_speed >= 1 && other.iso_speed <= 65535) {
+    exif_fields_.AddShort(CExifBlockBuilder::kExif, 34855,
+                          static_cast<uint16_t>(Rounded(other.iso_speed)));
+  }
+  if (other.shutter > 0 && other.shutter < 100000) {
+    if (other.shutter < 1) {
+      exif_fields_.AddRational(CExifBlockBuilder::kExif, 33434, 1, Rounded(1.0 / other.shutter));
+    } else {
+      exif_fields_.AddRational(CExifBlockBuilder::kExif, 33434, Rounded(other.shutter * 10), 10);
+    }
+  }
+  if (other.aperture > 0 && other.aperture < 1000) {
+    exif_fields_.AddRational(CExifBlockBuilder::kExif, 33437, Rounded(other.aperture * 10), 10);
+  }
+  if (other.focal_len > 0 && other.focal_len < 100000) {
+    exif_fields_.AddRational(CExifBlockBuilder::kExif, 37386, Rounded(other.focal_len * 10), 10);
+  }
+  const char* lens = raw_->imgdata.lens.Lens;
+  exif_fields_.AddAscii(CExifBlockBuilder::kExif, 42036,
+                        std::string(lens, strnlen(lens, sizeof raw_->imgdata.lens.Lens)));
+  exif_ = exif_fields_.Build();
+}
+
+bool CRawDecoder::OpenPreview() {
+  stream_->Reset();
+  if (raw_->unpack_thumb() != LIBRAW_SUCCESS || stream_->CutShort()) {
+    return false;
+  }
+  const libraw_thumbnail_t& thumbnail = raw_->imgdata.thumbnail;
+  if (!thumbnail.thumb || thumbnail.tlength == 0) {
+    return false;
+  }
+  if (thumbnail.tformat == LIBRAW_THUMBNAIL_JPEG) {
+    return OpenJpegPreview(reinterpret_cast<const uint8_t*>(thumbnail.thumb), thumbnail.tlength);
+  }
+  if (thumbnail.tformat == LIBRAW_THUMBNAIL_BITMAP) {
+    return OpenBitmapPreview();
+  }
+  return false;
+}
+
+bool CRawDecoder::OpenJpegPreview(const uint8_t* jpeg, size_t size) {
+  if (!factory_ || size > 0xFFFFFFFFu) {
+    return false;
+  }
+  IWICStream* stream = nullptr;
+  IWICBitmapDecoder* decoder = nullptr;
+  IWICBitmapFrameDecode* frame = nullptr;
+  UINT width = 0;
+  UINT height = 0;
+  const libraw_image_sizes_t& sizes = raw_->imgdata.sizes;
+  bool ok =
+      SUCCEEDED(factory_->CreateStream(&stream)) &&
+      SUCCEEDED(stream->InitializeFromMemory(const_cast<BYTE*>(jpeg), static_cast<DWORD>(size))) &&
+      SUCCEEDED(factory_->CreateDecoderFromStream(stream, nullptr, WICDecodeMetadataCacheOnDemand,
+                                                  &decoder)) &&
+      SUCCEEDED(decoder->GetFrame(0, &frame)) && SUCCEEDED(frame->GetSize(&width, &height)) &&
+      // Smaller previews are thumbnails: the sensor data shows more.
+      uint64_t{std::max(width, height)} * 2 >= std::max(sizes.width, sizes.height) &&
+      uint64_t{width} * height <= kMaxPixels &&
+      SUCCEEDED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, frame, &preview_));
+  ReleaseAndClear(&frame);
+  ReleaseAndClear(&decoder);
+  ReleaseAndClear(&stream);
+  if (!ok) {
+    ReleaseAndClear(&preview_);
+    return false;
+  }
+  SetStoredSize(width, height);
+  ApplyFlip(sizes.flip, transform_.get());
+  if (!SetSize(transform_->width(), transform_->height())) {
+    ReleaseAndClear(&preview_);
+    return false;
+  }
+  return true;
+}
+
+bool CRawDecoder::OpenBitmapPreview() {
+  const libraw_thumbnail_t& thumbnail = raw_->imgdata.thumbnail;
+  const libraw_image_sizes_t& sizes = raw_->imgdata.sizes;
+  const uint32_t width = thumbnail.twidth;
+  const uint32_t height = thumbnail.theight;
+  const int colours = thumbnail.tcolors;
+  if (width == 0 || height == 0 || (colours != 1 && colours != 3) ||
+      uint64_t{std::max(width, height)} * 2 < std::max(sizes.width, sizes.height) ||
+      uint64_t{width} * height > kMaxPixels ||
+      thumbnail.tlength < uint64_t{width} * height * static_cast<uint64_t>(colours)) {
+    return false;
+  }
+  bgra_.resize(size_t{width} * height * 4);
+  const uint8_t* from = reinterpret_cast<const uint8_t*>(thumbnail.thumb);
+  for (size_t i = 0, n = size_t{width} * height; i < n; ++i, from += colours) {
+    bgra_[i * 4 + 0] = from[colours == 3 ? 2 : 0];
+    bgra_[i * 4 + 1] = from[colours == 3 ? 1 : 0];
+    bgra_[i * 4 + 2] = from[0];
+    bgra_[i * 4 + 3] = 255;
+  }
+  SetStoredSize(width, height);
+  ApplyFlip(sizes.flip, transform_.get());
+  preview_bitmap_ = SetSize(transform_->width(), transform_->height());
+  return preview_bitmap_;
+}
+
+bool CRawDecoder::Develop() {
+  libraw_output_params_t& params = raw_->imgdata.params;
+  params.half_size = 1;
+  params.use_camera_wb = 1;
+  params.output_bps = 8;
+  params.output_color = 1;  // sRGB
+  stream_->Reset();
+  if (raw_->unpack() != LIBRAW_SUCCESS || stream_->CutShort() ||
+      raw_->dcraw_process() != LIBRAW_SUCCESS) {
+    return false;
+  }
+  int error = 0;
+  libraw_processed_image_t* image = raw_->dcraw_make_mem_image(&error);
+  if (!image) {
+    return false;
+  }
+  const uint32_t width = image->width;
+  const uint32_t height = image->height;
+  const int colours = image->colors;
+  // The development is already turned upright.
+  bool ok = image->type == LIBRAW_IMAGE_BITMAP && image->bits == 8 &&
+            (colours == 1 || colours == 3) && SetSize(width, height) &&
+            image->data_size >= uint64_t{width} * height * static_cast<uint64_t>(colours);
+  if (ok) {
+    bgra_.resize(size_t{width} * height * 4);
+    const uint8_t* from = image->data;
+    for (size_t i = 0, n = size_t{width} * height; i < n; ++i, from += colours) {
+      bgra_[i * 4 + 0] = from[colours == 3 ? 2 : 0];
+      bgra_[i * 4 + 1] = from[colours == 3 ? 1 : 0];
+      bgra_[i * 4 + 2] = from[0];
+      bgra_[i * 4 + 3] = 255;
+    }
+    SetStoredSize(width, height);
+  }
+  LibRaw::dcraw_clear_mem(image);
+  raw_->recycle();
+  return ok;
+}
+
+void CRawDecoder::SetStoredSize(uint32_t width, uint32_t height) {
+  stored_width_ = width;
+  stored_height_ = height;
+  transform_ = std::make_unique<CPixelTransform>(width, height);
+}
+
+void CRawDecoder::ApplyFlip(int flip, CPixelTransform* transform) {
+  if (flip & 1) {
+    transform->MirrorLeftRight();
+  }
+  if (flip & 2) {
+    transform->MirrorTopBottom();
+  }
+  if (flip & 4) {
+    // The axes exchanged: a quarter turn, then top and bottom.
+    transform->RotateCounterClockwise(1);
+    transform->MirrorTopBottom();
+  }
+}
+
+bool CRawDecoder::Decode(uint8_t* pixels, size_t stride) {
+  if (!transform_) {
+    return false;
+  }
+  if (preview_) {
+    const UINT height = static_cast<UINT>(transform_->height());
+    if (transform_->IsIdentity()) {
+      return uint64_t{stride} * height <= 0xFFFFFFFFu &&
+             SUCCEEDED(preview_->CopyPixels(nullptr, static_cast<UINT>(stride),
+                                            static_cast<UINT>(stride * height), pixels));
+    }
+    try {
+      bgra_.resize(size_t{stored_width_} * stored_height_ * 4);
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    if (FAILED(preview_->CopyPixels(nullptr, stored_width_ * 4, static_cast<UINT>(bgra_.size()),
+                                    bgra_.data()))) {
+      return false;
+    }
+  }
+  if (bgra_.empty() || bgra_.size() != size_t{stored_width_} * stored_height_ * 4) {
+    return false;
+  }
+  transform_->Copy(bgra_.data(), size_t{stored_width_} * 4, pixels, stride);
+  return true;
+}
