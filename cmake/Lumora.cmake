@@ -47,6 +47,8 @@ function(lumora_add_gtest)
   endforeach()
 endfunction()
 
+include(${CMAKE_CURRENT_LIST_DIR}/libjpeg_turbo.cmake)
+
 # Third-party C sources unpacked by tools/setup from Debian's source packages.
 function(lumora_add_third_party)
   file(GLOB cjson_dir LIST_DIRECTORIES true ${LUMORA_THIRD_PARTY}/cjson-*)
@@ -57,6 +59,7 @@ function(lumora_add_third_party)
   add_library(cjson STATIC ${cjson_dir}/cJSON.c)
   target_include_directories(cjson PUBLIC ${cjson_dir})
   target_compile_options(cjson PRIVATE -w)
+  lumora_add_libjpeg_turbo()
 endfunction()
 
 # lumora_add_folders(parent NAME...) adds parent/NAME for each name, in the

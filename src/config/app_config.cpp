@@ -215,6 +215,10 @@ void CAppConfig::Load() {
   if (ReadNumber(kApp, L"save_jpeg_quality", &value)) {
     save_jpeg_quality = Clamp(value, 0, 100);
   }
+  // Read only: set by hand, so the file keeps its layout of keys.
+  if (ReadNumber(kApp, L"preload_memory_mb", &value)) {
+    preload_memory_mb = Clamp(value, 0, 1024);
+  }
   static const FlagKey kOtherFlags[] = {
       {L"preload_enable", &CAppConfig::preload_enable},
       {L"orientation_by_tag", &CAppConfig::orientation_by_tag},

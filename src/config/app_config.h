@@ -42,6 +42,7 @@ class CAppConfig : public CSingletonT<CAppConfig> {
   int32_t long_image_mode = 0;
   int32_t save_jpeg_quality = 80;  // 0 to 100
   int32_t preload_enable = 1;
+  int32_t preload_memory_mb = 64;  // 0 to 1024 MB of preloaded fit bitmaps; read, not written
   int32_t orientation_by_tag = 0;
   int32_t ignore_embedded_icc = 0;
   int32_t only_one_instance = 0;

@@ -4,14 +4,20 @@
 
 #include <string>
 
+#include "image/display_bitmap.h"
 #include "view_render/async_task.h"
 #include "view_render/view_messages.h"
 
-// Has the system thumbnail cache extract and keep the large preview of one
-// neighbouring picture; the preview itself is dropped.
+class CFitBitmapStore;
+
+// Prepares one neighbouring picture before the user turns to it: has the
+// system thumbnail cache extract and keep its large preview (the preview
+// itself is dropped), and, when a view size is given, renders its fit bitmap
+// for that view into the in-memory store.
 class CAsyncCreateSystemCache : public CAsyncTask {
  public:
   explicit CAsyncCreateSystemCache(std::wstring picture_path) : path(std::move(picture_path)) {}
+  ~CAsyncCreateSystemCache() override;
 
   void Run() override;
   void OnComplete() override;
@@ -20,4 +26,20 @@ class CAsyncCreateSystemCache : public CAsyncTask {
   const std::wstring path;
   bool started = false;   // set by the queue when the task starts
   bool finished = false;  // set once OnComplete ran
+
+  // Set before the task is submitted.
+  bool warm_system_cache = true;
+  CFitBitmapStore* store = nullptr;  // where the fit bitmap goes; none: no fit bitmap
+  int32_t view_width = 0;
+  int32_t view_height = 0;
+  CDisplayOptions options;
+
+ private:
+  void RenderFitBitmap();
+
+  // The worker's result, handed to the store on completion.
+  HBITMAP fit_bitmap_ = nullptr;
+  UINT fit_width_ = 0;
+  UINT fit_height_ = 0;
+  FILETIME written_ = {};
 };

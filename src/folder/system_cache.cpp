@@ -22,10 +22,25 @@ std::vector<int32_t> CSystemCache::OffsetsFor(int32_t direction) {
   }
 }
 
+void CSystemCache::set_view_size(int32_t width, int32_t height) {
+  if (width != view_width_ || height != view_height_) {
+    // Bitmaps of another size would never match.
+    memory_.Clear();
+  }
+  view_width_ = width;
+  view_height_ = height;
+}
+
+bool CSystemCache::RendersFitBitmaps() const {
+  const CAppConfig* config = CAppConfig::GetInstance();
+  const size_t budget = config ? static_cast<size_t>(config->preload_memory_mb) << 20 : 0;
+  return budget > 0 && view_width_ > 0 && view_height_ > 0;
+}
+
 void CSystemCache::Preload(const std::wstring& folder, int32_t current_index,
                            const std::deque<std::wstring>& names) {
-  // A preload never looks at its cancel flag, so a running extraction
-  // finishes; only the pending ones are dropped.
+  // Pending preloads are dropped; a running one finishes, unless its picture
+  // is no longer next to the current one: then its result is thrown away.
   CancelPending();
   ForgetCompletedTasks();
   if (folder != folder_) {
@@ -33,26 +48,67 @@ void CSystemCache::Preload(const std::wstring& folder, int32_t current_index,
     cached_names_.clear();
     folder_ = folder;
   }
+  const CAppConfig* config = CAppConfig::GetInstance();
+  memory_.set_budget(config ? static_cast<size_t>(config->preload_memory_mb) << 20 : 0);
+  const bool render = RendersFitBitmaps();
 
+  auto path_of = [&folder](const std::wstring& name) {
+    wchar_t path[MAX_PATH] = {};
+    if (folder.size() >= MAX_PATH) {
+      return std::wstring();
+    }
+    folder.copy(path, folder.size());
+    return PathAppendW(path, name.c_str()) ? std::wstring(path) : std::wstring();
+  };
   const int64_t count = static_cast<int64_t>(names.size());
+  std::set<std::wstring> wanted;
+  if (current_index >= 0 && current_index < count) {
+    wanted.insert(path_of(names[static_cast<size_t>(current_index)]));
+  }
+  std::vector<std::wstring> neighbours;
   for (int32_t offset : OffsetsFor(direction_)) {
     const int64_t index = static_cast<int64_t>(current_index) + offset;
     if (current_index < 0 || index < 0 || index >= count) {
       continue;
     }
     const std::wstring& name = names[static_cast<size_t>(index)];
-    if (!IsNativeEncodableClass(GetImageFormatClass(name)) || cached_names_.count(name) != 0) {
+    if (!IsNativeEncodableClass(GetImageFormatClass(name))) {
       continue;
     }
-    wchar_t path[MAX_PATH] = {};
-    if (folder.size() >= MAX_PATH) {
+    const std::wstring path = path_of(name);
+    if (!path.empty()) {
+      wanted.insert(path);
+      neighbours.push_back(path);
+    }
+  }
+  memory_.Retain(wanted);
+  std::set<std::wstring> running;
+  for (const auto& weak : tasks_) {
+    auto task = weak.lock();
+    if (!task || !task->started) {
       continue;
     }
-    folder.copy(path, folder.size());
-    if (!PathAppendW(path, name.c_str())) {
+    if (wanted.count(task->path) == 0) {
+      task->Cancel();
+    } else if (task->alive) {
+      running.insert(task->path);
+    }
+  }
+
+  for (const std::wstring& path : neighbours) {
+    const bool warm = cached_names_.count(PathFindFileNameW(path.c_str())) == 0;
+    const bool fit = render && !memory_.Has(path) && running.count(path) == 0;
+    if (!warm && !fit) {
       continue;
     }
     auto task = std::make_shared<CAsyncCreateSystemCache>(path);
+    task->warm_system_cache = warm;
+    if (fit) {
+      task->store = &memory_;
+      task->view_width = view_width_;
+      task->view_height = view_height_;
+      task->options = CDisplayOptions::Current();
+    }
     tasks_.push_back(task);
     Submit(task);
   }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "basic_lib/singleton.h"
+#include "folder/fit_bitmap_store.h"
 #include "view_render/async_task_queue.h"
 
 class CAsyncCreateSystemCache;
@@ -34,8 +35,12 @@ struct CFitBitmapSource {
 // Warms the system thumbnail cache for the pictures next to the current one,
 // one extraction at a time and only once the current picture is on screen,
 // and takes the current picture's fit-size preview out of that cache.
-// Each name of a folder is preloaded at most once while the user stays in
-// that folder. User-interface thread only.
+// Each name of a folder is handed to the system cache at most once while the
+// user stays in that folder. Once the view size is known it also renders the
+// neighbours' fit bitmaps into an in-memory store (memory()), within the
+// "preload_memory_mb" budget; a jump elsewhere cancels the preloads and drops
+// the bitmaps that are no longer next to the current picture.
+// User-interface thread only.
 class CSystemCache : public CAsyncTaskQueue, public CSingletonT<CSystemCache> {
  public:
   CSystemCache() = default;
@@ -48,6 +53,9 @@ class CSystemCache : public CAsyncTaskQueue, public CSingletonT<CSystemCache> {
   void Resume();
 
   void set_direction(int32_t direction) { direction_ = direction; }
+  // The view the fit bitmaps are rendered for; (0, 0) renders none.
+  void set_view_size(int32_t width, int32_t height);
+  CFitBitmapStore& memory() { return memory_; }
   int32_t direction() const { return direction_; }
 
   // When a preload of current_path is running, has it send
@@ -77,7 +85,12 @@ class CSystemCache : public CAsyncTaskQueue, public CSingletonT<CSystemCache> {
  private:
   void ForgetCompletedTasks();
 
+  bool RendersFitBitmaps() const;
+
   int32_t direction_ = kPreloadNone;
+  int32_t view_width_ = 0;
+  int32_t view_height_ = 0;
+  CFitBitmapStore memory_;
   std::set<std::wstring> cached_names_;  // by UTF-16 code units, case-sensitive
   std::wstring folder_;
   int32_t resumed_ = 0;

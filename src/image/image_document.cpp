@@ -21,6 +21,7 @@
 #include "image/wic_pipeline.h"
 #include "l10n/lang_string.h"
 #include "log/my_log.h"
+#include "log/timing_trace.h"
 #include "popup_dialog/message_box.h"
 #include "widgets/window_title.h"
 
@@ -60,6 +61,7 @@ void CImageDocument::WaitForTasks() {
 
 void CImageDocument::Open(const std::wstring& path) {
   ASSERT_UI_THREAD();
+  timing_trace::PictureAsked(path);
   CancelPending();
   path_ = path;
   loader_.reset();
@@ -168,9 +170,9 @@ bool CImageDocument::SaveAs(const std::wstring& path, int quality) {
   bool saved = loader_ && !target.working().empty() && loader_->SaveTo(target.working(), quality);
   if (saved) {
     const int orientation = loader_->exif().orientation;
-    // Only a decoder holds the file; a picture the fallbacks decoded lives
-    // in memory and stays as it is.
-    const bool reopen = same && loader_->decoder();
+    // Only a picture read from the file is read again; one the fallbacks
+    // decoded lives in memory and stays as it is.
+    const bool reopen = same && loader_->opened_from_file();
     if (reopen) {
       loader_->Reset();
     }
@@ -287,7 +289,7 @@ bool CImageDocument::MoveToRecycleBin() {
     return false;
   }
   GetQueue().WaitAll();
-  const bool release = loader_ && loader_->decoder();
+  const bool release = loader_ && loader_->opened_from_file();
   if (release) {
     loader_->Reset();
   }

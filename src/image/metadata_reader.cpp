@@ -274,6 +274,16 @@ void ReadExifFields(CExifInfo& info, IWICMetadataQueryReader* reader) {
   }
 }
 
+namespace {
+
+void SetDpi(CExifInfo& info, double dpi_x) {
+  if (dpi_x > 0 && dpi_x < 2147483647.0) {
+    info.dpi = static_cast<int32_t>(dpi_x + 0.5);
+  }
+}
+
+}  // namespace
+
 void ReadFrameMetadata(CExifInfo& info, IWICBitmapFrameDecode* frame, const wchar_t* jpeg_path) {
   if (!frame) {
     return;
@@ -295,9 +305,17 @@ void ReadFrameMetadata(CExifInfo& info, IWICBitmapFrameDecode* frame, const wcha
   ReadExifFields(info, reader.Get());
   double dpi_x = 0;
   double dpi_y = 0;
-  if (SUCCEEDED(frame->GetResolution(&dpi_x, &dpi_y)) && dpi_x > 0 && dpi_x < 2147483647.0) {
-    info.dpi = static_cast<int32_t>(dpi_x + 0.5);
+  if (SUCCEEDED(frame->GetResolution(&dpi_x, &dpi_y))) {
+    SetDpi(info, dpi_x);
   }
+}
+
+void ReadJpegFileMetadata(CExifInfo& info, const wchar_t* jpeg_path, double dpi_x) {
+  // A JPEG frame always has a reader, so its resolution is always read.
+  if (ComPtr<IWICMetadataQueryReader> reader = CExifQueryReader::CreateFromJpegFile(jpeg_path)) {
+    ReadExifFields(info, reader.Get());
+  }
+  SetDpi(info, dpi_x);
 }
 
 void ReadExifBlock(CExifInfo& info, const uint8_t* block, size_t size) {

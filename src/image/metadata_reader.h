@@ -14,6 +14,10 @@
 // the EXIF segment of that file is read by our own parser instead, through the
 // same query names. Pass null for other formats.
 void ReadFrameMetadata(CExifInfo& info, IWICBitmapFrameDecode* frame, const wchar_t* jpeg_path);
+// The same for a JPEG opened without the platform's decoder: the file's EXIF
+// segment through our own reader, and dpi_x of its header. A file without an
+// EXIF segment leaves every field but dpi at its initial value.
+void ReadJpegFileMetadata(CExifInfo& info, const wchar_t* jpeg_path, double dpi_x);
 
 // Fills info from an EXIF block (the TIFF structure, from its byte order mark
 // on) handed over by the external decoder module, through the same query

@@ -10,6 +10,7 @@
 #include "effects/effect_copy_to_clipboard.h"
 #include "image/obj_image.h"
 #include "image/display_bitmap.h"
+#include "image/jpeg_scaled_decoder.h"
 #include "image/metadata_reader.h"
 #include "image/wic_factory.h"
 #include "image/wic_pipeline.h"
@@ -55,13 +56,22 @@ void CWICImageLoader::Reset() {
   colour_context_.Reset();
   exif_ = CExifInfo();
   source_.Reset();
+  light_.Reset();
   decoder_.Reset();
   path_.clear();
+  is_jpeg_ = false;
 }
 
 void CWICImageLoader::Open(const std::wstring& path) {
   Reset();
   try {
+    // Creating the platform's JPEG decoder decodes the whole picture on some
+    // systems: a JPEG is opened from its header, and decoded when and as
+    // large as its pixels are needed.
+    if (ComPtr<CJpegLightSource> light = CJpegLightSource::Open(path)) {
+      LoadLight(light, path);
+      return;
+    }
     // Others may go on reading and writing the file while it is open here.
     ComPtr<IStream> stream;
     ThrowIfFailed(SHCreateStreamOnFileEx(path.c_str(), STGM_READ | STGM_SHARE_DENY_NONE,
@@ -100,8 +110,49 @@ void CWICImageLoader::LoadFrame(IWICBitmapFrameDecode* frame, const std::wstring
     }
   }
   source_ = frame;
+  is_jpeg_ = is_jpeg;
 
   ReadFrameMetadata(exif_, frame, is_jpeg ? path.c_str() : nullptr);
+  ApplyOrientationSetting();
+}
+
+void CWICImageLoader::LoadLight(ComPtr<CJpegLightSource> light, const std::wstring& path) {
+  const std::vector<uint8_t>& profile = light->header().icc_profile;
+  if (!profile.empty()) {
+    // A profile that cannot be read is dropped, as from the platform's frame.
+    ComPtr<IWICColorContext> context;
+    if (SUCCEEDED(CWICFactory::Required()->CreateColorContext(context.Receive())) &&
+        SUCCEEDED(
+            context->InitializeFromMemory(profile.data(), static_cast<UINT>(profile.size())))) {
+      colour_context_ = context;
+    }
+  }
+  path_ = path;
+  source_ = light;
+  light_ = light;
+  is_jpeg_ = true;
+  ReadJpegFileMetadata(exif_, path.c_str(), light->header().dpi_x);
+  ApplyOrientationSetting();
+}
+
+IWICBitmapDecoder* CWICImageLoader::PlatformDecoder() const {
+  if (!decoder_ && light_ && !path_.empty()) {
+    ComPtr<IStream> stream;
+    ComPtr<IWICBitmapDecoder> decoder;
+    IWICImagingFactory* factory = CWICFactory::Get();
+    if (factory &&
+        SUCCEEDED(SHCreateStreamOnFileEx(path_.c_str(), STGM_READ | STGM_SHARE_DENY_NONE,
+                                         FILE_ATTRIBUTE_NORMAL, FALSE, nullptr,
+                                         stream.Receive())) &&
+        SUCCEEDED(factory->CreateDecoderFromStream(
+            stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.Receive()))) {
+      decoder_ = decoder;
+    }
+  }
+  return decoder_.Get();
+}
+
+void CWICImageLoader::ApplyOrientationSetting() {
   if (!CWindowsVersion::IsWindows8OrLater()) {
     const CAppConfig* config = CAppConfig::GetInstance();
     if (!config->orientation_by_tag) {
@@ -171,14 +222,28 @@ ComPtr<IWICBitmap> CWICImageLoader::GetBitmap(bool colour_managed) const {
     if (!source_) {
       return nullptr;
     }
-    ComPtr<IWICBitmap> bitmap = source_.As<IWICBitmap>();
-    if (!bitmap || !HasPixelFormat(bitmap.Get(), GUID_WICPixelFormat32bppBGRA)) {
-      ComPtr<IWICBitmapSource> pipeline = source_;
-      if (colour_managed && colour_context_) {
-        pipeline = wic_pipeline::ApplyColourTransform(pipeline.Get(), colour_context_.Get(), false);
+    ComPtr<IWICBitmap> bitmap;
+    if (light_) {
+      // Decoded straight into 32bppBGRA; the profile is applied to that.
+      bitmap = light_->DecodeBgra();
+      if (!bitmap) {
+        return nullptr;
       }
-      pipeline = wic_pipeline::ConvertToBgra(pipeline.Get());
-      bitmap = wic_pipeline::CacheInMemory(pipeline.Get());
+      if (colour_managed && colour_context_) {
+        bitmap = wic_pipeline::CacheInMemory(
+            wic_pipeline::ApplyColourTransform(bitmap.Get(), colour_context_.Get(), false).Get());
+      }
+    } else {
+      bitmap = source_.As<IWICBitmap>();
+      if (!bitmap || !HasPixelFormat(bitmap.Get(), GUID_WICPixelFormat32bppBGRA)) {
+        ComPtr<IWICBitmapSource> pipeline = source_;
+        if (colour_managed && colour_context_) {
+          pipeline =
+              wic_pipeline::ApplyColourTransform(pipeline.Get(), colour_context_.Get(), false);
+        }
+        pipeline = wic_pipeline::ConvertToBgra(pipeline.Get());
+        bitmap = wic_pipeline::CacheInMemory(pipeline.Get());
+      }
     }
     const WICBitmapTransformOptions transform = GetTransform();
     if (transform != WICBitmapTransformRotate0) {
@@ -219,7 +284,15 @@ bool CWICImageLoader::RenderToBitmap(UINT width, UINT height, const CDisplayOpti
     // small picture.
     const WICBitmapTransformOptions transform = GetTransform();
     const bool swap = wic_pipeline::SwapsAxes(transform);
-    ComPtr<IWICBitmapSource> pipeline = wic_pipeline::ConvertToBgra(source_.Get());
+    ComPtr<IWICBitmapSource> pipeline =
+        ScaledJpegSource(swap ? height : width, swap ? width : height);
+    if (!pipeline && light_) {
+      // Not kept: the picture decoded at full size is needed only here.
+      pipeline = light_->DecodeBgra();
+    }
+    if (!pipeline) {
+      pipeline = wic_pipeline::ConvertToBgra(source_.Get());
+    }
     pipeline = wic_pipeline::Scale(pipeline.Get(), swap ? height : width, swap ? width : height,
                                    WICBitmapInterpolationModeFant);
     if (!pipeline) {
@@ -236,6 +309,20 @@ bool CWICImageLoader::RenderToBitmap(UINT width, UINT height, const CDisplayOpti
   } catch (const CComError&) {
     return false;
   }
+}
+
+ComPtr<IWICBitmapSource> CWICImageLoader::ScaledJpegSource(UINT min_width, UINT min_height) const {
+  UINT width = 0;
+  UINT height = 0;
+  if (!is_jpeg_ || path_.empty() || !source_ || FAILED(source_.Get()->GetSize(&width, &height))) {
+    return nullptr;
+  }
+  const UINT denominator = jpeg_scaled::ChooseDenominator(width, height, min_width, min_height);
+  if (denominator == 1) {
+    return nullptr;
+  }
+  ComPtr<IWICBitmap> scaled = jpeg_scaled::Decode(source_.Get(), path_, denominator);
+  return scaled ? ComPtr<IWICBitmapSource>(scaled.Get()) : nullptr;
 }
 
 bool CWICImageLoader::CopyToClipboard(const std::wstring& path) const {

@@ -9,6 +9,7 @@
 #include "framework/com_ptr.h"
 #include "image/display_bitmap.h"
 #include "image/exif_info.h"
+#include "image/jpeg_light_source.h"
 
 // One opened picture: its decoder, the chosen frame (or a fallback decoder's
 // bitmap), the frame's metadata and its embedded colour profile. Produces
@@ -67,7 +68,13 @@ class CWICImageLoader {
   // one) on the clipboard. False when there was nothing to copy.
   bool CopyToClipboard(const std::wstring& path) const;
 
+  // The platform's decoder; null for pictures a fallback decoded, and for a
+  // JPEG opened from its header until saving needs the decoder.
   IWICBitmapDecoder* decoder() const { return decoder_.Get(); }
+  // Whether the pixels come from the file (through a decoder or the header
+  // reader), so the file must be let go of before it is replaced and read
+  // again afterwards; false for a picture held in memory.
+  bool opened_from_file() const { return decoder_ || light_; }
   IWICBitmapSource* source() const { return source_.Get(); }
   IWICColorContext* colour_context() const { return colour_context_.Get(); }
   // The file Open read; empty for a wrapped bitmap and after Reset.
@@ -82,17 +89,29 @@ class CWICImageLoader {
 
  private:
   void LoadFrame(IWICBitmapFrameDecode* frame, const std::wstring& path, bool is_jpeg);
+  // A JPEG from its header: size, profile and metadata without decoding.
+  void LoadLight(ComPtr<CJpegLightSource> light, const std::wstring& path);
+  void ApplyOrientationSetting();
+  // The decoder, created on first use for a JPEG opened from its header;
+  // null when there is none.
+  IWICBitmapDecoder* PlatformDecoder() const;
   // The pixels a JPEG is written from: stored, or turned upright where the
   // orientation tag could not be written.
   ComPtr<IWICBitmapSource> JpegPixels(bool tag_written, bool* turned_upright) const;
   bool EncodeWithPlatform(const std::wstring& path, int quality, bool* turned_upright) const;
   bool EncodeJpegOurselves(const std::wstring& path, int quality, bool* turned_upright) const;
+  // A JPEG decoded at a DCT scale that still covers min_width x min_height
+  // (stored orientation), in 32bppBGRA; null where that does not pay or fails.
+  ComPtr<IWICBitmapSource> ScaledJpegSource(UINT min_width, UINT min_height) const;
 
   std::wstring path_;
-  ComPtr<IWICBitmapDecoder> decoder_;
+  mutable ComPtr<IWICBitmapDecoder> decoder_;
   ComPtr<IWICBitmapSource> source_;
+  // Set when source_ is a JPEG opened from its header.
+  ComPtr<CJpegLightSource> light_;
   CExifInfo exif_;
   ComPtr<IWICColorContext> colour_context_;
+  bool is_jpeg_ = false;
 };
 
 using CWICImageLoaderPtr = std::shared_ptr<CWICImageLoader>;

@@ -130,7 +130,7 @@ bool CWICImageLoader::EncodeWithPlatform(const std::wstring& path, int quality,
                                          bool* turned_upright) const {
   try {
     CEncoderState state;
-    SetUpEncoder(state, path, quality, decoder_.Get());
+    SetUpEncoder(state, path, quality, PlatformDecoder());
     if (colour_context_) {
       IWICColorContext* context = colour_context_.Get();
       state.frame->SetColorContexts(1, &context);
@@ -196,7 +196,7 @@ bool CWICImageLoader::SaveTo(const std::wstring& path, int quality) const {
   // The encoder has closed the file. Every metadata segment of the source
   // that the encoder did not copy (EXIF, XMP, ICC profile, IPTC, ...) is
   // carried over here.
-  if (is_jpeg && decoder_ && !path_.empty()) {
+  if (is_jpeg && opened_from_file() && !path_.empty()) {
     CJpegMetadataCarrier carrier;
     if (carrier.ReadFrom(path_)) {
       if (turned_upright) {

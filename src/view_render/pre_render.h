@@ -17,6 +17,9 @@ class CPreRender {
   // Draws the whole zoomed picture into (left, top, right, bottom) of dc; the
   // rectangle may reach beyond the DC's bitmap.
   virtual void Draw(HDC dc, int left, int top, int right, int bottom) = 0;
+  // What the last Draw showed: 0 nothing, 1 the picture blurred (a preview
+  // or a smaller frame stretched), 2 the picture at full quality.
+  virtual int DrawnQuality() { return GetFitBitmap(true) ? 2 : GetFitBitmap(false) ? 1 : 0; }
 };
 
 }  // namespace view_render

@@ -2,6 +2,7 @@
 
 #include <d2derr.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "config/app_config.h"
@@ -85,6 +86,8 @@ void CPreRenderKeyFrame::ResumePreload() {
   if (view_.preload()) {
     view_.preload()->Resume();
   }
+  // The picture is shown: Direct2D can get ready for the first zoom.
+  CD2DFactory::WarmUpInBackground(CAppConfig::GetInstance()->hardware_zoom);
 }
 
 void CPreRenderKeyFrame::PrepareFitFrame() {
@@ -195,11 +198,13 @@ HBITMAP CPreRenderKeyFrame::GetFitBitmap(bool final_only) {
 
 void CPreRenderKeyFrame::Draw(HDC dc, int left, int top, int right, int bottom) {
   last_drawn_ratio_ = 0.0f;
+  drawn_quality_ = 0;
   const float ratio = view_.ratio();
   if (ratio <= fit_frame_.ratio) {
     if (fit_frame_.hbitmap()) {
       StretchBitmapHalftone(dc, fit_frame_.hbitmap(), left, top, right - left, bottom - top);
       last_drawn_ratio_ = fit_frame_.ratio;
+      drawn_quality_ = fit_final_ ? 2 : 1;
     }
     return;
   }
@@ -209,6 +214,10 @@ void CPreRenderKeyFrame::Draw(HDC dc, int left, int top, int right, int bottom) 
   }
   if (render_target_) {
     DrawKeyFrames(dc, ratio, left, top, right, bottom);
+  }
+  if (last_drawn_ratio_ > 0.0f) {
+    // A frame of at least the zoom's resolution (or the whole picture) is sharp.
+    drawn_quality_ = last_drawn_ratio_ >= std::min(ratio, 1.0f) ? 2 : 1;
   }
 }
 

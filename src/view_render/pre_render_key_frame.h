@@ -49,6 +49,7 @@ class CPreRenderKeyFrame : public CPreRender, public FCMessageWindow {
 
   HBITMAP GetFitBitmap(bool final_only) override;
   bool FitFailed() const override { return fit_final_ && !fit_frame_.hbitmap(); }
+  int DrawnQuality() override { return drawn_quality_; }
   void Draw(HDC dc, int left, int top, int right, int bottom) override;
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
 
@@ -93,6 +94,7 @@ class CPreRenderKeyFrame : public CPreRender, public FCMessageWindow {
   std::shared_ptr<CZoomKeyFrame> frame_4x_;
   std::shared_ptr<CZoomKeyFrame> frame_full_;
   float last_drawn_ratio_ = 0.0f;
+  int drawn_quality_ = 0;
 };
 
 }  // namespace view_render

@@ -5,6 +5,7 @@
 #include "config/app_config.h"
 #include "framework/gdi_objects.h"
 #include "log/my_log.h"
+#include "log/timing_trace.h"
 #include "view_render/halftone_stretch.h"
 #include "view_render/pre_render_animation.h"
 #include "view_render/pre_render_key_frame.h"
@@ -203,6 +204,11 @@ void CViewRender::Paint(HDC dc, int32_t width, int32_t height, bool live) {
   }
   if (buffer_ && buffer_->IsValid()) {
     BitBlt(dc, 0, 0, buffer_->width(), buffer_->height(), *buffer_, 0, 0, SRCCOPY);
+    if (renderer_ && timing_trace::Enabled()) {
+      if (const int quality = renderer_->DrawnQuality()) {
+        timing_trace::PictureDrawn(quality == 2);
+      }
+    }
   }
 }
 

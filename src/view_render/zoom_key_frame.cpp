@@ -37,10 +37,14 @@ std::shared_ptr<CZoomKeyFrame> CZoomKeyFrame::Make(ID2D1RenderTarget* target,
                                                    IWICBitmapSource* picture, int32_t image_width,
                                                    int32_t image_height, float ratio) {
   const SIZE size = ZoomedSize(image_width, image_height, ratio);
-  ComPtr<IWICBitmapSource> scaled =
-      wic_pipeline::Scale(picture, static_cast<UINT>(size.cx), static_cast<UINT>(size.cy),
-                          WICBitmapInterpolationModeFant);
-  ComPtr<ID2D1Bitmap> bitmap = CreateD2DBitmap(target, scaled.Get());
+  const ComPtr<IWICBitmapSource> shared(picture);
+  ComPtr<ID2D1Bitmap> bitmap = CreateD2DBitmap(
+      target,
+      [shared, size] {
+        return wic_pipeline::Scale(shared.Get(), static_cast<UINT>(size.cx),
+                                   static_cast<UINT>(size.cy), WICBitmapInterpolationModeFant);
+      },
+      true);
   if (!bitmap) {
     return nullptr;
   }
@@ -49,7 +53,9 @@ std::shared_ptr<CZoomKeyFrame> CZoomKeyFrame::Make(ID2D1RenderTarget* target,
 
 std::shared_ptr<CZoomKeyFrame> CZoomKeyFrame::MakeFullSize(ID2D1RenderTarget* target,
                                                            IWICBitmapSource* picture) {
-  ComPtr<ID2D1Bitmap> bitmap = CreateD2DBitmap(target, picture);
+  const ComPtr<IWICBitmapSource> shared(picture);
+  ComPtr<ID2D1Bitmap> bitmap = CreateD2DBitmap(
+      target, [shared] { return shared; }, true);
   if (bitmap) {
     return std::make_shared<CZoomKeyFrame>(1.0f, std::move(bitmap), nullptr);
   }

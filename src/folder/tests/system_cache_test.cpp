@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <wincodec.h>
+#include <shlwapi.h>
 
 #include <gtest/gtest.h>
 
@@ -19,8 +20,11 @@
 #include "framework/com_ptr.h"
 #include "basic_lib/windows_version.h"
 #include "image/tests/fake_thumbnail_cache.h"
+#include "image/jpeg_encoder.h"
+#include "support/image_fixtures.h"
 #include "support/imaging.h"
 #include "image/wic_factory.h"
+#include "image/wic_image_loader.h"
 
 namespace {
 
@@ -265,6 +269,180 @@ TEST(CachedFitBitmap, WithoutAThumbnailCacheTheFileMustBeDecoded) {
     EXPECT_FALSE(CSystemCache::GetCachedFitBitmap(picture, 64, 64, out)) << name.c_str();
     EXPECT_EQ(nullptr, out);
   }
+}
+
+// The in-memory neighbour preload: fit bitmaps of large pictures next to the
+// current one, rendered ahead within the memory budget.
+class PreloadMemoryTest : public ::testing::Test {
+ protected:
+  static constexpr int kViewWidth = 400;
+  static constexpr int kViewHeight = 300;
+  // 1600 x 1400 pictures fit a 400 x 300 view at 342 x 300: 410,400 bytes.
+  static constexpr UINT kFitWidth = 342;
+  static constexpr UINT kFitHeight = 300;
+
+  void SetUp() override {
+    CAppConfig::GetInstance()->preload_memory_mb = 64;
+    ASSERT_TRUE(WriteLargeJpeg(folder_.File(L"n0.jpg")));
+    const std::wstring first = folder_.File(L"n0.jpg");
+    for (int i = 1; i < 10; ++i) {
+      ASSERT_TRUE(CopyFileW(first.c_str(), Path(i).c_str(), FALSE));
+    }
+    cache_.Preload(folder_.path(), -1, {});
+    cache_.set_direction(kPreloadForward);
+    cache_.set_view_size(kViewWidth, kViewHeight);
+  }
+  void TearDown() override { CAppConfig::GetInstance()->preload_memory_mb = 64; }
+
+  std::wstring Path(int i) const { return folder_.File(L"n" + std::to_wstring(i) + L".jpg"); }
+
+  // A large picture in four coloured quarters.
+  static bool WriteLargeJpeg(const std::wstring& path) {
+    const UINT width = 1600;
+    const UINT height = 1400;
+    std::vector<uint8_t> pixels(size_t{width} * height * 4);
+    for (UINT y = 0; y < height; ++y) {
+      for (UINT x = 0; x < width; ++x) {
+        uint8_t* p = &pixels[(size_t{y} * width + x) * 4];
+        p[0] = x < width / 2 ? 40 : 220;
+        p[1] = y < height / 2 ? 60 : 200;
+        p[2] = static_cast<uint8_t>((x + y) % 256);
+        p[3] = 255;
+      }
+    }
+    ComPtr<IWICBitmap> bitmap;
+    ComPtr<IStream> stream;
+    return SUCCEEDED(CWICFactory::Get()->CreateBitmapFromMemory(
+               width, height, GUID_WICPixelFormat32bppBGRA, width * 4,
+               static_cast<UINT>(pixels.size()), pixels.data(), bitmap.Receive())) &&
+           SUCCEEDED(SHCreateStreamOnFileEx(path.c_str(), STGM_CREATE | STGM_WRITE,
+                                            FILE_ATTRIBUTE_NORMAL, TRUE, nullptr,
+                                            stream.Receive())) &&
+           CJpegEncoder::Encode(bitmap.Get(), 90, {}, stream.Get());
+  }
+
+  bool WaitForPreloads() {
+    return PumpUntil([&] { return cache_.QueuedPaths().empty(); }, 60000);
+  }
+
+  test_support::ScratchFolder folder_{L"preload_memory"};
+  CSystemCache cache_;
+};
+
+TEST_F(PreloadMemoryTest, NearestNeighboursAreRenderedWithinTheBudget) {
+  // Room for two of the three forward neighbours.
+  CAppConfig::GetInstance()->preload_memory_mb = 1;
+  cache_.Preload(folder_.path(), 0, TenJpegs());
+  cache_.Resume();
+  ASSERT_TRUE(WaitForPreloads());
+  CFitBitmapStore& memory = cache_.memory();
+  EXPECT_EQ(memory.count(), 2u);
+  EXPECT_LE(memory.bytes(), size_t{1} << 20);
+  EXPECT_TRUE(memory.Has(Path(1)));
+  EXPECT_TRUE(memory.Has(Path(2)));
+  EXPECT_FALSE(memory.Has(Path(3)));
+
+  // A smaller budget lets the farther one go first.
+  memory.set_budget(500000);
+  EXPECT_TRUE(memory.Has(Path(1)));
+  EXPECT_FALSE(memory.Has(Path(2)));
+}
+
+TEST_F(PreloadMemoryTest, ThePreloadedBitmapIsTheFitView) {
+  cache_.Preload(folder_.path(), 0, TenJpegs());
+  cache_.Resume();
+  ASSERT_TRUE(WaitForPreloads());
+  const CDisplayOptions options = CDisplayOptions::Current();
+  HBITMAP preloaded = nullptr;
+  // Another size or other display options do not match.
+  EXPECT_FALSE(cache_.memory().Take(Path(1), kFitWidth + 1, kFitHeight, options, preloaded));
+  CDisplayOptions other = options;
+  other.effect = options.effect + 1;
+  EXPECT_FALSE(cache_.memory().Take(Path(1), kFitWidth, kFitHeight, other, preloaded));
+  ASSERT_TRUE(cache_.memory().Take(Path(1), kFitWidth, kFitHeight, options, preloaded));
+  EXPECT_FALSE(cache_.memory().Has(Path(1))) << "handed over, not kept twice";
+
+  HBITMAP direct = nullptr;
+  CWICImageLoader loader(Path(1));
+  ASSERT_TRUE(loader.RenderToBitmap(kFitWidth, kFitHeight, options, direct));
+  const test_support::Pixels a = test_support::ReadHBitmap(preloaded);
+  const test_support::Pixels b = test_support::ReadHBitmap(direct);
+  DeleteObject(preloaded);
+  DeleteObject(direct);
+  ASSERT_EQ(a.width, kFitWidth);
+  ASSERT_EQ(a.height, kFitHeight);
+  EXPECT_EQ(a.bgra, b.bgra);
+}
+
+TEST_F(PreloadMemoryTest, AChangedFileIsNotTakenFromMemory) {
+  cache_.Preload(folder_.path(), 0, TenJpegs());
+  cache_.Resume();
+  ASSERT_TRUE(WaitForPreloads());
+  ASSERT_TRUE(cache_.memory().Has(Path(1)));
+  HANDLE file = CreateFileW(Path(1).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  FILETIME later = {};
+  GetSystemTimeAsFileTime(&later);
+  later.dwHighDateTime += 1;
+  SetFileTime(file, nullptr, nullptr, &later);
+  CloseHandle(file);
+  HBITMAP out = nullptr;
+  EXPECT_FALSE(
+      cache_.memory().Take(Path(1), kFitWidth, kFitHeight, CDisplayOptions::Current(), out));
+  EXPECT_EQ(out, nullptr);
+}
+
+TEST_F(PreloadMemoryTest, AJumpCancelsThePreloadsAndDropsTheirBitmaps) {
+  cache_.Preload(folder_.path(), 0, TenJpegs());
+  cache_.Resume();
+  ASSERT_TRUE(PumpUntil([&] { return cache_.running_count() == 1; }));
+  // A jump to the other end while the first neighbour is being rendered.
+  cache_.Preload(folder_.path(), 5, TenJpegs());
+  ASSERT_TRUE(WaitForPreloads());
+  CFitBitmapStore& memory = cache_.memory();
+  for (int i = 1; i <= 4; ++i) {
+    EXPECT_FALSE(memory.Has(Path(i))) << i;
+  }
+  for (int i = 6; i <= 8; ++i) {
+    EXPECT_TRUE(memory.Has(Path(i))) << i;
+  }
+  // Another jump drops what was kept for the old position at once.
+  cache_.Preload(folder_.path(), 0, TenJpegs());
+  for (int i = 6; i <= 8; ++i) {
+    EXPECT_FALSE(memory.Has(Path(i))) << i;
+  }
+  ASSERT_TRUE(WaitForPreloads());
+}
+
+TEST_F(PreloadMemoryTest, NoBudgetRendersNothing) {
+  CAppConfig::GetInstance()->preload_memory_mb = 0;
+  cache_.Preload(folder_.path(), 0, TenJpegs());
+  cache_.Resume();
+  ASSERT_TRUE(WaitForPreloads());
+  EXPECT_EQ(cache_.memory().count(), 0u);
+  // The system cache is still warmed once a name.
+  EXPECT_EQ(cache_.cached_names().size(), 3u);
+}
+
+TEST(FitBitmapStoreTest, KeepsOneBitmapAPathAndCountsItsBytes) {
+  CFitBitmapStore store;
+  store.set_budget(1000);
+  const FILETIME written = {};
+  HDC screen = GetDC(nullptr);
+  auto bitmap = [&](int w, int h) { return CreateCompatibleBitmap(screen, w, h); };
+  EXPECT_TRUE(store.Put(L"a", 10, 10, CDisplayOptions(), written, bitmap(10, 10)));
+  EXPECT_TRUE(store.Put(L"a", 10, 20, CDisplayOptions(), written, bitmap(10, 20)));
+  EXPECT_EQ(store.count(), 1u);
+  EXPECT_EQ(store.bytes(), 800u);
+  EXPECT_FALSE(store.Put(L"b", 10, 10, CDisplayOptions(), written, bitmap(10, 10)))
+      << "over the budget";
+  EXPECT_FALSE(store.Put(L"c", 20, 20, CDisplayOptions(), written, bitmap(20, 20)))
+      << "larger than the whole budget";
+  store.Retain({L"b"});
+  EXPECT_EQ(store.count(), 0u);
+  EXPECT_EQ(store.bytes(), 0u);
+  ReleaseDC(nullptr, screen);
 }
 
 TEST(CachedFitBitmap, TheCachedThumbnailIsFinalAFastPreviewIsNot) {

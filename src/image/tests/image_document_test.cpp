@@ -194,7 +194,7 @@ TEST_F(DocumentTest, RotatedJpegIsSavedBackWithItsExif) {
     }
     // The document shows the saved file, the same way up.
     ASSERT_TRUE(document_.GetLoader());
-    EXPECT_TRUE(document_.GetLoader()->decoder());
+    EXPECT_TRUE(document_.GetLoader()->opened_from_file());
     EXPECT_EQ(document_.GetOrientedSize().cx, 24);
     EXPECT_EQ(FilesIn(scratch_.path()).size(), 2u);
 
@@ -260,7 +260,7 @@ TEST_F(DocumentTest, SavingOverTheShownFileReplacesItAndOpensItAgain) {
   ASSERT_TRUE(document_.SaveAs(scratch_.File(L"SHOWN.JPG"), 90));
   EXPECT_EQ(FilesIn(scratch_.path()), std::set<std::wstring>{L"shown.jpg"});
   ASSERT_TRUE(document_.GetLoader());
-  EXPECT_TRUE(document_.GetLoader()->decoder());
+  EXPECT_TRUE(document_.GetLoader()->opened_from_file());
   EXPECT_EQ(document_.GetOrientedSize().cx, 24);
   EXPECT_TRUE(test_support::ShowsBlocksUpright(test_support::DecodedPixels(path), 6));
 }

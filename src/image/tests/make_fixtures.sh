@@ -51,6 +51,20 @@ convert -size 64x48 xc:red -fill blue -draw "rectangle 32,0 63,47" -strip -quali
 exif -Make="Maker Co" -Orientation#=6 -XMP-dc:Title="Lumora metadata title" \
   -XMP-tiff:Orientation#=6 -IPTC:Keywords=alpha -IPTC:Keywords=beta \
   "-ICC_Profile<=wide_gamut.icc" metadata_source.jpg
+# A photo-like picture, stored turned (orientation 6) with the wide-gamut
+# profile: the DCT-scaled fit view must match the full decode's.
+convert -size 600x400 -seed 3 plasma:fractal -blur 0x1 -resize 2400x1600! \
+  -attenuate 0.3 +noise Gaussian -sampling-factor 2x2 -quality 90 -strip scaled_photo.jpg
+exif -Orientation#=6 "-ICC_Profile<=wide_gamut.icc" scaled_photo.jpg
+convert -size 640x480 -seed 5 plasma:fractal -colorspace CMYK -quality 90 -strip cmyk_photo.jpg
+# JPEGs of other kinds the header reader must read as the platform does: grey,
+# progressive with its resolution in dots per centimetre, 4:2:2 with a
+# resolution in inches.
+convert -size 90x70 -seed 9 plasma:fractal -colorspace Gray -quality 85 -strip gray_photo.jpg
+convert -size 97x61 -seed 11 plasma:fractal -interlace JPEG -units PixelsPerCentimeter \
+  -density 40 -quality 85 -strip progressive_photo.jpg
+convert -size 120x80 -seed 13 plasma:fractal -sampling-factor 2x1 -units PixelsPerInch \
+  -density 300 -quality 85 -strip subsampled_photo.jpg
 convert -size 6x4 xc:red xc:blue xc:lime -set delay 10 animated.gif
 convert -size 6x4 xc:red still.gif
 touch stamp

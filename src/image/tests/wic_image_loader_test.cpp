@@ -40,7 +40,7 @@ TEST_F(LoaderTest, OrientedSizesOfAllEightOrientations) {
   for (int orientation = 1; orientation <= 8; ++orientation) {
     CWICImageLoaderPtr loader = OpenImageFile(OrientationFixture(orientation));
     ASSERT_TRUE(loader) << orientation;
-    EXPECT_TRUE(loader->decoder());
+    EXPECT_TRUE(loader->opened_from_file());
     EXPECT_EQ(loader->exif().orientation, orientation);
     const SIZE size = loader->GetOrientedSize();
     const bool swapped = orientation >= 5;
@@ -258,6 +258,7 @@ TEST(LoaderState, ResetLetsGoOfTheFile) {
   loader.Reset();
   EXPECT_FALSE(loader.source());
   EXPECT_FALSE(loader.decoder());
+  EXPECT_FALSE(loader.opened_from_file());
   EXPECT_EQ(loader.exif().orientation, 0);
   EXPECT_EQ(loader.GetOrientedSize().cx, 0);
   EXPECT_FALSE(loader.GetBitmap(true));

@@ -8,9 +8,11 @@
 #include <memory>
 
 #include "framework/gdi_objects.h"
+#include "image/wic_pipeline.h"
 #include "view_render/d2d_support.h"
 #include "support/view.h"
 #include "view_render/view_render.h"
+#include "view_render/zoom_key_frame.h"
 
 namespace view_render {
 namespace {
@@ -551,6 +553,54 @@ TEST_F(KeyFrameTest, ShrinkingBelowHalfDrawsThroughTheDeviceContext) {
   // Pixel for pixel what the platform's multi-sample mode draws (where the
   // platform averages, the stripes show grey: Wine's Direct2D samples them).
   EXPECT_EQ(multi_sample, drawn);
+}
+
+// The pixels of bitmap from (left, top), 100 x 10 of them, drawn one to one.
+std::vector<uint32_t> BitmapWindow(ID2D1DCRenderTarget* target, ID2D1Bitmap* bitmap, float left,
+                                   float top) {
+  return DrawnPixels(target, [&] {
+    const D2D1_RECT_F dest = {0.0f, 0.0f, 100.0f, 10.0f};
+    const D2D1_RECT_F source = {left, top, left + 100.0f, top + 10.0f};
+    target->DrawBitmap(bitmap, &dest, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR,
+                       &source);
+  });
+}
+
+// Key frames are filled on two cores, every other band each: every row must
+// still land where it belongs, at the borders between bands too.
+TEST_F(KeyFrameTest, KeyFramesBuiltOnTwoCoresHoldEveryRowInPlace) {
+  ComPtr<ID2D1DCRenderTarget> target = CreateZoomRenderTarget(false);
+  ASSERT_TRUE(target);
+  // Each row in a colour of its own: 1200 pixels wide makes bands of 873 rows.
+  ComPtr<IWICBitmap> picture = MakePicture(1200, 3000, [](UINT x, UINT y) {
+    return 0xFF000000u | ((y & 0xFF) << 16) | (((y >> 8) & 0xFF) << 8) | (x & 0xFF);
+  });
+  std::shared_ptr<CZoomKeyFrame> full = CZoomKeyFrame::MakeFullSize(target.Get(), picture.Get());
+  ASSERT_TRUE(full && full->d2d_bitmap());
+  for (UINT top : {0u, 868u, 1741u, 2614u, 2990u}) {
+    const std::vector<uint32_t> drawn =
+        BitmapWindow(target.Get(), full->d2d_bitmap(), 50.0f, static_cast<float>(top));
+    ASSERT_EQ(1000u, drawn.size());
+    for (UINT y = 0; y < 10; ++y) {
+      const UINT row = top + y;
+      const uint32_t expected = ((row & 0xFF) << 16) | (((row >> 8) & 0xFF) << 8) | 50u;
+      EXPECT_EQ(expected, drawn[y * 100] & 0xFFFFFF) << "row " << row;
+    }
+  }
+
+  // A resampled frame: the same as one filled on a single core.
+  std::shared_ptr<CZoomKeyFrame> half =
+      CZoomKeyFrame::Make(target.Get(), picture.Get(), 1200, 3000, 0.5f);
+  ASSERT_TRUE(half && half->d2d_bitmap());
+  ComPtr<IWICBitmapSource> scaled =
+      wic_pipeline::Scale(picture.Get(), 600, 1500, WICBitmapInterpolationModeFant);
+  ComPtr<ID2D1Bitmap> single = CreateD2DBitmap(target.Get(), scaled.Get());
+  ASSERT_TRUE(single);
+  for (float top : {0.0f, 430.0f, 1740.0f / 2, 1490.0f}) {
+    EXPECT_EQ(BitmapWindow(target.Get(), half->d2d_bitmap(), 0.0f, top),
+              BitmapWindow(target.Get(), single.Get(), 0.0f, top))
+        << "rows from " << top;
+  }
 }
 
 TEST_F(KeyFrameTest, LargeJpegFileIsDecodedInTheBackgroundWhereNoThumbnailCacheAnswers) {

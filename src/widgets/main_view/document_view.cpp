@@ -36,6 +36,14 @@ bool CDocumentPreloadCache::GetCachedFitBitmap(int width, int height, HBITMAP& o
   CImageDocument* document = CImageDocument::Instance();
   const CWICImageLoaderPtr loader = document->GetLoader();
   const ComPtr<IWICBitmap> display = document->display_bitmap();
+  // The neighbour preload's own rendering first: it is the full-quality fit
+  // bitmap itself.
+  if (!document->use_display_bitmap() &&
+      CSystemCache::GetInstance()->memory().Take(document->GetPath(), static_cast<UINT>(width),
+                                                 static_cast<UINT>(height),
+                                                 CDisplayOptions::Current(), out)) {
+    return true;
+  }
   CFitBitmapSource source;
   source.path = document->GetPath();
   source.loader = loader.get();

@@ -6,8 +6,10 @@
 #include "basic_lib/win_util.h"
 #include "config/app_config.h"
 #include "folder/current_folder_image.h"
+#include "folder/system_cache.h"
 #include "image/image_document.h"
 #include "l10n/lang_string.h"
+#include "log/timing_trace.h"
 #include "main_messages.h"
 #include "popup_dialog/dlg_mouse_wheel_favorite2.h"
 #include "resource_ids.h"
@@ -69,10 +71,12 @@ void WndMainImageView::OnImageChanged() {
   if (!path.empty()) {
     if (win_util::PathExists(path) && document->GetLoader()) {
       const RECT area = ViewArea();
+      CSystemCache::GetInstance()->set_view_size(area.right - area.left, area.bottom - area.top);
       bool loading = false;
       view = view_render::CViewRender::Create(document_, &preload_, hwnd_, area.right - area.left,
                                               area.bottom - area.top, &loading);
       if (loading) {
+        timing_trace::LoadingShown();
         AddItem(new CLoadingGifItem(this, LoadPicture(L"loading.png", true)));
       }
     } else if (win_util::PathExists(path)) {
@@ -212,6 +216,10 @@ void WndMainImageView::OnFolderListReady() {
 
 void WndMainImageView::DrawBackground(HDC dc, const RECT& paint_rect) {
   FillRect(dc, &paint_rect, CAppConfig::GetInstance()->canvas_brush);
+  if (!painted_once_) {
+    painted_once_ = true;
+    timing_trace::Record("window");
+  }
   if (!view) {
     return;
   }

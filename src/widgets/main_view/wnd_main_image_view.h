@@ -66,4 +66,5 @@ class WndMainImageView : public CWidgetWindow {
   std::unique_ptr<CContextMenu> context_menu;
   CDocumentView document_;
   CDocumentPreloadCache preload_;
+  bool painted_once_ = false;  // for the timing trace
 };
