@@ -7,6 +7,8 @@ set(LUMORA_FUZZ_TARGETS
   "pcx_decoder: fuzz_decoder"
   "pnm_decoder: fuzz_decoder"
   "webp_decoder: fuzz_decoder"
+  "heif_decoder: fuzz_heif_decoder fuzz_image"
+  "raw_decoder: fuzz_raw_decoder fuzz_image"
   "command_line: fuzz_app"
   "hand_over: fuzz_app"
   "channel_message: fuzz_app"

@@ -10,6 +10,7 @@
 #include "raw_decoder.h"
 #include "tga_decoder.h"
 #include "webp_decoder.h"
+#include "wic_jpeg_preview_decoder.h"
 
 namespace {
 
@@ -54,7 +55,11 @@ std::unique_ptr<CImageDecoder> CreateImageDecoder(const uint8_t* data, size_t si
     return TryDecoder<CTgaDecoder>(data, size);
   }
   // RAW formats have no common signature: LibRaw identifies them itself.
-  auto raw = std::make_unique<CRawDecoder>(factory);
+  std::unique_ptr<CJpegPreviewDecoder> jpeg_decoder;
+  if (factory) {
+    jpeg_decoder = std::make_unique<CWicJpegPreviewDecoder>(factory);
+  }
+  auto raw = std::make_unique<CRawDecoder>(std::move(jpeg_decoder));
   if (raw->ReadHeader(data, size)) {
     return raw;
   }

@@ -24,7 +24,8 @@ class CHeifDecoder : public CImageDecoder {
 
   // libheif registers its codecs, whose tables are allocated, as the code is
   // loaded. A module that loads and unloads the code calls these as it does,
-  // so the tables go with it.
+  // so the tables go with it. Attaching also puts our guard in front of
+  // libheif's AV1 plugin.
   static void AttachLibrary();
   static void DetachLibrary();
 

@@ -27,6 +27,13 @@ class CImageDecoder {
   uint32_t width() const { return width_; }
   uint32_t height() const { return height_; }
 
+  // Refuses pictures of more than max_pixels (at most kMaxPixels) from the
+  // next ReadHeader on; the fuzz build keeps its pictures small this way.
+  void set_max_pixels(uint64_t max_pixels) {
+    max_pixels_ = max_pixels < kMaxPixels ? max_pixels : kMaxPixels;
+  }
+  uint64_t max_pixels() const { return max_pixels_; }
+
   // What some files carry beside their pixels, valid after ReadHeader and
   // empty when absent: the EXIF block (the TIFF structure, from its byte
   // order mark on) and the embedded ICC colour profile.
@@ -34,7 +41,7 @@ class CImageDecoder {
   const std::vector<uint8_t>& icc_profile() const { return icc_profile_; }
 
  protected:
-  // False when a side is 0 or the picture is too large.
+  // False when a side is 0 or the picture has more than max_pixels().
   bool SetSize(uint64_t width, uint64_t height);
 
   const uint8_t* data_ = nullptr;
@@ -45,6 +52,7 @@ class CImageDecoder {
  private:
   uint32_t width_ = 0;
   uint32_t height_ = 0;
+  uint64_t max_pixels_ = kMaxPixels;
 };
 
 // The decoder whose header check accepts the data, header read. Formats with

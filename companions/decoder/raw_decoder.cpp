@@ -1,10 +1,6 @@
 #include "raw_decoder.h"
 
-// LibRaw's header brings winsock2.h, which must come before windows.h.
 #include "libraw/libraw.h"
-
-#include <windows.h>
-#include <wincodec.h>
 
 #include <algorithm>
 #include <cmath>
@@ -13,6 +9,7 @@
 #include <new>
 #include <string>
 #include <type_traits>
+#include <utility>
 
 static_assert(std::is_same<INT64, long long>::value, "LibRaw's INT64 is long long");
 
@@ -72,19 +69,20 @@ uint32_t Rounded(double value) {
   return value <= 0 ? 0u : value >= 4294967295.0 ? 4294967295u : static_cast<uint32_t>(value + 0.5);
 }
 
-template <class Interface>
-void ReleaseAndClear(Interface** object) {
-  if (*object) {
-    (*object)->Release();
-    *object = nullptr;
-  }
+bool LocalTime(time_t stamp, struct tm* local) {
+#ifdef _WIN32
+  return localtime_s(local, &stamp) == 0;
+#else
+  return localtime_r(&stamp, local) != nullptr;
+#endif
 }
 
 }  // namespace
 
-CRawDecoder::CRawDecoder(IWICImagingFactory* factory) : factory_(factory) {}
+CRawDecoder::CRawDecoder(std::unique_ptr<CJpegPreviewDecoder> jpeg_decoder)
+    : jpeg_decoder_(std::move(jpeg_decoder)) {}
 
-CRawDecoder::~CRawDecoder() { ReleaseAndClear(&preview_); }
+CRawDecoder::~CRawDecoder() = default;
 
 void CRawDecoder::OnExifField(void* context, int tag, int type, int length, unsigned int order,
                               void* stream, long long /*base*/) {
@@ -146,7 +144,7 @@ bool CRawDecoder::ReadHeader(const uint8_t* data, size_t size) {
   // The sensor data of the largest cameras exceeds the picture limit; the
   // half-size development does not.
   if (sizes.width == 0 || sizes.height == 0 || sizes.raw_width == 0 || sizes.raw_height == 0 ||
-      uint64_t{sizes.raw_width} * sizes.raw_height > 2 * kMaxPixels) {
+      uint64_t{sizes.raw_width} * sizes.raw_height > 2 * max_pixels()) {
     return false;
   }
   data_ = data;
@@ -167,8 +165,7 @@ void CRawDecoder::FinishExif() {
   if (other.timestamp > 0) {
     struct tm local = {};
     char text[32] = {};
-    const time_t stamp = other.timestamp;
-    if (localtime_s(&local, &stamp) == 0 &&
+    if (LocalTime(other.timestamp, &local) &&
         std::strftime(text, sizeof text, "%Y:%m:%d %H:%M:%S", &local) > 0) {
       exif_fields_.AddAscii(CExifBlockBuilder::kExif, 36867, text);
     }
@@ -215,39 +212,22 @@ bool CRawDecoder::OpenPreview() {
 }
 
 bool CRawDecoder::OpenJpegPreview(const uint8_t* jpeg, size_t size) {
-  if (!factory_ || size > 0xFFFFFFFFu) {
+  if (!jpeg_decoder_ || !jpeg_decoder_->Open(jpeg, size)) {
     return false;
   }
-  IWICStream* stream = nullptr;
-  IWICBitmapDecoder* decoder = nullptr;
-  IWICBitmapFrameDecode* frame = nullptr;
-  UINT width = 0;
-  UINT height = 0;
+  const uint32_t width = jpeg_decoder_->width();
+  const uint32_t height = jpeg_decoder_->height();
   const libraw_image_sizes_t& sizes = raw_->imgdata.sizes;
-  bool ok =
-      SUCCEEDED(factory_->CreateStream(&stream)) &&
-      SUCCEEDED(stream->InitializeFromMemory(const_cast<BYTE*>(jpeg), static_cast<DWORD>(size))) &&
-      SUCCEEDED(factory_->CreateDecoderFromStream(stream, nullptr, WICDecodeMetadataCacheOnDemand,
-                                                  &decoder)) &&
-      SUCCEEDED(decoder->GetFrame(0, &frame)) && SUCCEEDED(frame->GetSize(&width, &height)) &&
-      // Smaller previews are thumbnails: the sensor data shows more.
-      uint64_t{std::max(width, height)} * 2 >= std::max(sizes.width, sizes.height) &&
-      uint64_t{width} * height <= kMaxPixels &&
-      SUCCEEDED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, frame, &preview_));
-  ReleaseAndClear(&frame);
-  ReleaseAndClear(&decoder);
-  ReleaseAndClear(&stream);
-  if (!ok) {
-    ReleaseAndClear(&preview_);
+  // Smaller previews are thumbnails: the sensor data shows more.
+  if (width == 0 || height == 0 ||
+      uint64_t{std::max(width, height)} * 2 < std::max(sizes.width, sizes.height) ||
+      uint64_t{width} * height > max_pixels()) {
     return false;
   }
   SetStoredSize(width, height);
   ApplyFlip(sizes.flip, transform_.get());
-  if (!SetSize(transform_->width(), transform_->height())) {
-    ReleaseAndClear(&preview_);
-    return false;
-  }
-  return true;
+  preview_jpeg_ = SetSize(transform_->width(), transform_->height());
+  return preview_jpeg_;
 }
 
 bool CRawDecoder::OpenBitmapPreview() {
@@ -258,7 +238,7 @@ bool CRawDecoder::OpenBitmapPreview() {
   const int colours = thumbnail.tcolors;
   if (width == 0 || height == 0 || (colours != 1 && colours != 3) ||
       uint64_t{std::max(width, height)} * 2 < std::max(sizes.width, sizes.height) ||
-      uint64_t{width} * height > kMaxPixels ||
+      uint64_t{width} * height > max_pixels() ||
       thumbnail.tlength < uint64_t{width} * height * static_cast<uint64_t>(colours)) {
     return false;
   }
@@ -339,20 +319,16 @@ bool CRawDecoder::Decode(uint8_t* pixels, size_t stride) {
   if (!transform_) {
     return false;
   }
-  if (preview_) {
-    const UINT height = static_cast<UINT>(transform_->height());
+  if (preview_jpeg_) {
     if (transform_->IsIdentity()) {
-      return uint64_t{stride} * height <= 0xFFFFFFFFu &&
-             SUCCEEDED(preview_->CopyPixels(nullptr, static_cast<UINT>(stride),
-                                            static_cast<UINT>(stride * height), pixels));
+      return jpeg_decoder_->CopyPixels(pixels, stride);
     }
     try {
       bgra_.resize(size_t{stored_width_} * stored_height_ * 4);
     } catch (const std::bad_alloc&) {
       return false;
     }
-    if (FAILED(preview_->CopyPixels(nullptr, stored_width_ * 4, static_cast<UINT>(bgra_.size()),
-                                    bgra_.data()))) {
+    if (!jpeg_decoder_->CopyPixels(bgra_.data(), size_t{stored_width_} * 4)) {
       return false;
     }
   }

@@ -6,12 +6,11 @@
 
 #include "exif_block_builder.h"
 #include "image_decoder.h"
+#include "jpeg_preview_decoder.h"
 #include "pixel_transform.h"
 
 class LibRaw;
 class CRawFileStream;
-struct IWICBitmapSource;
-struct IWICImagingFactory;
 
 // Camera RAW files, through LibRaw: the embedded preview when it is at least
 // as large as a half-size development of the sensor data (fast), otherwise
@@ -19,8 +18,9 @@ struct IWICImagingFactory;
 // the RAW file records. Its EXIF fields are handed on as an EXIF block.
 class CRawDecoder : public CImageDecoder {
  public:
-  // factory decodes JPEG previews; null develops every file from its sensor data.
-  explicit CRawDecoder(IWICImagingFactory* factory);
+  // jpeg_decoder decodes JPEG previews; without it every file with a JPEG
+  // preview is developed from its sensor data.
+  explicit CRawDecoder(std::unique_ptr<CJpegPreviewDecoder> jpeg_decoder);
   ~CRawDecoder() override;
   CRawDecoder(const CRawDecoder&) = delete;
   CRawDecoder& operator=(const CRawDecoder&) = delete;
@@ -32,7 +32,7 @@ class CRawDecoder : public CImageDecoder {
   bool Decode(uint8_t* pixels, size_t stride) override;
 
   // Whether ReadHeader chose the embedded preview.
-  bool uses_preview() const { return preview_ != nullptr || preview_bitmap_; }
+  bool uses_preview() const { return preview_jpeg_ || preview_bitmap_; }
 
  private:
   static void OnExifField(void* context, int tag, int type, int length, unsigned int order,
@@ -47,14 +47,14 @@ class CRawDecoder : public CImageDecoder {
   // LibRaw's orientation code: 4 swaps the axes, 2 turns rows, 1 columns over.
   static void ApplyFlip(int flip, CPixelTransform* transform);
 
-  IWICImagingFactory* factory_;
+  std::unique_ptr<CJpegPreviewDecoder> jpeg_decoder_;
   // Declared before raw_, which reads it until it is destroyed.
   std::unique_ptr<CRawFileStream> stream_;
   std::unique_ptr<LibRaw> raw_;
   CExifBlockBuilder exif_fields_;
-  // The chosen picture: a WIC source of the JPEG preview, or 32-bit pixels
-  // of a bitmap preview or the development, width x 4 bytes a row.
-  IWICBitmapSource* preview_ = nullptr;
+  // The chosen picture: the JPEG preview open in jpeg_decoder_, or 32-bit
+  // pixels of a bitmap preview or the development, width x 4 bytes a row.
+  bool preview_jpeg_ = false;
   bool preview_bitmap_ = false;
   std::vector<uint8_t> bgra_;
   uint32_t stored_width_ = 0;

@@ -36,4 +36,20 @@ int DecodePicture(const uint8_t* data, size_t size) {
   return 0;
 }
 
+// The decoders that decode while reading the header (HEIF, camera RAW) are
+// limited to kMaxDecodedPixels before they read it; then the pixels go into
+// a buffer of exactly the module's stride. False when the header is refused.
+inline bool DecodeLimited(CImageDecoder* decoder, const uint8_t* data, size_t size) {
+  decoder->set_max_pixels(kMaxDecodedPixels);
+  if (!decoder->ReadHeader(data, size)) {
+    return false;
+  }
+  FUZZ_CHECK(decoder->width() > 0 && decoder->height() > 0);
+  FUZZ_CHECK(uint64_t{decoder->width()} * decoder->height() <= kMaxDecodedPixels);
+  const size_t stride = size_t{decoder->width()} * 4;
+  std::unique_ptr<uint8_t[]> bgra(new uint8_t[stride * decoder->height()]);
+  decoder->Decode(bgra.get(), stride);
+  return true;
+}
+
 }  // namespace fuzz
