@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "heif_canvas.h"
 #include "heif_geometry.h"
 #include "libheif/heif.h"
 #include "libheif/heif_plugin.h"
@@ -109,7 +110,8 @@ bool CHeifDecoder::HasSignature(const uint8_t* data, size_t size) {
 }
 
 bool CHeifDecoder::ReadHeader(const uint8_t* data, size_t size) {
-  if (!data || context_ || !HasSignature(data, size)) {
+  if (!data || context_ || !HasSignature(data, size) ||
+      LargestHeifCanvas(data, size) > max_pixels()) {
     return false;
   }
   context_ = heif_context_alloc();

@@ -3,53 +3,15 @@
 #include <cmath>
 #include <utility>
 
+#include "heif_boxes.h"
+
 namespace {
 
-constexpr uint32_t FourCc(char a, char b, char c, char d) {
-  return (uint32_t{static_cast<uint8_t>(a)} << 24) | (uint32_t{static_cast<uint8_t>(b)} << 16) |
-         (uint32_t{static_cast<uint8_t>(c)} << 8) | uint32_t{static_cast<uint8_t>(d)};
-}
-
-uint32_t Read32(const uint8_t* p) {
-  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-}
-
-uint16_t Read16(const uint8_t* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
-
-struct Box {
-  uint32_t type = 0;
-  const uint8_t* payload = nullptr;
-  size_t size = 0;
-};
-
-// The box at *at, which moves past it; false at the end or when the box
-// does not fit.
-bool NextBox(const uint8_t** at, const uint8_t* end, Box* box) {
-  const uint8_t* p = *at;
-  const size_t left = static_cast<size_t>(end - p);
-  if (left < 8) {
-    return false;
-  }
-  uint64_t box_size = Read32(p);
-  size_t header = 8;
-  if (box_size == 1) {
-    if (left < 16) {
-      return false;
-    }
-    box_size = (uint64_t{Read32(p + 8)} << 32) | Read32(p + 12);
-    header = 16;
-  } else if (box_size == 0) {
-    box_size = left;
-  }
-  if (box_size < header || box_size > left) {
-    return false;
-  }
-  box->type = Read32(p + 4);
-  box->payload = p + header;
-  box->size = static_cast<size_t>(box_size) - header;
-  *at = p + box_size;
-  return true;
-}
+using heif_boxes::Box;
+using heif_boxes::FourCc;
+using heif_boxes::NextBox;
+using heif_boxes::Read16;
+using heif_boxes::Read32;
 
 // Rounds half up, as the container's reference reader does.
 int64_t RoundHalfUp(double value) { return static_cast<int64_t>(std::floor(value + 0.5)); }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <new>
@@ -33,6 +34,50 @@ class CRawFileStream : public LibRaw_buffer_datastream {
       ++missing_;
     }
     return LibRaw_buffer_datastream::get_char();
+  }
+
+  // LibRaw's own line and number readers of a buffer run past their ends:
+  // its gets leaves a line as long as the buffer without a terminating zero
+  // and writes one byte beyond the buffer, its scanf_one scans the file's
+  // bytes as if they ended in a zero. These are fgets and fscanf of one field.
+  char* gets(char* line, int line_size) override {
+    if (!line || line_size < 1 || tell() >= size()) {
+      return nullptr;
+    }
+    int length = 0;
+    while (length < line_size - 1) {
+      const int c = LibRaw_buffer_datastream::get_char();
+      if (c < 0) {
+        break;
+      }
+      line[length++] = static_cast<char>(c);
+      if (c == '\n') {
+        break;
+      }
+    }
+    line[length] = 0;
+    return line;
+  }
+  int scanf_one(const char* format, void* value) override {
+    // LibRaw reads numbers ("%d", "%f") this way, each well within the field.
+    char field[64] = {};
+    const INT64 start = tell();
+    const int got = LibRaw_buffer_datastream::read(field, 1, sizeof field - 1);
+    const int result = std::sscanf(field, format, value);
+    // Past the number as LibRaw's reader goes: up to the next separator
+    // after the first byte, at most 25 bytes on.
+    int advance = 0;
+    if (result > 0) {
+      while (advance < got) {
+        ++advance;
+        const char c = advance < got ? field[advance] : 0;
+        if (c == 0 || c == ' ' || c == '\t' || c == '\n' || advance > 24) {
+          break;
+        }
+      }
+    }
+    seek(start + advance, SEEK_SET);
+    return result;
   }
 
   // Bit readers may look a few bytes past the data they decode; more than
