@@ -5,37 +5,11 @@
 #include <vector>
 
 #include "heif_canvas.h"
+#include "heif_codec_guard.h"
 #include "heif_geometry.h"
 #include "libheif/heif.h"
-#include "libheif/heif_plugin.h"
-#include "libheif/plugins/heif_decoder_dav1d.h"
 
 namespace {
-
-// libheif's AV1 plugin, refusing an item without data: the plugin itself
-// makes a buffer for it that it never frees (40 bytes each such file).
-heif_error PushAv1Data(void* decoder, const void* data, size_t size) {
-  if (size == 0) {
-    return {heif_error_Invalid_input, heif_suberror_No_item_data, "The item has no data"};
-  }
-  return get_decoder_plugin_dav1d()->push_data(decoder, data, size);
-}
-
-// Chosen before the plugin it wraps.
-int SupportsAv1(heif_compression_format format) {
-  const int priority = get_decoder_plugin_dav1d()->does_support_format(format);
-  return priority > 0 ? priority + 1 : 0;
-}
-
-const heif_decoder_plugin* Av1Plugin() {
-  static const heif_decoder_plugin plugin = [] {
-    heif_decoder_plugin wrapper = *get_decoder_plugin_dav1d();
-    wrapper.does_support_format = SupportsAv1;
-    wrapper.push_data = PushAv1Data;
-    return wrapper;
-  }();
-  return &plugin;
-}
 
 bool IsHeifBrand(const uint8_t* brand) {
   static const char* const kBrands[] = {"heic", "heix", "heim", "heis", "hevc", "hevx", "hevm",
@@ -73,9 +47,9 @@ size_t TiffStart(const std::vector<uint8_t>& item) {
 
 }  // namespace
 
-void CHeifDecoder::AttachLibrary() {
+void CHeifDecoder::AttachLibrary(uint64_t max_pixels) {
   heif_init(nullptr);
-  heif_register_decoder_plugin(Av1Plugin());
+  RegisterHeifCodecGuards(max_pixels);
 }
 
 void CHeifDecoder::DetachLibrary() { heif_deinit(); }

@@ -24,9 +24,10 @@ class CHeifDecoder : public CImageDecoder {
 
   // libheif registers its codecs, whose tables are allocated, as the code is
   // loaded. A module that loads and unloads the code calls these as it does,
-  // so the tables go with it. Attaching also puts our guard in front of
-  // libheif's AV1 plugin.
-  static void AttachLibrary();
+  // so the tables go with it. Attaching also puts our guards in front of the
+  // codecs (heif_codec_guard.h), which refuse pictures of more than
+  // max_pixels whatever size the file claims for them.
+  static void AttachLibrary(uint64_t max_pixels = kMaxPixels);
   static void DetachLibrary();
 
   // The coded picture is decoded here already: its size is only certain

@@ -16,24 +16,42 @@ static_assert(std::is_same<INT64, long long>::value, "LibRaw's INT64 is long lon
 
 // The file in memory, noting how much LibRaw asked for beyond its end: a
 // file cut short shows as data read from past the end.
+//
+// Some of LibRaw's parsers loop for ever over a damaged file (a RIFF chunk
+// list whose size runs past the end goes round at the end of the file). So
+// the stream fails, with the exception LibRaw's own checks throw and its
+// entry points turn into an error, once LibRaw has asked for far more than
+// reading the file takes: more than kMaxMissing bytes beyond the end, or
+// more operations and bytes than 64 times the file's size and 16 million.
 class CRawFileStream : public LibRaw_buffer_datastream {
  public:
   CRawFileStream(const uint8_t* data, size_t size)
-      : LibRaw_buffer_datastream(const_cast<uint8_t*>(data), size) {}
+      : LibRaw_buffer_datastream(const_cast<uint8_t*>(data), size),
+        budget_(64 * uint64_t{size} + (uint64_t{1} << 24)) {}
 
   int read(void* buffer, size_t size, size_t count) override {
-    const INT64 left = this->size() - tell();
+    const INT64 left = this->size() - LibRaw_buffer_datastream::tell();
     const uint64_t wanted = uint64_t{size} * count;
     if (left < 0 || wanted > static_cast<uint64_t>(left)) {
-      missing_ += wanted - static_cast<uint64_t>(left < 0 ? 0 : left);
+      Miss(wanted - static_cast<uint64_t>(left < 0 ? 0 : left));
     }
+    Spend(1 + wanted);
     return LibRaw_buffer_datastream::read(buffer, size, count);
   }
   int get_char() override {
-    if (tell() >= size()) {
-      ++missing_;
+    if (LibRaw_buffer_datastream::tell() >= size()) {
+      Miss(1);
     }
+    Spend(1);
     return LibRaw_buffer_datastream::get_char();
+  }
+  int seek(INT64 offset, int whence) override {
+    Spend(1);
+    return LibRaw_buffer_datastream::seek(offset, whence);
+  }
+  INT64 tell() override {
+    Spend(1);
+    return LibRaw_buffer_datastream::tell();
   }
 
   // LibRaw's own line and number readers of a buffer run past their ends:
@@ -41,7 +59,8 @@ class CRawFileStream : public LibRaw_buffer_datastream {
   // and writes one byte beyond the buffer, its scanf_one scans the file's
   // bytes as if they ended in a zero. These are fgets and fscanf of one field.
   char* gets(char* line, int line_size) override {
-    if (!line || line_size < 1 || tell() >= size()) {
+    Spend(1);
+    if (!line || line_size < 1 || LibRaw_buffer_datastream::tell() >= size()) {
       return nullptr;
     }
     int length = 0;
@@ -56,13 +75,15 @@ class CRawFileStream : public LibRaw_buffer_datastream {
       }
     }
     line[length] = 0;
+    Spend(static_cast<uint64_t>(length));
     return line;
   }
   int scanf_one(const char* format, void* value) override {
     // LibRaw reads numbers ("%d", "%f") this way, each well within the field.
     char field[64] = {};
-    const INT64 start = tell();
+    const INT64 start = LibRaw_buffer_datastream::tell();
     const int got = LibRaw_buffer_datastream::read(field, 1, sizeof field - 1);
+    Spend(1 + static_cast<uint64_t>(got));
     const int result = std::sscanf(field, format, value);
     // Past the number as LibRaw's reader goes: up to the next separator
     // after the first byte, at most 25 bytes on.
@@ -76,7 +97,7 @@ class CRawFileStream : public LibRaw_buffer_datastream {
         }
       }
     }
-    seek(start + advance, SEEK_SET);
+    LibRaw_buffer_datastream::seek(start + advance, SEEK_SET);
     return result;
   }
 
@@ -86,7 +107,24 @@ class CRawFileStream : public LibRaw_buffer_datastream {
   void Reset() { missing_ = 0; }
 
  private:
+  static constexpr uint64_t kMaxMissing = uint64_t{1} << 20;
+
+  void Miss(uint64_t bytes) {
+    missing_ += bytes;
+    if (missing_ > kMaxMissing) {
+      throw LIBRAW_EXCEPTION_IO_EOF;
+    }
+  }
+  void Spend(uint64_t units) {
+    if (units > budget_) {
+      budget_ = 0;
+      throw LIBRAW_EXCEPTION_IO_CORRUPT;
+    }
+    budget_ -= units;
+  }
+
   uint64_t missing_ = 0;
+  uint64_t budget_;
 };
 
 namespace {

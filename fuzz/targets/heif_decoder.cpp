@@ -9,7 +9,7 @@
 #include "image/exif_parser.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  CHeifDecoder::AttachLibrary();
+  CHeifDecoder::AttachLibrary(fuzz::kMaxDecodedPixels);
   return 0;
 }
 

@@ -11,6 +11,9 @@
       layout cameras and converters use, plus EXIF and GPS fields.
   icc OUT
       writes a small, well-formed RGB display profile.
+  hevc-size FILE WIDTH HEIGHT
+      sets the picture size the sequence parameter set of a HEIC file's
+      HEVC configuration declares, leaving the size the container claims.
 """
 import struct
 import sys
@@ -153,6 +156,105 @@ def shift_iloc(payload, after, grown):
             if method == 0 and not base_size and offset >= after:
                 put(at, offset_size, offset + grown)
             at += offset_size + length_size
+
+
+def unescape_nal(nal):
+    """The payload bits of a NAL unit, its emulation prevention bytes left out."""
+    out = bytearray()
+    zeros = 0
+    for byte in nal:
+        if zeros >= 2 and byte == 3:
+            zeros = 0
+            continue
+        out.append(byte)
+        zeros = zeros + 1 if byte == 0 else 0
+    return out
+
+
+def escape_nal(rbsp):
+    out = bytearray()
+    zeros = 0
+    for byte in rbsp:
+        if zeros >= 2 and byte <= 3:
+            out.append(3)
+            zeros = 0
+        out.append(byte)
+        zeros = zeros + 1 if byte == 0 else 0
+    return out
+
+
+def sps_with_size(nal, width, height):
+    bits = "".join(f"{byte:08b}" for byte in unescape_nal(nal))
+    # NAL header, video parameter set id, sub-layers, nesting flag, then the
+    # general profile, tier and level of a stream with one sub-layer.
+    assert int(bits[20:23], 2) == 0, "one sub-layer only"
+    at = 16 + 4 + 3 + 1 + 96
+
+    def ue(at):
+        zeros = 0
+        while bits[at + zeros] == "0":
+            zeros += 1
+        return int(bits[at + zeros:at + 2 * zeros + 1], 2) - 1, at + 2 * zeros + 1
+
+    def code(value):
+        binary = bin(value + 1)[2:]
+        return "0" * (len(binary) - 1) + binary
+
+    _, at = ue(at)  # sps_seq_parameter_set_id
+    chroma_format, at = ue(at)
+    if chroma_format == 3:
+        at += 1
+    size_at = at
+    _, at = ue(at)
+    _, at = ue(at)
+    bits = bits[:size_at] + code(width) + code(height) + bits[at:]
+    # The old stop bit and padding stay at the end; pad to whole bytes.
+    bits += "0" * (-len(bits) % 8)
+    return escape_nal(bytes(int(bits[i:i + 8], 2) for i in range(0, len(bits), 8)))
+
+
+def hevc_size(path, width, height):
+    data = bytearray(open(path, "rb").read())
+    top = read_boxes(data, 0, len(data))
+    _, meta_at, meta_header, meta_size = next(b for b in top if b[0] == b"meta")
+    children = read_boxes(data, meta_at + meta_header + 4, meta_at + meta_size)
+    iprp = next(b for b in children if b[0] == b"iprp")
+    ipco = next(b for b in read_boxes(data, iprp[1] + iprp[2], iprp[1] + iprp[3])
+                if b[0] == b"ipco")
+    hvcc = next(b for b in read_boxes(data, ipco[1] + ipco[2], ipco[1] + ipco[3])
+                if b[0] == b"hvcC")
+    payload = data[hvcc[1] + hvcc[2]:hvcc[1] + hvcc[3]]
+    out = bytearray(payload[:23])
+    at = 23
+    for _ in range(payload[22]):
+        nal_type = payload[at] & 0x3F
+        count = struct.unpack(">H", payload[at + 1:at + 3])[0]
+        out += payload[at:at + 3]
+        at += 3
+        for _ in range(count):
+            length = struct.unpack(">H", payload[at:at + 2])[0]
+            nal = payload[at + 2:at + 2 + length]
+            at += 2 + length
+            if nal_type == 33:
+                nal = sps_with_size(nal, width, height)
+            out += struct.pack(">H", len(nal)) + nal
+    grown = len(out) - len(payload)
+
+    iloc = next(b for b in children if b[0] == b"iloc")
+    iloc_payload = bytearray(data[iloc[1] + iloc[2]:iloc[1] + iloc[3]])
+    shift_iloc(iloc_payload, meta_at + meta_size, grown)
+    parts = sorted([(hvcc[1] + hvcc[2], hvcc[1] + hvcc[3], out),
+                    (iloc[1] + iloc[2], iloc[1] + iloc[3], iloc_payload)])
+    result = bytearray()
+    at = 0
+    for start, end, replacement in parts:
+        result += data[at:start] + replacement
+        at = end
+    result += data[at:]
+    for container_at in (meta_at, iprp[1], ipco[1], hvcc[1]):
+        size = struct.unpack(">I", result[container_at:container_at + 4])[0]
+        result[container_at:container_at + 4] = struct.pack(">I", size + grown)
+    open(path, "wb").write(result)
 
 
 # ---- DNG ----
@@ -330,6 +432,8 @@ def main(argv):
             int(options.get("--orientation", "1")))
     elif command == "icc":
         icc(argv[2])
+    elif command == "hevc-size":
+        hevc_size(argv[2], int(argv[3]), int(argv[4]))
     else:
         raise SystemExit(__doc__)
 

@@ -89,6 +89,10 @@ heif-enc -q 95 -b 10 stored_10bit.png -o heic_10bit.heic >/dev/null
 $tools heif-geometry heic_10bit.heic irot=1
 # An odd size: the coded picture is larger and cropped by the container.
 heif-enc -q 95 pattern.png -o heic_odd.heic >/dev/null
+# The same picture, its HEVC parameters declaring more pixels than the
+# module decodes (sides a multiple of 8, as libde265 requires).
+cp heic_odd.heic heic_oversized.heic
+$tools hevc-size heic_oversized.heic 11592 11592
 # A colour profile of its own.
 $tools icc test_profile.icc
 im upright.png -profile test_profile.icc profiled.png

@@ -260,6 +260,15 @@ TEST(PhotoFormats, DamagedFilesAreRefused) {
   }
 }
 
+// The container claims 7 x 5 pixels, the HEVC parameters 11592 x 11592, a
+// few more than the module's limit. Without a check of the parameters the
+// codecs decode and convert the whole picture (over a gigabyte) before the
+// container's clean aperture keeps 7 x 5 of it.
+TEST(PhotoFormats, CodedPictureBeyondTheLimitIsRefused) {
+  EXPECT_FALSE(DecodeWithModule(FixturePath(L"heic_oversized.heic"), Module()));
+  EXPECT_FALSE(OpenImageFile(FixturePath(L"heic_oversized.heic")));
+}
+
 // Output pixel values of a 3 x 2 picture whose pixels are numbered 0 to 5
 // row by row.
 std::vector<uint32_t> Transformed(const CPixelTransform& transform) {
