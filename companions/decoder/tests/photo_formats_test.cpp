@@ -265,8 +265,20 @@ TEST(PhotoFormats, DamagedFilesAreRefused) {
 // codecs decode and convert the whole picture (over a gigabyte) before the
 // container's clean aperture keeps 7 x 5 of it.
 TEST(PhotoFormats, CodedPictureBeyondTheLimitIsRefused) {
+  ASSERT_FALSE(test_support::ReadFixture(L"heic_oversized.heic").empty());
   EXPECT_FALSE(DecodeWithModule(FixturePath(L"heic_oversized.heic"), Module()));
   EXPECT_FALSE(OpenImageFile(FixturePath(L"heic_oversized.heic")));
+}
+
+// A RIFF file whose chunk list runs far past its end: LibRaw's reader of it
+// goes round at the end of the file for ever. The decoder's file stream
+// stops it once LibRaw asks for far more than the file holds.
+TEST(PhotoFormats, RawReaderLoopingAtTheEndOfTheFileIsStopped) {
+  test_support::Bytes riff = {'R', 'I', 'F', 'F', 0x00, 0xFF, 0xFF, 0xFF, 'A',  'V',
+                              'I', ' ', 'n', 'c', 't',  'g',  0xFF, 0xFF, 0xFF, 0x7F};
+  riff.resize(128);
+  CDecodedPixels decoded;
+  EXPECT_FALSE(DecodeImageBytes(riff.data(), riff.size(), L"dng", &decoded));
 }
 
 // Output pixel values of a 3 x 2 picture whose pixels are numbered 0 to 5
