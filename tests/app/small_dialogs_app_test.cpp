@@ -21,6 +21,10 @@
 
 namespace {
 
+// A skinned dialog of a freshly started viewer can take well over ten
+// seconds to show on a machine busy with builds.
+constexpr DWORD kDialogWaitMs = 20000;
+
 const auto* const kEnvironment =
     ::testing::AddGlobalTestEnvironment(new test_support::ImagingEnvironment);
 
@@ -124,7 +128,7 @@ class SmallDialogsApp : public ::testing::Test {
   }
   HWND OpenResizeDialog() {
     PostMessageW(main_, WM_COMMAND, ID_RESIZE, 0);
-    HWND dialog = test_support::WaitForWindowOfClass(app_.pid(), L"DlgResizeImage2");
+    HWND dialog = test_support::WaitForWindowOfClass(app_.pid(), L"DlgResizeImage2", kDialogWaitMs);
     test_support::PumpFor(500);
     return dialog;
   }
@@ -287,7 +291,8 @@ TEST_F(SmallDialogsApp, WheelChoiceIsAskedSavedAndUsed) {
   const LPARAM centre = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
 
   PostMessageW(view, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), centre);
-  HWND dialog = test_support::WaitForWindowOfClass(app_.pid(), L"DlgMouseWheelFavorite2");
+  HWND dialog =
+      test_support::WaitForWindowOfClass(app_.pid(), L"DlgMouseWheelFavorite2", kDialogWaitMs);
   ASSERT_NE(dialog, nullptr);
   Screenshot(dialog, L"wheel_dialog_app");
   // Turns while it is open are ignored.
@@ -316,7 +321,7 @@ TEST_F(SmallDialogsApp, AboutOpensOnce) {
   ASSERT_TRUE(test_support::WriteSolidPicture(picture, 40, 30, RGB(30, 200, 30)));
   Show(picture, L"about.png");
   PostMessageW(main_, WM_COMMAND, ID_ABOUT, 0);
-  HWND about = test_support::WaitForWindowOfClass(app_.pid(), L"DlgAbout2");
+  HWND about = test_support::WaitForWindowOfClass(app_.pid(), L"DlgAbout2", kDialogWaitMs);
   ASSERT_NE(about, nullptr);
   PostMessageW(main_, WM_COMMAND, ID_ABOUT, 0);
   test_support::PumpFor(800);
