@@ -13,18 +13,7 @@ source "$root/tools/wine-env"
 "$root/tools/build" >/dev/null
 exe="$LUMORA_RUN_BUILD/benchmarks/view_render_benchmark.exe"
 
-folder="$LUMORA_BUILD_ROOT/benchmark-pictures"
-mkdir -p "$folder"
-first="$folder/photo_1.jpg"
-if [ ! -f "$first" ]; then
-  echo "writing a 6000 x 4000 JPEG ..." >&2
-  # Smooth areas, edges and fine noise, about the mix of a photo.
-  convert -size 1500x1000 -seed 7 plasma:fractal -blur 0x1 -resize 6000x4000! \
-    -attenuate 0.4 +noise Gaussian -sampling-factor 2x2 -quality 90 "$first"
-fi
-for i in $(seq 2 "$count"); do
-  [ -f "$folder/photo_$i.jpg" ] || cp "$first" "$folder/photo_$i.jpg"
-done
+source "$root/benchmarks/write-photos.sh"
 echo "$(identify -format '%wx%h, %b' "$first") per file, $count files" >&2
 
 # djpeg: the best of five full decodes to memory's equivalent (discarded output).

@@ -23,26 +23,7 @@ void Put32(std::vector<uint8_t>* out, uint32_t value) {
 }  // namespace
 
 size_t CExifBlockBuilder::TypeSize(uint16_t type) {
-  switch (type) {
-    case kByte:
-    case kAscii:
-    case kSignedByte:
-    case kUndefined:
-      return 1;
-    case kShort:
-    case kSignedShort:
-      return 2;
-    case kLong:
-    case kSignedLong:
-    case kFloat:
-      return 4;
-    case kRational:
-    case kSignedRational:
-    case kDouble:
-      return 8;
-    default:
-      return 0;
-  }
+  return type == kIfd ? 0 : CTiffTypes::TypeSize(type);
 }
 
 bool CExifBlockBuilder::Add(Directory directory, uint16_t tag, uint16_t type, uint32_t count,

@@ -7,30 +7,15 @@
 #include <utility>
 #include <vector>
 
+#include "image/tiff_types.h"
+
 // Writes an EXIF block: a little-endian TIFF structure with IFD0 and, when
 // they have entries, the Exif and GPS directories it points to. Entries are
 // added one by one (the first of a tag wins) and written sorted by tag.
-class CExifBlockBuilder {
+class CExifBlockBuilder : public CTiffTypes {
  public:
-  enum Directory { kPrimary = 0, kExif = 1, kGps = 2 };
-
-  // TIFF field types.
-  enum Type : uint16_t {
-    kByte = 1,
-    kAscii = 2,
-    kShort = 3,
-    kLong = 4,
-    kRational = 5,
-    kSignedByte = 6,
-    kUndefined = 7,
-    kSignedShort = 8,
-    kSignedLong = 9,
-    kSignedRational = 10,
-    kFloat = 11,
-    kDouble = 12,
-  };
-
-  // Bytes of one value of type; 0 for an unknown type.
+  // Bytes of one value of type; 0 for an unknown type and for an IFD
+  // pointer, which would not point anywhere in the new block.
   static size_t TypeSize(uint16_t type);
 
   // value: count values of type, little-endian. False (nothing added) when

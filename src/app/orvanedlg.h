@@ -6,10 +6,10 @@
 
 #include "app/app_names.h"
 #include "app/ipc/channel_listener.h"
+#include "basic_lib/single_thread_runner.h"
 #include "config/window_placement.h"
 #include "framework/dialog.h"
 #include "framework/gdi_objects.h"
-#include "framework/one_thread_runner.h"
 #include "image/convert_command.h"
 #include "integration/default_viewer.h"
 #include "popup_dialog/convert_msg_box.h"
@@ -136,7 +136,7 @@ class COrvaneDlg : public CDialog, public IChannelListener2, public IConvertForm
   std::unique_ptr<DlgSetDefaultViewer2> default_viewer_dialog_;
   std::unique_ptr<DlgAbout2> about_dialog_;
   // Created by the first resize; its destruction waits for a running job.
-  std::unique_ptr<COneThreadRunner> resize_worker_;
+  std::unique_ptr<CSingleThreadRunner> resize_worker_;
   std::unique_ptr<DlgSetting2> settings_dialog_;
   // Kept after its modal run until message 33284, the next form or the
   // window's end deletes it.

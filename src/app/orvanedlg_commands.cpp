@@ -7,13 +7,14 @@
 
 #include <memory>
 
+#include "app/orvane_app.h"
 #include "basic_lib/win32_system.h"
 #include "basic_lib/win_util.h"
 #include "config/app_config.h"
 #include "folder/current_folder_image.h"
 #include "folder/system_cache.h"
+#include "framework/auto_init_com.h"
 #include "framework/file_dialog.h"
-#include "app/orvane_app.h"
 #include "image/image_document.h"
 #include "image/image_format.h"
 #include "image/save_as_command.h"
@@ -258,14 +259,15 @@ void COrvaneDlg::ResizeAndSave() {
   image_view_.ShowSavingTip();
   EnableToolbar(false);
   if (!resize_worker_) {
-    resize_worker_ = std::make_unique<COneThreadRunner>(kResizeJobWaitMs);
+    resize_worker_ = std::make_unique<CSingleThreadRunner>(kResizeJobWaitMs);
   }
   // Taken here: the job reads nothing the window or the document own.
   auto request = std::make_shared<CImageDocument::CResizeRequest>(
       document->MakeResizeRequest(dialog.target_path(), static_cast<UINT>(dialog.sizes().width()),
                                   static_cast<UINT>(dialog.sizes().height())));
   HWND window = hwnd_;
-  resize_worker_->Post([request, window] {
+  resize_worker_->PostTask([request, window] {
+    FCAutoInitializeCOM com;
     bool same_file = false;
     const bool saved = CImageDocument::SaveResized(*request, same_file);
     if (::IsWindow(window)) {

@@ -1,50 +1,67 @@
 #include "basic_lib/single_thread_runner.h"
 
+#include <deque>
+#include <mutex>
 #include <utility>
 
-CSingleThreadRunner::~CSingleThreadRunner() {
-  Stop(INFINITE);
-  if (thread_) {
-    // A worker that has just left the queue may still be releasing the lock.
-    WaitForSingleObject(thread_, INFINITE);
-    CloseHandle(thread_);
+// Shared by the runner and its worker, so a worker left running by a
+// bounded stop never reads a destroyed runner.
+struct CSingleThreadRunner::Queue {
+  std::mutex lock;
+  std::deque<Task> tasks;
+  HANDLE thread = nullptr;
+  DWORD thread_id = 0;
+  bool running = false;
+
+  ~Queue() {
+    if (thread) {
+      CloseHandle(thread);
+    }
   }
-}
+};
+
+CSingleThreadRunner::CSingleThreadRunner(DWORD destroy_wait_ms)
+    : destroy_wait_ms_(destroy_wait_ms), queue_(std::make_shared<Queue>()) {}
+
+CSingleThreadRunner::~CSingleThreadRunner() { Stop(destroy_wait_ms_); }
 
 bool CSingleThreadRunner::PostTask(Task task) {
-  std::lock_guard<std::mutex> guard(lock_);
-  queue_.push_back(std::move(task));
-  if (running_) {
+  std::lock_guard<std::mutex> guard(queue_->lock);
+  queue_->tasks.push_back(std::move(task));
+  if (queue_->running) {
     return true;
   }
   // The previous worker has left the queue for good; its handle can go.
-  if (thread_) {
-    CloseHandle(thread_);
-    thread_ = nullptr;
+  if (queue_->thread) {
+    CloseHandle(queue_->thread);
+    queue_->thread = nullptr;
   }
-  thread_ = CreateThread(nullptr, 0, ThreadMain, this, 0, &thread_id_);
-  if (!thread_) {
-    queue_.clear();
-    thread_id_ = 0;
+  // The worker holds its own reference to the queue.
+  auto* held = new std::shared_ptr<Queue>(queue_);
+  queue_->thread = CreateThread(nullptr, 0, ThreadMain, held, 0, &queue_->thread_id);
+  if (!queue_->thread) {
+    delete held;
+    queue_->tasks.clear();
+    queue_->thread_id = 0;
     return false;
   }
-  running_ = true;
+  queue_->running = true;
   return true;
 }
 
 bool CSingleThreadRunner::Stop(DWORD timeout_ms) {
   HANDLE thread = nullptr;
   {
-    std::lock_guard<std::mutex> guard(lock_);
-    queue_.clear();
-    if (!running_) {
+    std::lock_guard<std::mutex> guard(queue_->lock);
+    queue_->tasks.clear();
+    if (!queue_->running) {
       return true;
     }
-    if (GetCurrentThreadId() == thread_id_) {
+    if (GetCurrentThreadId() == queue_->thread_id) {
       return false;
     }
-    if (!DuplicateHandle(GetCurrentProcess(), thread_, GetCurrentProcess(), &thread, SYNCHRONIZE,
-                         FALSE, 0)) {
+    if (!DuplicateHandle(GetCurrentProcess(), queue_->thread, GetCurrentProcess(), &thread,
+                         SYNCHRONIZE, FALSE, 0)) {
       return false;
     }
   }
@@ -54,32 +71,28 @@ bool CSingleThreadRunner::Stop(DWORD timeout_ms) {
 }
 
 bool CSingleThreadRunner::IsRunning() const {
-  std::lock_guard<std::mutex> guard(lock_);
-  return running_;
+  std::lock_guard<std::mutex> guard(queue_->lock);
+  return queue_->running;
 }
 
 bool CSingleThreadRunner::IsWorkerThread() const {
-  std::lock_guard<std::mutex> guard(lock_);
-  return running_ && GetCurrentThreadId() == thread_id_;
+  std::lock_guard<std::mutex> guard(queue_->lock);
+  return queue_->running && GetCurrentThreadId() == queue_->thread_id;
 }
 
 DWORD WINAPI CSingleThreadRunner::ThreadMain(void* param) {
-  static_cast<CSingleThreadRunner*>(param)->RunQueue();
-  return 0;
-}
-
-void CSingleThreadRunner::RunQueue() {
+  std::unique_ptr<std::shared_ptr<Queue>> held(static_cast<std::shared_ptr<Queue>*>(param));
+  Queue& queue = **held;
   for (;;) {
     Task task;
     {
-      std::lock_guard<std::mutex> guard(lock_);
-      if (queue_.empty()) {
-        // From here on the thread touches nothing of the runner.
-        running_ = false;
-        return;
+      std::lock_guard<std::mutex> guard(queue.lock);
+      if (queue.tasks.empty()) {
+        queue.running = false;
+        return 0;
       }
-      task = std::move(queue_.front());
-      queue_.pop_front();
+      task = std::move(queue.tasks.front());
+      queue.tasks.pop_front();
     }
     task();
   }

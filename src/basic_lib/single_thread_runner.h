@@ -2,9 +2,8 @@
 
 #include <windows.h>
 
-#include <deque>
 #include <functional>
-#include <mutex>
+#include <memory>
 
 // Runs tasks one after another on a worker thread of its own, first in,
 // first out. The thread starts with the first task posted and ends when the
@@ -14,8 +13,11 @@ class CSingleThreadRunner {
  public:
   using Task = std::function<void()>;
 
-  CSingleThreadRunner() = default;
-  // Stops, waiting for a running task without a time limit.
+  // Destruction stops the runner waiting up to destroy_wait_ms for a running
+  // task. A task still running after that finishes on its own thread (the
+  // queue it reads outlives the runner), so such a task must own what it
+  // uses and check that what it reports to still exists.
+  explicit CSingleThreadRunner(DWORD destroy_wait_ms = INFINITE);
   ~CSingleThreadRunner();
   CSingleThreadRunner(const CSingleThreadRunner&) = delete;
   CSingleThreadRunner& operator=(const CSingleThreadRunner&) = delete;
@@ -33,12 +35,9 @@ class CSingleThreadRunner {
   bool IsWorkerThread() const;
 
  private:
+  struct Queue;
   static DWORD WINAPI ThreadMain(void* param);
-  void RunQueue();
 
-  mutable std::mutex lock_;
-  std::deque<Task> queue_;
-  HANDLE thread_ = nullptr;
-  DWORD thread_id_ = 0;
-  bool running_ = false;
+  DWORD destroy_wait_ms_;
+  std::shared_ptr<Queue> queue_;
 };

@@ -7,30 +7,6 @@ constexpr uint16_t kGpsPointerTag = 34853;
 
 }  // namespace
 
-size_t CExifParser::TypeSize(uint16_t type) {
-  switch (type) {
-    case kByte:
-    case kAscii:
-    case kSignedByte:
-    case kUndefined:
-      return 1;
-    case kShort:
-    case kSignedShort:
-      return 2;
-    case kLong:
-    case kSignedLong:
-    case kFloat:
-    case kIfd:
-      return 4;
-    case kRational:
-    case kSignedRational:
-    case kDouble:
-      return 8;
-    default:
-      return 0;
-  }
-}
-
 uint16_t CExifParser::Read16(const uint8_t* p) const {
   return big_endian_ ? static_cast<uint16_t>(p[0] << 8 | p[1])
                      : static_cast<uint16_t>(p[1] << 8 | p[0]);

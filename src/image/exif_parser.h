@@ -6,33 +6,16 @@
 #include <utility>
 #include <vector>
 
+#include "image/tiff_types.h"
+
 // PROPVARIANT, without the platform headers: the parsing builds anywhere.
 struct tagPROPVARIANT;
 
 // The TIFF structure of an EXIF block: IFD0 and, through their pointer tags,
 // the Exif and GPS IFDs, in either byte order. Every offset and count is
 // checked against the block; entries that do not fit are skipped.
-class CExifParser {
+class CExifParser : public CTiffTypes {
  public:
-  enum Directory { kPrimary = 0, kExif = 1, kGps = 2 };
-
-  // TIFF field types.
-  enum FieldType : uint16_t {
-    kByte = 1,
-    kAscii = 2,
-    kShort = 3,
-    kLong = 4,
-    kRational = 5,
-    kSignedByte = 6,
-    kUndefined = 7,
-    kSignedShort = 8,
-    kSignedLong = 9,
-    kSignedRational = 10,
-    kFloat = 11,
-    kDouble = 12,
-    kIfd = 13,
-  };
-
   struct Field {
     uint16_t type = 0;
     uint32_t count = 0;
@@ -52,8 +35,6 @@ class CExifParser {
   // the low half, SRATIONAL as VT_I8, ASCII as VT_LPSTR, UNDEFINED as VT_BLOB,
   // more than one value as a vector. False for an unknown type.
   bool ToPropVariant(const Field& field, tagPROPVARIANT* out) const;
-
-  static size_t TypeSize(uint16_t type);
 
  private:
   void ReadDirectory(Directory directory, uint32_t offset);

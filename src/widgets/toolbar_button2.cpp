@@ -37,8 +37,8 @@ void CToolbarButtonLayout2::Layout(HWND window, std::deque<CWidgetItem*>& items)
   PlaceButtons(client, items);
 }
 
-void CToolbarButtonLayout2::PlaceButtons(const RECT& client, std::deque<CWidgetItem*>& items) {
-  const int cell = CToolbarButton2::kCell;
+void PlaceInGroups(const RECT& client, std::deque<CWidgetItem*>& items, int cell, int top,
+                   void (*move_centre)(int k, int* centre_x)) {
   int centre_count = 0;
   int right_count = 0;
   for (const CWidgetItem* item : items) {
@@ -48,13 +48,22 @@ void CToolbarButtonLayout2::PlaceButtons(const RECT& client, std::deque<CWidgetI
   int left_x = 10;
   int right_x = client.right - cell * right_count - 10;
   int centre_x = (client.right - cell * centre_count - client.left) / 2;
+  int k = 1;
   for (CWidgetItem* item : items) {
+    if (move_centre) {
+      move_centre(k, &centre_x);
+    }
+    ++k;
     int* cursor = (item->style & kGroupLeft)    ? &left_x
                   : (item->style & kGroupRight) ? &right_x
                                                 : &centre_x;
-    item->rect = {*cursor, 0, *cursor + cell, cell};
+    item->rect = {*cursor, top, *cursor + cell, top + cell};
     *cursor += cell;
   }
+}
+
+void CToolbarButtonLayout2::PlaceButtons(const RECT& client, std::deque<CWidgetItem*>& items) {
+  PlaceInGroups(client, items, CToolbarButton2::kCell, 0);
 }
 
 }  // namespace wnd_main_toolbar

@@ -32,6 +32,13 @@ class CToolbarButton2 : public CWidgetItem {
   int sprite_column_;
 };
 
+// Places cell-sized buttons at top in their groups: the left group from x 10,
+// the right group ending 10 pixels from the right edge, the centre group
+// centred. move_centre, when given, moves the centre cursor before the k-th
+// button walked (k from 1), whatever that button's group.
+void PlaceInGroups(const RECT& client, std::deque<CWidgetItem*>& items, int cell, int top,
+                   void (*move_centre)(int k, int* centre_x) = nullptr);
+
 // Places 30 by 30 buttons at top 0: the left group from x 10, the right group
 // ending 10 pixels from the right edge, the rest centred.
 class CToolbarButtonLayout2 : public CWidgetLayout {

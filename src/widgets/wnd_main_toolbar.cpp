@@ -48,31 +48,14 @@ void CToolbarButtonLayout::Layout(HWND window, std::deque<CWidgetItem*>& items) 
 }
 
 void CToolbarButtonLayout::PlaceButtons(const RECT& client, std::deque<CWidgetItem*>& items) {
-  const int cell = CToolbarButton::kCell;
-  int centre_count = 0;
-  int right_count = 0;
-  for (const CWidgetItem* item : items) {
-    centre_count += (item->style & kGroupCentre) ? 1 : 0;
-    right_count += (item->style & kGroupRight) ? 1 : 0;
-  }
-  int left_x = 10;
-  int right_x = client.right - cell * right_count - 10;
-  int centre_x = (client.right - cell * centre_count - client.left) / 2;
-  int k = 1;
-  for (CWidgetItem* item : items) {
-    // The centre cursor moves for every button walked, whatever its group.
+  // The centre cursor moves for every button walked, whatever its group.
+  PlaceInGroups(client, items, CToolbarButton::kCell, kTop, [](int k, int* centre_x) {
     if (k == 1) {
-      centre_x -= kCentreStartShift;
+      *centre_x -= kCentreStartShift;
     } else if (k != 13) {
-      centre_x += kCentreGap;
+      *centre_x += kCentreGap;
     }
-    ++k;
-    int* cursor = (item->style & kGroupLeft)    ? &left_x
-                  : (item->style & kGroupRight) ? &right_x
-                                                : &centre_x;
-    item->rect = {*cursor, kTop, *cursor + cell, kTop + cell};
-    *cursor += cell;
-  }
+  });
 }
 
 bool IsButtonEnabled(int32_t id, const PictureState& state) {

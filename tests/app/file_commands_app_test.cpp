@@ -101,34 +101,6 @@ LONGLONG RecycleBinItems() {
   return SUCCEEDED(SHQueryRecycleBinW(nullptr, &info)) ? info.i64NumItems : -1;
 }
 
-// The viewer's common file dialog, once it shows.
-HWND WaitForFileDialog(DWORD pid) {
-  HWND found = nullptr;
-  WaitUntil([&] {
-    struct Search {
-      DWORD pid;
-      HWND found;
-    } search = {pid, nullptr};
-    EnumWindows(
-        [](HWND hwnd, LPARAM lparam) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(lparam);
-          wchar_t name[32] = {};
-          GetClassNameW(hwnd, name, 32);
-          DWORD owner = 0;
-          GetWindowThreadProcessId(hwnd, &owner);
-          if (owner == s->pid && std::wstring(name) == L"#32770" && IsWindowVisible(hwnd)) {
-            s->found = hwnd;
-            return FALSE;
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    found = search.found;
-    return found != nullptr;
-  });
-  return found;
-}
-
 // A folder with a picture whose left half is red and right half blue, the
 // viewer showing it.
 class FileCommandsApp : public ::testing::Test {
@@ -187,7 +159,7 @@ TEST_F(FileCommandsApp, SaveAsWritesTheFileNamedInTheDialog) {
   const std::string before = test_support::ReadFileBytes(source);
 
   PostMessageW(main_, WM_COMMAND, kSaveAs, 0);
-  HWND dialog = WaitForFileDialog(app_.pid());
+  HWND dialog = test_support::WaitForWindowOfClass(app_.pid(), L"#32770");
   ASSERT_NE(dialog, nullptr) << "the save dialog";
   const std::wstring target = folder_.File(L"saved copy.jpg");
   // The file name box of the common dialog, then its Save button.

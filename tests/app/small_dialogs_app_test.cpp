@@ -21,6 +21,10 @@
 
 namespace {
 
+// A skinned dialog of a freshly started viewer can take well over ten
+// seconds to show on a machine busy with builds.
+constexpr DWORD kDialogWaitMs = 20000;
+
 const auto* const kEnvironment =
     ::testing::AddGlobalTestEnvironment(new test_support::ImagingEnvironment);
 
@@ -63,36 +67,6 @@ std::wstring EditText(HWND edit) {
   wchar_t text[64] = {};
   SendMessageW(edit, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text));
   return text;
-}
-
-// A visible common dialog (#32770) of the process other than skip.
-HWND WaitForCommonDialog(DWORD pid, HWND skip = nullptr) {
-  HWND found = nullptr;
-  WaitUntil([&] {
-    struct Search {
-      DWORD pid;
-      HWND skip;
-      HWND found;
-    } search = {pid, skip, nullptr};
-    EnumWindows(
-        [](HWND hwnd, LPARAM lparam) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(lparam);
-          wchar_t name[32] = {};
-          GetClassNameW(hwnd, name, 32);
-          DWORD owner = 0;
-          GetWindowThreadProcessId(hwnd, &owner);
-          if (owner == s->pid && hwnd != s->skip && std::wstring(name) == L"#32770" &&
-              IsWindowVisible(hwnd)) {
-            s->found = hwnd;
-            return FALSE;
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    found = search.found;
-    return found != nullptr;
-  });
-  return found;
 }
 
 // The file name the save dialog shows (its edit, or the edit in its combo).
@@ -154,7 +128,7 @@ class SmallDialogsApp : public ::testing::Test {
   }
   HWND OpenResizeDialog() {
     PostMessageW(main_, WM_COMMAND, ID_RESIZE, 0);
-    HWND dialog = test_support::WaitForWindowOfClass(app_.pid(), L"DlgResizeImage2");
+    HWND dialog = test_support::WaitForWindowOfClass(app_.pid(), L"DlgResizeImage2", kDialogWaitMs);
     test_support::PumpFor(500);
     return dialog;
   }
@@ -186,7 +160,7 @@ TEST_F(SmallDialogsApp, ResizeAndSaveWritesAnUprightCopyWithTheExif) {
   Screenshot(dialog, L"resize_dialog_app");
 
   test_support::PostClick(dialog, kResizeOk);
-  HWND save = WaitForCommonDialog(app_.pid());
+  HWND save = test_support::WaitForWindowOfClass(app_.pid(), L"#32770");
   ASSERT_NE(save, nullptr) << "the save dialog";
   test_support::PumpFor(500);
   EXPECT_TRUE(Contains(FileNameOf(save), L"turned(1).jpg")) << Text(FileNameOf(save));
@@ -231,12 +205,12 @@ TEST_F(SmallDialogsApp, ResizingOverThePhotoOnShowReloadsIt) {
   ASSERT_EQ(edits.size(), 4u);
   SendMessageW(edits[1], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"50"));
   test_support::PostClick(dialog, kResizeOk);
-  HWND save = WaitForCommonDialog(app_.pid());
+  HWND save = test_support::WaitForWindowOfClass(app_.pid(), L"#32770");
   ASSERT_NE(save, nullptr);
   test_support::PumpFor(500);
   SetDlgItemTextW(save, 0x47C, photo.c_str()) || SetDlgItemTextW(save, 0x480, photo.c_str());
   PostMessageW(save, WM_COMMAND, IDOK, 0);
-  HWND question = WaitForCommonDialog(app_.pid(), save);
+  HWND question = test_support::WaitForWindowOfClass(app_.pid(), L"#32770", 10000, save);
   ASSERT_NE(question, nullptr) << "asked before the photo is replaced";
   PostMessageW(question, WM_COMMAND, IDYES, 0);
 
@@ -266,7 +240,8 @@ TEST_F(SmallDialogsApp, ResizeRefusesBadSizesAndReportsATargetItCannotWrite) {
   HWND refusal = test_support::WaitForWindowOfClass(app_.pid(), L"CMessageBox");
   ASSERT_NE(refusal, nullptr) << "the dialog's message";
   Screenshot(refusal, L"resize_refused_app");
-  EXPECT_EQ(WaitForCommonDialog(app_.pid()), nullptr) << "no save dialog for a size of 0";
+  EXPECT_EQ(test_support::WaitForWindowOfClass(app_.pid(), L"#32770"), nullptr)
+      << "no save dialog for a size of 0";
   PostMessageW(refusal, WM_CLOSE, 0, 0);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(refusal); }));
   ASSERT_TRUE(IsWindow(dialog)) << "the resize dialog stays open";
@@ -282,13 +257,13 @@ TEST_F(SmallDialogsApp, ResizeRefusesBadSizesAndReportsATargetItCannotWrite) {
   dialog = OpenResizeDialog();
   ASSERT_NE(dialog, nullptr);
   test_support::PostClick(dialog, kResizeOk);
-  HWND save = WaitForCommonDialog(app_.pid());
+  HWND save = test_support::WaitForWindowOfClass(app_.pid(), L"#32770");
   ASSERT_NE(save, nullptr);
   test_support::PumpFor(500);
   SetDlgItemTextW(save, 0x47C, held.c_str()) || SetDlgItemTextW(save, 0x480, held.c_str());
   PostMessageW(save, WM_COMMAND, IDOK, 0);
   // The overwrite question: yes.
-  HWND question = WaitForCommonDialog(app_.pid(), save);
+  HWND question = test_support::WaitForWindowOfClass(app_.pid(), L"#32770", 10000, save);
   if (question && question != save) {
     PostMessageW(question, WM_COMMAND, IDYES, 0);
   }
@@ -316,7 +291,8 @@ TEST_F(SmallDialogsApp, WheelChoiceIsAskedSavedAndUsed) {
   const LPARAM centre = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
 
   PostMessageW(view, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), centre);
-  HWND dialog = test_support::WaitForWindowOfClass(app_.pid(), L"DlgMouseWheelFavorite2");
+  HWND dialog =
+      test_support::WaitForWindowOfClass(app_.pid(), L"DlgMouseWheelFavorite2", kDialogWaitMs);
   ASSERT_NE(dialog, nullptr);
   Screenshot(dialog, L"wheel_dialog_app");
   // Turns while it is open are ignored.
@@ -345,7 +321,7 @@ TEST_F(SmallDialogsApp, AboutOpensOnce) {
   ASSERT_TRUE(test_support::WriteSolidPicture(picture, 40, 30, RGB(30, 200, 30)));
   Show(picture, L"about.png");
   PostMessageW(main_, WM_COMMAND, ID_ABOUT, 0);
-  HWND about = test_support::WaitForWindowOfClass(app_.pid(), L"DlgAbout2");
+  HWND about = test_support::WaitForWindowOfClass(app_.pid(), L"DlgAbout2", kDialogWaitMs);
   ASSERT_NE(about, nullptr);
   PostMessageW(main_, WM_COMMAND, ID_ABOUT, 0);
   test_support::PumpFor(800);

@@ -216,6 +216,7 @@ namespace {
 struct ClassSearch {
   DWORD pid;
   const wchar_t* class_name;
+  HWND skip;
   HWND found;
 };
 
@@ -225,7 +226,8 @@ BOOL CALLBACK FindClassProc(HWND hwnd, LPARAM lparam) {
   GetClassNameW(hwnd, class_name, 128);
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
-  if (pid == search->pid && IsWindowVisible(hwnd) && wcscmp(class_name, search->class_name) == 0) {
+  if (pid == search->pid && hwnd != search->skip && IsWindowVisible(hwnd) &&
+      wcscmp(class_name, search->class_name) == 0) {
     search->found = hwnd;
     return FALSE;
   }
@@ -234,8 +236,8 @@ BOOL CALLBACK FindClassProc(HWND hwnd, LPARAM lparam) {
 
 }  // namespace
 
-HWND WaitForWindowOfClass(DWORD pid, const wchar_t* class_name, DWORD timeout_ms) {
-  ClassSearch search = {pid, class_name, nullptr};
+HWND WaitForWindowOfClass(DWORD pid, const wchar_t* class_name, DWORD timeout_ms, HWND skip) {
+  ClassSearch search = {pid, class_name, skip, nullptr};
   WaitUntil(
       [&] {
         EnumWindows(FindClassProc, reinterpret_cast<LPARAM>(&search));

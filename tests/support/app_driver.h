@@ -72,9 +72,10 @@ std::vector<DWORD> ProcessesOf(const std::wstring& path);
 HWND FindMessageWindow(const wchar_t* name);
 
 std::wstring WindowCaption(HWND hwnd);
-// A visible top-level window of class class_name in process pid, waiting up
-// to timeout_ms; null when none shows.
-HWND WaitForWindowOfClass(DWORD pid, const wchar_t* class_name, DWORD timeout_ms = 10000);
+// A visible top-level window of class class_name in process pid other than
+// skip, waiting up to timeout_ms; null when none shows.
+HWND WaitForWindowOfClass(DWORD pid, const wchar_t* class_name, DWORD timeout_ms = 10000,
+                          HWND skip = nullptr);
 // Moves the pointer to point of hwnd's client area and clicks there, by
 // posted messages (hwnd may belong to another process).
 void PostClick(HWND hwnd, POINT point);

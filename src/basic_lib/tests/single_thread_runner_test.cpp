@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <set>
 #include <vector>
 
@@ -95,6 +96,32 @@ TEST(SingleThreadRunner, StopWithATimeLimitAndFromTheWorkerItselfNeverBlocks) {
   SetEvent(release);
   EXPECT_TRUE(runner.Stop(5000));
   EXPECT_EQ(after, 0);
+  CloseHandle(release);
+  CloseHandle(started);
+}
+
+// A runner destroyed with a bounded wait leaves a longer task to finish on
+// its own thread: the destruction returns, and the task ends later.
+TEST(SingleThreadRunner, ATaskLongerThanTheDestroyWaitIsLeftToFinish) {
+  HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE started = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  auto finished = std::make_shared<std::atomic<bool>>(false);
+  std::atomic<int> dropped{0};
+  {
+    CSingleThreadRunner runner(100);
+    runner.PostTask([release, started, finished] {
+      SetEvent(started);
+      WaitForSingleObject(release, 10000);
+      *finished = true;
+    });
+    runner.PostTask([&] { ++dropped; });
+    ASSERT_EQ(WaitForSingleObject(started, 5000), WAIT_OBJECT_0);
+  }
+  EXPECT_FALSE(*finished) << "the destruction did not wait for it";
+  SetEvent(release);
+  EXPECT_TRUE(WaitFor([&] { return finished->load(); }));
+  Sleep(50);
+  EXPECT_EQ(dropped, 0) << "the waiting task was dropped";
   CloseHandle(release);
   CloseHandle(started);
 }

@@ -14,6 +14,7 @@
 #include "image/metadata_reader.h"
 #include "support/exif_builder.h"
 #include "support/image_fixtures.h"
+#include "support/exiftool_reading.h"
 #include "support/test_paths.h"
 
 namespace {
@@ -265,24 +266,6 @@ TEST(FrameMetadata, FormatsWithoutExifPaths) {
   EXPECT_TRUE(jpeg.exif().make.empty());
 }
 
-// exiftool's own reading ("-Tag=value" lines, numbers as numbers).
-std::map<std::string, std::string> ExiftoolValues(const std::wstring& path) {
-  std::map<std::string, std::string> values;
-  const std::string text = test_support::ReadFileBytes(path);
-  size_t at = 0;
-  while (at < text.size()) {
-    size_t end = text.find('\n', at);
-    if (end == std::string::npos) end = text.size();
-    const std::string line = text.substr(at, end - at);
-    const size_t equals = line.find('=');
-    if (line.size() > 1 && line[0] == '-' && equals != std::string::npos) {
-      values[line.substr(1, equals - 1)] = line.substr(equals + 1);
-    }
-    at = end + 1;
-  }
-  return values;
-}
-
 std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
 std::wstring OneDecimal(const std::string& number) {
@@ -294,7 +277,8 @@ std::wstring OneDecimal(const std::string& number) {
 TEST(FrameMetadata, AgreesWithExiftool) {
   for (const wchar_t* order : {L"II", L"MM"}) {
     SCOPED_TRACE(Narrow(order));
-    auto expected = ExiftoolValues(Fixture(std::wstring(L"exif_") + order + L".txt"));
+    auto expected =
+        test_support::ExiftoolReading(Fixture(std::wstring(L"exif_") + order + L".txt"));
     ASSERT_EQ(expected["Make"], "Maker Co");
     CWICImageLoaderPtr loader = OpenImageFile(Fixture(std::wstring(L"exif_") + order + L".jpg"));
     ASSERT_TRUE(loader);

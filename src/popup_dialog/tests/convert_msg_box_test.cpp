@@ -38,18 +38,9 @@ RECT DropRect(WindowImplBase& box) {
   return rect;
 }
 
-class ConvertBoxTest : public ::testing::Test {
+class ConvertBoxTest : public skin_test::SkinnedBoxTest {
  protected:
-  void SetUp() override {
-    owner_ = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 60, 40, 800, 560,
-                             nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    ASSERT_NE(owner_, nullptr);
-  }
-  void TearDown() override { DestroyWindow(owner_); }
   void ChooseFromTheList(const std::wstring& language);
-
-  skin_test::SkinEnvironment env_;
-  HWND owner_ = nullptr;
 };
 
 TEST_F(ConvertBoxTest, ChoosingAFormatFromTheListAndOk) {

@@ -16,18 +16,7 @@ namespace {
 using skin_test::ClickControl;
 using skin_test::ModalDriver;
 
-class DefaultViewerPromptTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    owner_ = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 60, 40, 800, 560,
-                             nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    ASSERT_NE(owner_, nullptr);
-  }
-  void TearDown() override { DestroyWindow(owner_); }
-
-  skin_test::SkinEnvironment env_;
-  HWND owner_ = nullptr;
-};
+using DefaultViewerPromptTest = skin_test::SkinnedBoxTest;
 
 // Only "ok" accepts; Escape declines like "cancel". A ticked "do not ask
 // again" stops the prompt whichever way the dialog closes.

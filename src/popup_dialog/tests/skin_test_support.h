@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -31,6 +33,21 @@ class SkinEnvironment {
   FCAutoInitializeCOM com_;
   FCAutoInitGDIPlus gdiplus_;
   std::vector<std::wstring> failures_;
+};
+
+// A test of skinned boxes: the skin environment and a visible owner window
+// at (60, 40), 800 by 560.
+class SkinnedBoxTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    owner_ = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 60, 40, 800, 560,
+                             nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(owner_, nullptr);
+  }
+  void TearDown() override { DestroyWindow(owner_); }
+
+  SkinEnvironment env_;
+  HWND owner_ = nullptr;
 };
 
 // Drives skinned windows shown modally on this thread: once a visible

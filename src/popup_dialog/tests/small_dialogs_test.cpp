@@ -29,23 +29,13 @@ namespace {
 using skin_test::ClickControl;
 using skin_test::ModalDriver;
 
-class SmallDialogsTest : public ::testing::Test {
+class SmallDialogsTest : public skin_test::SkinnedBoxTest {
  protected:
-  void SetUp() override {
-    owner_ = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 60, 40, 800, 560,
-                             nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    ASSERT_NE(owner_, nullptr);
-  }
-  void TearDown() override { DestroyWindow(owner_); }
-
   void Screenshot(WindowImplBase& window, const wchar_t* name) {
     RECT rect = {};
     GetWindowRect(window.GetHWND(), &rect);
     EXPECT_TRUE(test_support::SaveScreenPng(rect, name));
   }
-
-  skin_test::SkinEnvironment env_;
-  HWND owner_ = nullptr;
 };
 
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }

@@ -22,6 +22,7 @@
 #include "support/imaging.h"
 #include "support/message_pump.h"
 #include "support/screenshots.h"
+#include "support/exiftool_reading.h"
 #include "support/test_paths.h"
 #include "support/test_window.h"
 #include "widgets/ui_event.h"
@@ -46,24 +47,6 @@ std::wstring Fixture(const std::wstring& name) {
 }
 
 std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
-
-// exiftool's reading of a fixture: "-Tag=value" lines.
-std::map<std::string, std::string> ExiftoolReading(const std::wstring& txt) {
-  std::map<std::string, std::string> values;
-  const std::string text = test_support::ReadFileBytes(txt);
-  size_t at = 0;
-  while (at < text.size()) {
-    size_t end = text.find('\n', at);
-    if (end == std::string::npos) end = text.size();
-    const std::string line = text.substr(at, end - at);
-    const size_t equals = line.find('=');
-    if (line.size() > 1 && line[0] == '-' && equals != std::string::npos) {
-      values[line.substr(1, equals - 1)] = line.substr(equals + 1);
-    }
-    at = end + 1;
-  }
-  return values;
-}
 
 std::wstring Printf(const wchar_t* format, double value) {
   wchar_t text[64];
@@ -114,7 +97,8 @@ class InfoWindowTest : public ::testing::Test {
   // Every label as exiftool's reading of the fixture says it must read.
   void ExpectRowsAsExiftoolReads(const std::wstring& fixture) {
     SCOPED_TRACE(std::string(fixture.begin(), fixture.end()));
-    auto tool = ExiftoolReading(Fixture(fixture.substr(0, fixture.rfind(L'.')) + L".txt"));
+    auto tool =
+        test_support::ExiftoolReading(Fixture(fixture.substr(0, fixture.rfind(L'.')) + L".txt"));
     ASSERT_FALSE(tool["Make"].empty());
     EXPECT_EQ(Label(L"name"), fixture.substr(0, fixture.rfind(L'.')));
     EXPECT_EQ(Label(L"type"), L"JPG");
@@ -179,7 +163,7 @@ TEST_F(InfoWindowTest, APictureWithoutMetadataShowsOnlyItsFileRows) {
   Show();
   Open(L"plain.bmp");
   CUIEventObserver::Broadcast(CUIEventViewImageChanged());
-  auto tool = ExiftoolReading(Fixture(L"plain.txt"));
+  auto tool = test_support::ExiftoolReading(Fixture(L"plain.txt"));
   EXPECT_EQ(Label(L"name"), L"plain");
   EXPECT_EQ(Label(L"type"), L"BMP");
   EXPECT_NE(Label(L"capacity"), L"");
