@@ -20,9 +20,10 @@ static_assert(std::is_same<INT64, long long>::value, "LibRaw's INT64 is long lon
 // Some of LibRaw's parsers loop for ever over a damaged file (a RIFF chunk
 // list whose size runs past the end goes round at the end of the file). So
 // the stream fails, with the exception LibRaw's own checks throw and its
-// entry points turn into an error, once LibRaw has asked for far more than
-// reading the file takes: more than kMaxMissing bytes beyond the end, or
-// more operations and bytes than 64 times the file's size and 16 million.
+// entry points turn into an error, once LibRaw has gone far beyond what
+// reading the file takes: more than kMaxMissedReads reads past the end in
+// one step of the decoding, or more operations and bytes read than 64 times
+// the file's size and 16 million.
 class CRawFileStream : public LibRaw_buffer_datastream {
  public:
   CRawFileStream(const uint8_t* data, size_t size)
@@ -32,10 +33,11 @@ class CRawFileStream : public LibRaw_buffer_datastream {
   int read(void* buffer, size_t size, size_t count) override {
     const INT64 left = this->size() - LibRaw_buffer_datastream::tell();
     const uint64_t wanted = uint64_t{size} * count;
-    if (left < 0 || wanted > static_cast<uint64_t>(left)) {
-      Miss(wanted - static_cast<uint64_t>(left < 0 ? 0 : left));
+    const uint64_t available = left < 0 ? 0 : static_cast<uint64_t>(left);
+    if (wanted > available) {
+      Miss(wanted - available);
     }
-    Spend(1 + wanted);
+    Spend(1 + std::min(wanted, available));
     return LibRaw_buffer_datastream::read(buffer, size, count);
   }
   int get_char() override {
@@ -104,14 +106,18 @@ class CRawFileStream : public LibRaw_buffer_datastream {
   // Bit readers may look a few bytes past the data they decode; more than
   // that means the data itself is missing.
   bool CutShort() const { return missing_ > 64; }
-  void Reset() { missing_ = 0; }
+  // At the start of each step of the decoding.
+  void Reset() {
+    missing_ = 0;
+    missed_reads_ = 0;
+  }
 
  private:
-  static constexpr uint64_t kMaxMissing = uint64_t{1} << 20;
+  static constexpr uint64_t kMaxMissedReads = uint64_t{1} << 16;
 
   void Miss(uint64_t bytes) {
     missing_ += bytes;
-    if (missing_ > kMaxMissing) {
+    if (++missed_reads_ > kMaxMissedReads) {
       throw LIBRAW_EXCEPTION_IO_EOF;
     }
   }
@@ -124,6 +130,7 @@ class CRawFileStream : public LibRaw_buffer_datastream {
   }
 
   uint64_t missing_ = 0;
+  uint64_t missed_reads_ = 0;
   uint64_t budget_;
 };
 
