@@ -94,11 +94,11 @@ const WndMainToolbar::ButtonSpec WndMainToolbar::kButtons[13] = {
 WndMainToolbar::WndMainToolbar(StateProvider provider)
     : provider_(std::move(provider)), sprite_(std::make_shared<FCObjImage>()) {
   LoadResourcePicture(L"toolbar.png", *sprite_);
-  for (const ButtonSpec& spec : kButtons) {
-    auto* item = new CToolbarButton(spec.id, spec.group, sprite_, spec.column);
-    item->tooltip_text = GetLangStringById(L"TOOLBAR", spec.tooltip_key);
+  for (const ButtonSpec& entry : kButtons) {
+    auto* item = new CToolbarButton(entry.id, entry.group, sprite_, entry.column);
+    item->tooltip_text = GetLangStringById(L"TOOLBAR", entry.tooltip_key);
     // The effect chooser has nothing to work on before the first picture.
-    item->SetFlag(CWidgetItem::kEnabled, spec.id != 20011);
+    item->SetFlag(CWidgetItem::kEnabled, entry.id != 20011);
     AddItem(item);
   }
   SetLayout(new wnd_main_toolbar::CToolbarButtonLayout());

@@ -29,8 +29,8 @@ using wnd_main_toolbar::PictureState;
 std::map<int32_t, int> Lefts(int w) {
   std::deque<CWidgetItem*> items;
   std::vector<std::unique_ptr<CToolbarButton>> owned;
-  for (const auto& spec : WndMainToolbar::kButtons) {
-    owned.push_back(std::make_unique<CToolbarButton>(spec.id, spec.group, nullptr, spec.column));
+  for (const auto& entry : WndMainToolbar::kButtons) {
+    owned.push_back(std::make_unique<CToolbarButton>(entry.id, entry.group, nullptr, entry.column));
     items.push_back(owned.back().get());
   }
   wnd_main_toolbar::CToolbarButtonLayout::PlaceButtons({0, 0, w, 60}, items);
@@ -194,10 +194,10 @@ TEST_F(ToolbarWindowTest, EachEnabledButtonPostsItsCommand) {
   state_.loaded = state_.has_gps = state_.has_previous = state_.has_next = true;
   state_.file_exists = true;
   toolbar_.RefreshAll();
-  for (const auto& spec : WndMainToolbar::kButtons) {
-    SCOPED_TRACE(spec.id);
-    Click(toolbar_.button(spec.id));
-    EXPECT_EQ(PostedCommands(), std::vector<WPARAM>{static_cast<WPARAM>(spec.id)});
+  for (const auto& entry : WndMainToolbar::kButtons) {
+    SCOPED_TRACE(entry.id);
+    Click(toolbar_.button(entry.id));
+    EXPECT_EQ(PostedCommands(), std::vector<WPARAM>{static_cast<WPARAM>(entry.id)});
   }
   // Disabled buttons take no clicks.
   state_ = PictureState{};
