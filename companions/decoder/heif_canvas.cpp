@@ -74,8 +74,11 @@ uint64_t CanvasPixels(Composition composition, const std::vector<uint8_t>& d) {
 }
 
 // The largest canvas of the composed items an iloc box places, the data
-// gathered from their extents the way libheif gathers it: in the file
-// (construction method 0) or in the idat box (1).
+// gathered from their extents the way libheif gathers it: from the file
+// (construction method 0) or from the idat box (1). libheif reads idat data
+// from the file, checking it against the whole box, header included, so it
+// may read on past the box: both are read here from the file, as far as it
+// goes, which finds every canvas libheif finds.
 uint64_t ReadCanvases(const Box& iloc, const uint8_t* file, size_t file_size, const Box* idat,
                       const std::map<uint32_t, uint8_t>& composed) {
   Reader reader(iloc.payload, iloc.size);
@@ -97,24 +100,25 @@ uint64_t ReadCanvases(const Box& iloc, const uint8_t* file, size_t file_size, co
     const uint64_t base_offset = reader.Read(base_offset_bytes);
     const uint64_t extents = reader.Read(2);
     const auto kinds = composed.find(static_cast<uint32_t>(item));
-    const bool wanted = item <= 0xFFFFFFFFu && kinds != composed.end() && method <= 1;
-    const uint8_t* source = method == 0 ? file : (idat ? idat->payload : nullptr);
-    const uint64_t source_size = method == 0 ? file_size : (idat ? idat->size : 0);
+    const bool wanted =
+        item <= 0xFFFFFFFFu && kinds != composed.end() && (method == 0 || (method == 1 && idat));
+    // Where the offsets count from; libheif adds them up modulo 2^64 too.
+    const uint64_t origin = method == 1 && idat ? static_cast<uint64_t>(idat->payload - file) : 0;
     std::vector<uint8_t> descriptor;
     for (uint64_t e = 0; e < extents && reader.ok(); ++e) {
       reader.Read(index_bytes);
       const uint64_t offset = reader.Read(offset_bytes);
       const uint64_t length = reader.Read(length_bytes);
-      if (!wanted || !source || descriptor.size() >= kDescriptorBytes) {
+      if (!wanted || descriptor.size() >= kDescriptorBytes) {
         continue;
       }
-      const uint64_t start = base_offset + offset;
-      if (start < base_offset || start >= source_size) {
+      const uint64_t start = origin + base_offset + offset;
+      if (start >= file_size) {
         continue;
       }
       const uint64_t take =
-          std::min<uint64_t>({length, source_size - start, kDescriptorBytes - descriptor.size()});
-      descriptor.insert(descriptor.end(), source + start, source + start + take);
+          std::min<uint64_t>({length, file_size - start, kDescriptorBytes - descriptor.size()});
+      descriptor.insert(descriptor.end(), file + start, file + start + take);
     }
     if (wanted && reader.ok()) {
       for (Composition composition : {kAsGrid, kAsOverlay}) {

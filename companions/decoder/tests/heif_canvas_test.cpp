@@ -103,6 +103,7 @@ TEST(HeifCanvas, ReadsEveryGridAndOverlayTheWayLibheifDoes) {
     uint64_t pixels;
   };
   const Bytes overlay = Cat({{0, 0}, Be(0, 8), Be(640, 2), Be(480, 2), Be(0, 4)});
+  const Bytes next_box = Iloc(1, 2, 1, 0, {{0, 12}});
   const std::vector<Case> cases = {
       {"grid in idat, 16-bit sides (a claimed 48 x 32 picture in the file that found this)",
        Heif({Iinf({Infe(1, "hvc1"), Infe(2, "grid")}), Iloc(1, 2, 1, 0, {{0, 8}}),
@@ -130,10 +131,15 @@ TEST(HeifCanvas, ReadsEveryGridAndOverlayTheWayLibheifDoes) {
       {"descriptor cut short",
        Heif({Iinf({Infe(2, "grid")}), Iloc(1, 2, 1, 0, {{0, 7}}), MakeBox("idat", Grid16(10, 10))}),
        0},
-      {"extent beyond the idat box",
-       Heif(
-           {Iinf({Infe(2, "grid")}), Iloc(1, 2, 1, 0, {{40, 8}}), MakeBox("idat", Grid16(10, 10))}),
+      {"extent beyond the end of the file",
+       Heif({Iinf({Infe(2, "grid")}), Iloc(1, 2, 1, 0, {{1000, 8}}),
+             MakeBox("idat", Grid16(10, 10))}),
        0},
+      // libheif checks idat extents against the whole box, header included,
+      // and reads on into the file: here the height is the next box's size.
+      {"idat extent running on into the next box",
+       Heif({Iinf({Infe(2, "grid")}), MakeBox("idat", {0, 1, 0, 0, 0, 0, 0x10, 0}), next_box}),
+       uint64_t{0x1000} * next_box.size()},
       {"construction method 2 (item offsets), which libheif does not read",
        Heif({Iinf({Infe(2, "grid")}), Iloc(1, 2, 2, 0, {{0, 8}}), MakeBox("idat", Grid16(10, 10))}),
        0},
