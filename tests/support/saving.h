@@ -123,25 +123,27 @@ inline bool WriteSource(const std::wstring& path, const GUID& container, IWICBit
          SUCCEEDED(encoder->Commit());
 }
 
-// Every block of a decoded 16 x 24 or 24 x 16 picture shows the colour the
-// blocks picture with this orientation shows upright.
+// Every block of a decoded blocks picture (2 x 3 blocks of block pixels, so
+// 16 x 24 or 24 x 16 at the stored size) shows the colour the picture with
+// this orientation shows upright.
 // Colour subsampled 2 x 2 blurs the block edges, so lower qualities need a
 // wider tolerance.
 inline ::testing::AssertionResult ShowsBlocksUpright(const test_support::Pixels& pixels,
-                                                     int orientation, int tolerance = 40) {
+                                                     int orientation, int tolerance = 40,
+                                                     UINT block = 8) {
   const bool swapped = orientation >= 5;
-  const UINT width = swapped ? 24u : 16u;
-  const UINT height = swapped ? 16u : 24u;
+  const UINT width = (swapped ? 3u : 2u) * block;
+  const UINT height = (swapped ? 2u : 3u) * block;
   if (pixels.width != width || pixels.height != height) {
     return ::testing::AssertionFailure() << "size " << pixels.width << " x " << pixels.height
                                          << ", expected " << width << " x " << height;
   }
-  for (UINT by = 0; by < height / 8; ++by) {
-    for (UINT bx = 0; bx < width / 8; ++bx) {
+  for (UINT by = 0; by < height / block; ++by) {
+    for (UINT bx = 0; bx < width / block; ++bx) {
       const auto expected =
           test_support::DisplayedBlock(orientation, static_cast<int>(bx), static_cast<int>(by));
-      auto close_enough =
-          test_support::ColourNear(pixels.At(bx * 8 + 4, by * 8 + 4), expected, tolerance);
+      auto close_enough = test_support::ColourNear(
+          pixels.At(bx * block + block / 2, by * block + block / 2), expected, tolerance);
       if (!close_enough) {
         return close_enough << " at block " << bx << "," << by;
       }
