@@ -1,0 +1,67 @@
+# lumora_add_codec_libraries(prefix): the static libraries of the photo codecs,
+# ${prefix}_dav1d, ${prefix}_de265, ${prefix}_heif (linking the first two) and
+# ${prefix}_raw, from the lists codec_sources.cmake sets. Compile options come
+# from codec_options, and for the pixel decoders (dav1d, libde265) from
+# codec_pixel_options where set; codec_windows picks the platform's threads.
+# Shared by the decoder module and its fuzz build.
+function(lumora_add_codec_libraries prefix)
+  if(NOT DEFINED codec_pixel_options)
+    set(codec_pixel_options ${codec_options})
+  endif()
+  if(codec_windows)
+    set(dav1d_definitions _POSIX_C_SOURCE=200112L __USE_MINGW_ANSI_STDIO=1)
+    set(de265_definitions HAVE_SSE4_1 LIBDE265_STATIC_BUILD)
+    set(de265_platform_sources ${de265_windows_sources})
+    set(thread_library "")
+  else()
+    set(dav1d_definitions _GNU_SOURCE)
+    set(de265_definitions HAVE_SSE4_1 HAVE_POSIX_MEMALIGN LIBDE265_STATIC_BUILD)
+    set(de265_platform_sources "")
+    set(thread_library pthread)
+  endif()
+
+  # dav1d: the pixel routines once per bit depth.
+  add_library(${prefix}_dav1d STATIC ${dav1d_sources})
+  foreach(depth 8 16)
+    add_library(${prefix}_dav1d_${depth} OBJECT ${dav1d_template_sources})
+    target_compile_definitions(${prefix}_dav1d_${depth} PRIVATE BITDEPTH=${depth})
+    target_sources(${prefix}_dav1d PRIVATE $<TARGET_OBJECTS:${prefix}_dav1d_${depth}>)
+  endforeach()
+  foreach(target ${prefix}_dav1d ${prefix}_dav1d_8 ${prefix}_dav1d_16)
+    target_include_directories(${target} PRIVATE ${dav1d_include_dirs})
+    target_compile_definitions(${target} PRIVATE ${dav1d_definitions})
+    target_compile_options(${target} PRIVATE ${codec_pixel_options} -std=gnu99)
+  endforeach()
+  target_include_directories(${prefix}_dav1d PUBLIC ${dav1d_public_include_dirs})
+  target_link_libraries(${prefix}_dav1d PUBLIC ${thread_library})
+
+  # libde265: the SSE4.1 routines apart, chosen at run time.
+  add_library(${prefix}_de265 STATIC ${de265_sources} ${de265_platform_sources})
+  add_library(${prefix}_de265_sse OBJECT ${de265_sse_sources})
+  target_compile_options(${prefix}_de265_sse PRIVATE -msse2 -mssse3 -msse4.1)
+  target_sources(${prefix}_de265 PRIVATE $<TARGET_OBJECTS:${prefix}_de265_sse>)
+  foreach(target ${prefix}_de265 ${prefix}_de265_sse)
+    target_include_directories(${target} PRIVATE ${de265_dir} ${de265_src})
+    target_compile_definitions(${target} PRIVATE ${de265_definitions})
+    target_compile_options(${target} PRIVATE ${codec_pixel_options})
+  endforeach()
+  target_include_directories(${prefix}_de265 PUBLIC ${de265_dir})
+  target_link_libraries(${prefix}_de265 PUBLIC ${thread_library})
+
+  add_library(${prefix}_heif STATIC ${heif_sources})
+  target_include_directories(${prefix}_heif PRIVATE ${heif_src})
+  target_include_directories(${prefix}_heif PUBLIC ${heif_dir} ${codec_generated}/heif)
+  target_compile_definitions(${prefix}_heif PRIVATE ${heif_definitions})
+  target_compile_definitions(${prefix}_heif PUBLIC LIBHEIF_STATIC_BUILD)
+  target_compile_options(${prefix}_heif PRIVATE ${codec_options})
+  target_link_libraries(${prefix}_heif PUBLIC ${prefix}_de265 ${prefix}_dav1d)
+
+  add_library(${prefix}_raw STATIC ${raw_sources})
+  target_include_directories(${prefix}_raw PUBLIC ${raw_dir})
+  target_compile_definitions(${prefix}_raw PUBLIC LIBRAW_NODLL)
+  target_compile_options(${prefix}_raw PRIVATE ${codec_options})
+  set_target_properties(${prefix}_raw PROPERTIES CXX_EXTENSIONS ON)
+  if(codec_windows)
+    target_link_libraries(${prefix}_raw PUBLIC ws2_32)
+  endif()
+endfunction()
