@@ -132,6 +132,21 @@ class SmallDialogsApp : public ::testing::Test {
     test_support::PumpFor(500);
     return dialog;
   }
+  // OK on the resize dialog, `target` typed into the save dialog and
+  // accepted; returns the question the save dialog asks next (replace the
+  // existing file?), or null when it asks none.
+  HWND SaveResizedAs(HWND dialog, const std::wstring& target) {
+    test_support::PostClick(dialog, kResizeOk);
+    HWND save = test_support::WaitForWindowOfClass(app_.pid(), L"#32770");
+    if (!save) {
+      ADD_FAILURE() << "the save dialog";
+      return nullptr;
+    }
+    test_support::PumpFor(500);
+    SetDlgItemTextW(save, 0x47C, target.c_str()) || SetDlgItemTextW(save, 0x480, target.c_str());
+    PostMessageW(save, WM_COMMAND, IDOK, 0);
+    return test_support::WaitForWindowOfClass(app_.pid(), L"#32770", 10000, save);
+  }
 
   test_support::SettingsGuard settings_;
   test_support::ScratchFolder folder_{L"small-dialogs"};
@@ -198,13 +213,7 @@ TEST_F(SmallDialogsApp, ResizingOverThePhotoOnShowReloadsIt) {
   std::vector<HWND> edits = EditsOf(dialog);
   ASSERT_EQ(edits.size(), 4u);
   SendMessageW(edits[1], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"50"));
-  test_support::PostClick(dialog, kResizeOk);
-  HWND save = test_support::WaitForWindowOfClass(app_.pid(), L"#32770");
-  ASSERT_NE(save, nullptr);
-  test_support::PumpFor(500);
-  SetDlgItemTextW(save, 0x47C, photo.c_str()) || SetDlgItemTextW(save, 0x480, photo.c_str());
-  PostMessageW(save, WM_COMMAND, IDOK, 0);
-  HWND question = test_support::WaitForWindowOfClass(app_.pid(), L"#32770", 10000, save);
+  HWND question = SaveResizedAs(dialog, photo);
   ASSERT_NE(question, nullptr) << "asked before the photo is replaced";
   PostMessageW(question, WM_COMMAND, IDYES, 0);
 
@@ -250,15 +259,9 @@ TEST_F(SmallDialogsApp, ResizeRefusesBadSizesAndReportsATargetItCannotWrite) {
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
   dialog = OpenResizeDialog();
   ASSERT_NE(dialog, nullptr);
-  test_support::PostClick(dialog, kResizeOk);
-  HWND save = test_support::WaitForWindowOfClass(app_.pid(), L"#32770");
-  ASSERT_NE(save, nullptr);
-  test_support::PumpFor(500);
-  SetDlgItemTextW(save, 0x47C, held.c_str()) || SetDlgItemTextW(save, 0x480, held.c_str());
-  PostMessageW(save, WM_COMMAND, IDOK, 0);
   // The overwrite question: yes.
-  HWND question = test_support::WaitForWindowOfClass(app_.pid(), L"#32770", 10000, save);
-  if (question && question != save) {
+  HWND question = SaveResizedAs(dialog, held);
+  if (question) {
     PostMessageW(question, WM_COMMAND, IDYES, 0);
   }
   HWND error = test_support::WaitForWindowOfClass(app_.pid(), L"CMessageBox", 20000);
