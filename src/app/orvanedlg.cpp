@@ -224,9 +224,10 @@ void COrvaneDlg::OnClose() {
   // Outside an orderly close, full screen only leaves full screen: the
   // window stays, and so must the tray program.
   const bool stays_open = IsFullScreen() && !closing_;
-  // The prompt's own loop would otherwise keep the window until answered.
-  if (!stays_open && default_viewer_dialog_ && default_viewer_dialog_->GetHWND()) {
-    default_viewer_dialog_->Close(DlgSetDefaultViewer2::kDeclined);
+  // The popups go with the window (the default-viewer prompt's own loop would
+  // otherwise keep it until answered), and stay when only full screen ends.
+  if (!stays_open) {
+    ClosePopups();
   }
   CDialog::WindowProc(WM_CLOSE, 0, 0);
   if (!stays_open && CAppConfig::GetInstance()->completely_exit) {
@@ -497,7 +498,6 @@ LRESULT COrvaneDlg::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
       }
       return 0;
     case WM_CLOSE:
-      ClosePopups();
       OnClose();
       return 0;
     case UM_SETTINGS_PAGE4:

@@ -237,4 +237,35 @@ TEST_F(DefaultViewerApp, PromptSkippedWhileTheMutexIsHeldClosedWithTheViewerAndN
   viewer.Close();
 }
 
+// Closing in full screen only leaves full screen: the prompt stays open and
+// unanswered until the window really closes.
+TEST_F(DefaultViewerApp, CloseInFullScreenKeepsThePromptOpen) {
+  settings_.Set(L"default_viewer_start_tip", L"1");
+  settings_.Set(L"set_default_viewer", L"1");
+  LumoraProcess viewer;
+  StartViewer(viewer, true);
+  HWND prompt = Prompt(viewer, 10000);
+  ASSERT_NE(prompt, nullptr);
+  HWND main = viewer.main_window();
+  auto full_screen = [&] {
+    RECT rect = {};
+    GetWindowRect(main, &rect);
+    return rect.left == 0 && rect.top == 0 && rect.right == GetSystemMetrics(SM_CXSCREEN);
+  };
+  ASSERT_FALSE(full_screen());
+  PostMessageW(main, WM_COMMAND, ID_FULL_SCREEN, 0);
+  ASSERT_TRUE(WaitUntil(full_screen));
+
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !full_screen(); }));
+  test_support::PumpFor(500);
+  EXPECT_TRUE(IsWindow(main));
+  EXPECT_TRUE(IsWindow(prompt)) << "the prompt was closed with full screen";
+  EXPECT_EQ(Saved(L"set_default_viewer"), 1) << "the prompt was declined";
+
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(viewer.WaitForExit(10000));
+  EXPECT_EQ(Saved(L"set_default_viewer"), 0);
+}
+
 }  // namespace
