@@ -139,30 +139,7 @@ bool CComboUI::IsDropped() const { return drop_ && drop_->GetHWND(); }
 void CComboUI::CloseDrop() { drop_.reset(); }
 
 bool CComboUI::SelectItem(int index, bool take_focus, bool send_notify) {
-  if (index == cur_sel_) {
-    return true;
-  }
-  auto* element = dynamic_cast<CListElementUI*>(GetItemAt(index));
-  if (index >= 0 && (!element || !element->IsEnabled())) {
-    return false;
-  }
-  const int old = cur_sel_;
-  if (auto* previous = dynamic_cast<CListElementUI*>(GetItemAt(old))) {
-    previous->Select(false);
-  }
-  cur_sel_ = index;
-  if (element) {
-    element->Select(true);
-  }
-  Invalidate();
-  if (take_focus) {
-    SetFocus();
-  }
-  if (send_notify && manager_) {
-    manager_->SendNotify(this, ui_notify::kItemSelect, static_cast<WPARAM>(index),
-                         static_cast<LPARAM>(old));
-  }
-  return true;
+  return MoveListSelection(*this, cur_sel_, index, take_focus, send_notify);
 }
 
 void CComboUI::SetAttribute(const std::wstring& name, const std::wstring& value) {

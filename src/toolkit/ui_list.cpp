@@ -226,30 +226,36 @@ void CListUI::RemoveAll() {
   cur_sel_ = -1;
 }
 
-bool CListUI::SelectItem(int index, bool take_focus, bool send_notify) {
-  if (index == cur_sel_) {
+bool MoveListSelection(CContainerUI& owner, int& cur_sel, int index, bool take_focus,
+                       bool send_notify) {
+  if (index == cur_sel) {
     return true;
   }
-  auto* element = dynamic_cast<CListElementUI*>(GetItemAt(index));
+  auto* element = dynamic_cast<CListElementUI*>(owner.GetItemAt(index));
   if (index >= 0 && (!element || !element->IsEnabled())) {
     return false;
   }
-  const int old = cur_sel_;
-  if (auto* previous = dynamic_cast<CListElementUI*>(GetItemAt(old))) {
+  const int old = cur_sel;
+  if (auto* previous = dynamic_cast<CListElementUI*>(owner.GetItemAt(old))) {
     previous->Select(false);
   }
-  cur_sel_ = index;
+  cur_sel = index;
   if (element) {
     element->Select(true);
   }
+  owner.Invalidate();
   if (take_focus) {
-    SetFocus();
+    owner.SetFocus();
   }
-  if (send_notify && manager_) {
-    manager_->SendNotify(this, ui_notify::kItemSelect, static_cast<WPARAM>(index),
-                         static_cast<LPARAM>(old));
+  if (send_notify && owner.GetManager()) {
+    owner.GetManager()->SendNotify(&owner, ui_notify::kItemSelect, static_cast<WPARAM>(index),
+                                   static_cast<LPARAM>(old));
   }
   return true;
+}
+
+bool CListUI::SelectItem(int index, bool take_focus, bool send_notify) {
+  return MoveListSelection(*this, cur_sel_, index, take_focus, send_notify);
 }
 
 void CListUI::OnItemClick(int index) {

@@ -33,6 +33,14 @@ class IListOwnerUI {
   virtual void OnItemClick(int index) = 0;
 };
 
+// The selection of a list's or combo's items moved from cur_sel to index
+// (-1: none): refused for a missing or disabled item; the old item
+// unselected and the new one selected, the owner redrawn, focused when
+// take_focus, and "itemselect" sent with the new and old index when
+// send_notify. True when index is selected afterwards.
+bool MoveListSelection(CContainerUI& owner, int& cur_sel, int index, bool take_focus,
+                       bool send_notify);
+
 // One row of a list: its own text, and any child controls side by side
 // (which take no input: the whole row is the item). Reports "mouseenter"
 // and "mouseleave" when the pointer enters or leaves it; a click selects it.
