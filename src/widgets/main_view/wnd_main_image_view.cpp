@@ -399,16 +399,19 @@ void WndMainImageView::CloseContextMenu() {
   }
 }
 
-void WndMainImageView::OpenContextMenu(POINT at) {
-  CloseContextMenu();
+CContextMenu::State WndMainImageView::ContextMenuState() {
   CContextMenu::State state;
   const CImageDocument* document = CImageDocument::Instance();
   const std::wstring& path = document->GetPath();
   state.loaded = document->GetLoader() != nullptr;
   state.file_exists = !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-  // The actual-size flag of the toolbar toggle starts at 1 ("show 1:1").
-  state.actual_size = true;
-  context_menu = std::make_unique<CContextMenu>(hwnd_, state);
+  state.actual_size = CAppConfig::GetInstance()->fit_toggle_state != 0;
+  return state;
+}
+
+void WndMainImageView::OpenContextMenu(POINT at) {
+  CloseContextMenu();
+  context_menu = std::make_unique<CContextMenu>(hwnd_, ContextMenuState());
   if (!context_menu->Open(MainWindow(), at)) {
     context_menu.reset();
   }

@@ -36,6 +36,9 @@ class WndMainImageView : public CWidgetWindow {
   void CloseContextMenu();
   // Opens the context menu at a screen point, replacing an open one.
   void OpenContextMenu(POINT at);
+  // What the context menu enables and says for the current document and the
+  // toolbar's actual-size flag.
+  static CContextMenu::State ContextMenuState();
   CContextMenu* context_menu_window() const { return context_menu.get(); }
 
   void DrawBackground(HDC dc, const RECT& paint_rect) override;

@@ -4,15 +4,27 @@
 
 #include <gtest/gtest.h>
 
+#include "config/app_config.h"
 #include "image/image_document.h"
 #include "support/imaging.h"
 #include "support/test_paths.h"
 #include "support/test_pictures.h"
+#include "view_render/d2d_support.h"
 
 namespace {
 
 const auto* const g_imaging_environment =
     ::testing::AddGlobalTestEnvironment(new test_support::ImagingEnvironment);
+
+// A shown picture starts Direct2D's warm-up on a pool thread; as the program
+// does at exit, the process waits for it before it ends (a warm-up cut off
+// by the process's end crashed it under Wine).
+class Direct2DEnvironment : public ::testing::Environment {
+ public:
+  void TearDown() override { view_render::CD2DFactory::Release(); }
+};
+const auto* const g_direct2d_environment =
+    ::testing::AddGlobalTestEnvironment(new Direct2DEnvironment);
 
 // Its handler of kTakeCapture posts kMarker to itself and then takes the
 // capture, so the marker is the next message the drag loop fetches.
@@ -64,6 +76,27 @@ TEST(MainImageView, TheMessageFetchedAsTheDragLosesTheCaptureIsStillDelivered) {
   }
   DestroyWindow(thief);
   DestroyWindow(parent);
+}
+
+// The context menu offers 1:1 while the toolbar's toggle says so and "fit"
+// once the picture is shown at actual size; without a document its picture
+// and file commands are off.
+TEST(MainImageView, ContextMenuStateFollowsTheActualSizeFlag) {
+  CAppConfig* config = CAppConfig::GetInstance();
+  const int32_t saved_flag = config->fit_toggle_state;
+  CImageDocument::Instance()->Close();
+  struct Case {
+    int32_t flag;
+    bool actual_size;
+  };
+  for (const Case& c : {Case{1, true}, Case{0, false}, Case{1, true}}) {
+    config->fit_toggle_state = c.flag;
+    const CContextMenu::State state = WndMainImageView::ContextMenuState();
+    EXPECT_EQ(state.actual_size, c.actual_size) << "flag " << c.flag;
+    EXPECT_FALSE(state.loaded);
+    EXPECT_FALSE(state.file_exists);
+  }
+  config->fit_toggle_state = saved_flag;
 }
 
 }  // namespace
