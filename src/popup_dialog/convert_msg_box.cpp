@@ -92,6 +92,15 @@ void CConvertMsgBox::OnClick(TNotifyUI& msg) {
   }
 }
 
+LRESULT CConvertMsgBox::ResponseDefaultKeyEvent(WPARAM wparam) {
+  // Escape is a cancel here: 1 would convert to the format chosen so far.
+  if (wparam == VK_ESCAPE) {
+    Close(2);
+    return TRUE;
+  }
+  return CUseZipResourceDuiWnd::ResponseDefaultKeyEvent(wparam);
+}
+
 LRESULT CConvertMsgBox::OnKillFocus(UINT, WPARAM, LPARAM, BOOL& handled) {
   if (list_ && list_->GetHWND()) {
     SendMessageW(hwnd_, kListWndChoice, static_cast<WPARAM>(-1), 0);

@@ -34,6 +34,7 @@ class CConvertMsgBox : public CUseZipResourceDuiWnd {
   void InitWindow() override;
   void Notify(TNotifyUI& msg) override;
   void OnClick(TNotifyUI& msg) override;
+  LRESULT ResponseDefaultKeyEvent(WPARAM wparam) override;
   LRESULT OnKillFocus(UINT message, WPARAM wparam, LPARAM lparam, BOOL& handled) override;
   LRESULT OnNcHitTest(UINT message, WPARAM wparam, LPARAM lparam, BOOL& handled) override;
   LRESULT HandleCustomMessage(UINT message, WPARAM wparam, LPARAM lparam, BOOL& handled) override;

@@ -148,7 +148,7 @@ TEST_F(ConvertBoxTest, TheListOpenedASecondTimeIsTheFixedHeight) {
         second_height = rect.bottom - rect.top;
         skin_test::PressKey(GetWindow(list_window.GetHWND(), GW_OWNER), VK_ESCAPE);
       });
-  EXPECT_EQ(box.RunModal(), 1u);
+  EXPECT_EQ(box.RunModal(), 2u);
   EXPECT_EQ(box.GetSelectedIndex(), -1);
   EXPECT_EQ(first_height, 98);
   EXPECT_TRUE(hidden_between);
@@ -177,7 +177,7 @@ TEST_F(ConvertBoxTest, ButtonsAndKeysWithoutAChoice) {
   const struct {
     const wchar_t* control;  // null: Escape
     UINT result;
-  } cases[] = {{L"right_btn", 1}, {L"left_btn", 2}, {L"cls", 8}, {nullptr, 1}};
+  } cases[] = {{L"right_btn", 1}, {L"left_btn", 2}, {L"cls", 8}, {nullptr, 2}};
   for (const auto& c : cases) {
     CConvertMsgBox box(owner_, L"a.bmp", kLabels);
     ModalDriver driver;
@@ -191,6 +191,20 @@ TEST_F(ConvertBoxTest, ButtonsAndKeysWithoutAChoice) {
     EXPECT_EQ(box.RunModal(), c.result);
     EXPECT_EQ(box.GetSelectedIndex(), -1);
   }
+}
+
+// Escape after a format was chosen still cancels: the caller converts only
+// on 1.
+TEST_F(ConvertBoxTest, EscapeAfterAChoiceCancels) {
+  CConvertMsgBox box(owner_, L"a.png", kLabels);
+  ModalDriver driver;
+  driver.Then(L"CConvertMsgBox", [](WindowImplBase& window) { ClickControl(window, L"dropList"); })
+      .Then(L"CListWnd", [](WindowImplBase& list_window) { ClickItem(list_window, 0); })
+      .Then(L"CConvertMsgBox",
+            [](WindowImplBase& window) { skin_test::PressKey(window.GetHWND(), VK_ESCAPE); });
+  EXPECT_EQ(box.RunModal(), 2u);
+  EXPECT_EQ(box.GetSelectedIndex(), 0);
+  EXPECT_EQ(driver.done(), 3u);
 }
 
 }  // namespace
