@@ -19,7 +19,7 @@ const wchar_t* CEffectWnd::OptionName(int mode) {
 }
 
 bool CEffectWnd::CreateAt(POINT top_left) {
-  if (!Create(owner_, L"", kSkinnedPopupStyle & ~WS_VISIBLE, 0, RECT{})) {
+  if (!Create(owner_, L"", kSkinnedPopupStyle & ~WS_VISIBLE, WS_EX_TOOLWINDOW, RECT{})) {
     return false;
   }
   // Kept on the screen, for a toolbar at the top of a window at the top of

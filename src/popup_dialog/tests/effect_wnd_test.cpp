@@ -63,6 +63,8 @@ TEST_F(EffectWndTest, OptionsCarryTheModesAndTheCurrentOneIsMarked) {
     EXPECT_EQ(rect.left, 200);
     EXPECT_EQ(rect.top, 150);
     EXPECT_EQ(GetFocus(), chooser_->GetHWND());
+    // A tool window: no button of its own in the taskbar or Alt+Tab.
+    EXPECT_NE(GetWindowLongPtrW(chooser_->GetHWND(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);
     for (int mode = 1; mode <= 3; ++mode) {
       COptionUI* option = Option(mode);
       ASSERT_NE(option, nullptr) << mode;
