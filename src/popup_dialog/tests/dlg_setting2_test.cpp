@@ -50,11 +50,18 @@ COptionUI* Option(WindowImplBase& window, const wchar_t* name) {
 }
 
 // Types into one of the dialog's edits through its native window, as a user would.
+// Types text into the edit as keystrokes do, over what it holds (so the
+// edit's length limit applies).
 void Type(WindowImplBase& window, const wchar_t* name, const wchar_t* text) {
   auto* edit = static_cast<CEditUI*>(window.GetPaintManager().FindControl(name));
   ASSERT_NE(edit, nullptr) << name;
-  ASSERT_NE(edit->GetNativeWindow(), nullptr) << name;
-  SetWindowTextW(edit->GetNativeWindow(), text);
+  HWND native = edit->GetNativeWindow();
+  ASSERT_NE(native, nullptr) << name;
+  SendMessageW(native, EM_SETSEL, 0, -1);
+  SendMessageW(native, WM_CLEAR, 0, 0);
+  for (const wchar_t* c = text; *c; ++c) {
+    SendMessageW(native, WM_CHAR, *c, 1);
+  }
 }
 
 }  // namespace
