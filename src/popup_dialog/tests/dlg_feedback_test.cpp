@@ -323,6 +323,12 @@ TEST_F(FeedbackDialog, HintsPlaceholderAndTheSavedTime) {
     EXPECT_TRUE(TipShown(window, L"phone_tip"));
     EXPECT_FALSE(TipShown(window, L"content_tip"));
     EXPECT_FALSE(TipShown(window, L"email_tip"));
+    // Twelve digits are no mobile number either (the box takes them all).
+    Type(window, L"phone", L"138123456789");
+    EXPECT_FALSE(TipShown(window, L"phone_tip"));
+    skin_test::ClickControl(window, L"commit");
+    test_support::PumpUntil([&] { return TipShown(window, L"phone_tip"); }, 3000);
+    EXPECT_TRUE(TipShown(window, L"phone_tip"));
     size = sizeof(saved);
     EXPECT_EQ(RegGetValueW(hive_.root(), L"Software\\Lumora", L"fbdata", RRF_RT_REG_SZ, nullptr,
                            saved, &size),
