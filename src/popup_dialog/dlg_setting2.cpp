@@ -391,9 +391,8 @@ void DlgSetting2::InitWindow() {
   hotkey_text_ = HotkeyText(hotkey_value_);
   FitOptionWidths();
   CDlgBase::InitWindow();
-  if (start_page_ == 4) {
-    SelectStartPage();
-  }
+  // Selected in the list too, so that the page shown is marked there.
+  SelectStartPage();
 }
 
 void DlgSetting2::ShowInitialStates() {
@@ -445,10 +444,8 @@ void DlgSetting2::FitOptionWidths() {
 }
 
 void DlgSetting2::SelectStartPage() {
-  if (start_page_ != 0) {
-    if (auto* list = static_cast<CListUI*>(paint_manager_.FindControl(L"page_list"))) {
-      list->SelectItem(start_page_);
-    }
+  if (auto* list = static_cast<CListUI*>(paint_manager_.FindControl(L"page_list"))) {
+    list->SelectItem(start_page_);
   }
 }
 

@@ -61,7 +61,8 @@ class DlgSetting2 : public CDlgBase, public CMultiLanguageLoader {
   void set_notify_window(HWND window) { notify_window_ = window; }
   void set_refresh_receivers(std::function<void()> refresh) { refresh_receivers_ = refresh; }
 
-  // Shows the start page again (the lock-screen request while open).
+  // Shows the page the dialog was opened on again (the lock-screen request
+  // while open), page 0 included.
   void SelectStartPage();
 
   int redraw() const { return redraw_; }

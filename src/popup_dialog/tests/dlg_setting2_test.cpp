@@ -96,6 +96,35 @@ TEST(DlgSetting2, HotkeyTextUsesTheKeyboardsNamesAndAssociationEntriesKeepMapOrd
   EXPECT_EQ(DlgSetting2::AssociationEntries(pending), L"|jpe:0||jpg:0||png:1|");
 }
 
+// The lock-screen request while the dialog is open shows the page the
+// dialog was opened on again, whichever page the user went to.
+TEST(DlgSetting2, TheRequestWhileOpenShowsItsOwnStartPageAgain) {
+  skin_test::SkinEnvironment env;
+  Sandbox sandbox;
+  auto config = sandbox.Config();
+  for (int start_page : {0, 4}) {
+    SCOPED_TRACE(start_page);
+    int opened_on = -1;
+    int after_request = -1;
+    skin_test::ModalDriver driver;
+    driver.Then(L"DlgSetting2", [&](WindowImplBase& window) {
+      auto* pages = static_cast<CListUI*>(window.GetPaintManager().FindControl(L"page_list"));
+      ASSERT_NE(pages, nullptr);
+      opened_on = pages->GetCurSel();
+      pages->SelectItem(2);
+      static_cast<DlgSetting2&>(window).SelectStartPage();
+      after_request = pages->GetCurSel();
+      skin_test::ClickControl(window, L"cls");
+    });
+    DlgSetting2 dialog(start_page, config.get());
+    dialog.set_channel(nullptr);
+    dialog.DoModal(nullptr);
+    EXPECT_EQ(driver.done(), 1u);
+    EXPECT_EQ(opened_on, start_page);
+    EXPECT_EQ(after_request, start_page);
+  }
+}
+
 // Every control changes its setting in the dialog, and the settings file
 // read after the dialog has closed gives it back; number edits store their
 // clamped value.
