@@ -230,8 +230,9 @@ DlgSetting2::DlgSetting2(int start_page, CAppConfig* config)
       config_(config ? config : CAppConfig::GetInstance()),
       channel_(CIPCMessageMgr::GetInstance()),
       association_module_(CAppConfig::GetProgramFolder() + kAssociationModuleName) {
+  // A value of 0 (cleared with Backspace) turns the hotkey off.
   capture_.on_capture_end = [this](int value) {
-    if (value != 0) {
+    if (value != hotkey_value_) {
       ApplyHotkey(value);
     }
   };
@@ -667,7 +668,7 @@ LRESULT DlgSetting2::HandleCustomMessage(UINT message, WPARAM wparam, LPARAM lpa
     } else if (HIWORD(wparam) == EN_KILLFOCUS) {
       // Focus going to the capture control arms the edit; the next loss
       // (the user leaving the field) applies what was captured.
-      if (armed_ && capture_.GetValue() != 0 && capture_.GetValue() != hotkey_value_) {
+      if (armed_ && capture_.IsWindow() && capture_.GetValue() != hotkey_value_) {
         ApplyHotkey(capture_.GetValue());
       } else {
         armed_ = true;

@@ -318,7 +318,8 @@ void ShowPage(WindowImplBase& window, int page) {
 
 // Over the real channel the tray program hears the lock-screen choices, each
 // file type that "all" ticks, and the hotkey captured in the hotkey control:
-// a bare K becomes Control+Alt+K, shown with the keyboard's key names.
+// a bare K becomes Control+Alt+K, shown with the keyboard's key names, and
+// Backspace turns the hotkey off.
 TEST(DlgSetting2, TheTrayProgramHearsLockScreenFileTypesAndTheCapturedHotkey) {
   skin_test::SkinEnvironment env;
   Sandbox sandbox;
@@ -331,6 +332,7 @@ TEST(DlgSetting2, TheTrayProgramHearsLockScreenFileTypesAndTheCapturedHotkey) {
   int captured = 0;
   size_t pending = 0;
   std::wstring edit_text;
+  std::wstring cleared_text = L"unchanged";
   skin_test::ModalDriver driver;
   auto dialog = std::make_unique<DlgSetting2>(0, config.get());
   dialog->set_association_module(L"");
@@ -379,6 +381,17 @@ TEST(DlgSetting2, TheTrayProgramHearsLockScreenFileTypesAndTheCapturedHotkey) {
     pending = raw->pending_associations().size();
     skin_test::ClickControl(window, L"reset");
     test_support::PumpUntil([&] { return tray.Of(IPC::kTrayHotkey).size() >= 2; }, 3000);
+    // Backspace in the control clears the hotkey: leaving it turns it off.
+    SetFocus(raw->hotkey_edit());
+    ASSERT_TRUE(test_support::PumpUntil(
+        [&] { return IsWindowVisible(capture) && GetFocus() == capture; }, 3000));
+    const LPARAM back = static_cast<LPARAM>(MapVirtualKeyW(VK_BACK, MAPVK_VK_TO_VSC)) << 16;
+    SendMessageW(capture, WM_KEYDOWN, VK_BACK, back | 1);
+    SendMessageW(capture, WM_KEYUP, VK_BACK, back | 0xC0000001);
+    SetFocus(window.GetHWND());
+    test_support::PumpUntil([&] { return tray.Of(IPC::kTrayHotkey).size() >= 3; }, 3000);
+    GetWindowTextW(raw->hotkey_edit(), text, 128);
+    cleared_text = text;
     skin_test::ClickControl(window, L"cls");
   });
   dialog->DoModal(nullptr);
@@ -405,14 +418,16 @@ TEST(DlgSetting2, TheTrayProgramHearsLockScreenFileTypesAndTheCapturedHotkey) {
 
   EXPECT_EQ(captured, ctrl_alt_k);
   const auto hotkeys = tray.Of(IPC::kTrayHotkey);
-  ASSERT_EQ(hotkeys.size(), 2u);
+  ASSERT_EQ(hotkeys.size(), 3u);
   EXPECT_EQ(hotkeys[0].value, ctrl_alt_k);
   EXPECT_EQ(hotkeys[1].value, 1092);
+  EXPECT_EQ(hotkeys[2].value, 0);
+  EXPECT_EQ(cleared_text, L"");
   EXPECT_EQ(edit_text, DlgSetting2::HotkeyText(ctrl_alt_k));
   wchar_t ctrl[64] = {};
   GetKeyNameTextW(static_cast<LONG>(MapVirtualKeyW(VK_CONTROL, MAPVK_VK_TO_VSC) << 16), ctrl, 64);
   EXPECT_EQ(edit_text.rfind(std::wstring(ctrl) + L" + ", 0), 0u) << edit_text;
-  EXPECT_EQ(raw->hotkey_value(), 1092);
+  EXPECT_EQ(raw->hotkey_value(), 0) << "cleared after the reset";
   CIPCMessageMgr::GetInstance()->Close();
   EXPECT_TRUE(env.failures().empty());
 }
