@@ -306,6 +306,10 @@ std::wstring DlgSetting2::UserAssocFile() const {
   return settings.substr(0, settings.find_last_of(L'\\') + 1) + L"user_assoc.ini";
 }
 
+// The user's choice decides; without one, the class default does (it opens
+// the type then). On Windows 8 and later the association module cannot write
+// the user's choice and writes the class default instead, so a box ticked
+// there must come back ticked.
 bool DlgSetting2::IsDefaultViewerFor(const std::wstring& extension) const {
   const std::wstring prog_id = L"Lumora." + extension;
   wchar_t value[256] = {};
