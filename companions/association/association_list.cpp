@@ -14,9 +14,9 @@ constexpr size_t kMaxListLength = 64 * 1024;
 
 const std::vector<std::wstring>& ImageExtensions() {
   static const std::vector<std::wstring> extensions = {
-      L"jpg",  L"jpeg", L"jfif", L"jpe", L"gif", L"png", L"bmp", L"tiff", L"ico",
-      L"webp", L"tga",  L"psd",  L"jp2", L"pcx", L"raw", L"g3",  L"dds",  L"cut",
-      L"xbm",  L"xpm",  L"wmf",  L"pfm", L"pcd", L"j2k", L"hdr", L"sgi",  L"exr"};
+      L"jpg",  L"jpeg", L"jfif", L"jpe", L"gif", L"png", L"bmp", L"tiff", L"tif", L"ico",
+      L"webp", L"tga",  L"psd",  L"jp2", L"pcx", L"raw", L"g3",  L"dds",  L"cut", L"xbm",
+      L"xpm",  L"wmf",  L"pfm",  L"pcd", L"j2k", L"hdr", L"sgi", L"exr"};
   return extensions;
 }
 
@@ -61,6 +61,10 @@ std::vector<std::pair<std::wstring, bool>> ParseAssociationList(const wchar_t* t
     }
     if (IsImageExtension(extension)) {
       entries.emplace_back(extension, state == L"1");
+      // The TIFF box stands for both spellings of the type.
+      if (extension == L"tiff") {
+        entries.emplace_back(L"tif", state == L"1");
+      }
     }
   }
   return entries;

@@ -17,10 +17,10 @@ namespace {
 
 using Snapshot = std::map<std::wstring, std::wstring>;
 
-const wchar_t* const kExtensions[] = {L"jpg",  L"jpeg", L"jfif", L"jpe", L"gif", L"png", L"bmp",
-                                      L"tiff", L"ico",  L"webp", L"tga", L"psd", L"jp2", L"pcx",
-                                      L"raw",  L"g3",   L"dds",  L"cut", L"xbm", L"xpm", L"wmf",
-                                      L"pfm",  L"pcd",  L"j2k",  L"hdr", L"sgi", L"exr"};
+const wchar_t* const kExtensions[] = {L"jpg",  L"jpeg", L"jfif", L"jpe",  L"gif", L"png", L"bmp",
+                                      L"tiff", L"tif",  L"ico",  L"webp", L"tga", L"psd", L"jp2",
+                                      L"pcx",  L"raw",  L"g3",   L"dds",  L"cut", L"xbm", L"xpm",
+                                      L"wmf",  L"pfm",  L"pcd",  L"j2k",  L"hdr", L"sgi", L"exr"};
 
 const wchar_t kUserChoice[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.%ls\\UserChoice";
@@ -186,12 +186,13 @@ TEST_F(AssociationDll, AssociationListIgnoresGarbageEntryByEntry) {
   set_association_(L"||garbage|exe:1|jpg|:1|jpg:2|jpg:1:1|png:x|..\\evil:1|");
   EXPECT_EQ(test_support::SnapshotRegistry(hive.root()), empty);
 
-  set_association_(L"|bogus||jpg:1||exe:1||png:on||PSD:1||tga:0|lnk:1|");
+  set_association_(L"|bogus||jpg:1||exe:1||png:on||PSD:1||tga:0|lnk:1||tiff:1|");
   companion::CRegKey turned_on;
   ASSERT_TRUE(turned_on.Open(hive.root(), L"Software\\Lumora\\Capabilities\\FileAssociations"));
   std::vector<std::wstring> names = turned_on.ValueNames();
   std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::wstring>{L".jpg", L".psd"}));
+  // The TIFF box's entry turns on both spellings.
+  EXPECT_EQ(names, (std::vector<std::wstring>{L".jpg", L".psd", L".tif", L".tiff"}));
   const Snapshot after = test_support::SnapshotRegistry(hive.root());
   for (const auto& entry : after) {
     for (const wchar_t* refused : {L"\\.exe", L":.exe", L"\\.lnk", L":.lnk", L"Lumora.lnk"}) {
