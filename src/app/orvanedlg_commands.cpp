@@ -87,10 +87,11 @@ bool COrvaneDlg::OnPictureCommand(UINT id) {
       return true;
     case ID_SHOW_LOCATION: {
       const CWICImageLoaderPtr loader = document->GetLoader();
+      // Without a location the command does nothing, statistic included.
       if (loader && !loader->exif().gps.empty()) {
         CAppConfig::GetInstance()->OpenMapLink(loader->exif().gps);
+        CStatReporter::Send(L"feature", L"location");
       }
-      CStatReporter::Send(L"feature", L"location");
       return true;
     }
     case ID_OPEN:
