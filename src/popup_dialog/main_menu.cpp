@@ -95,6 +95,16 @@ void CMainMenu::ShowSubmenu() {
   RECT pos = {list_pos.left - kSubmenuWidth, kSubmenuTop, list_pos.left, kSubmenuBottom};
   if (left_edge.x < WorkArea().left) {
     pos = {list_pos.right, kSubmenuTop, list_pos.right + kSubmenuWidth, kSubmenuBottom};
+    // The window leaves room on the left only; it grows to hold the submenu
+    // on the right (the list keeps its width).
+    RECT client = {};
+    ::GetClientRect(hwnd_, &client);
+    if (client.right < pos.right) {
+      RECT window = {};
+      ::GetWindowRect(hwnd_, &window);
+      ::SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left + pos.right - client.right,
+                     window.bottom - window.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
   }
   // The submenu floats in the window's root, whose top-left is the client's.
   sub->SetAttribute(L"pos", std::to_wstring(pos.left) + L"," + std::to_wstring(pos.top) + L"," +

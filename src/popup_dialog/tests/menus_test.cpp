@@ -227,6 +227,40 @@ TEST_F(MenuWindowTest, SubmenuStaysWhileThePointerIsInsideAndHidesAtTheNextTickO
   Destroy(menu);
 }
 
+// With no room on the left of the list, the submenu opens on its right, and
+// the window grows to show it there.
+TEST_F(MenuWindowTest, SubmenuOpensOnTheRightNearTheScreensLeftEdge) {
+  RECT work = {};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  CMainMenu menu(owner_, {false, false, 0});
+  ASSERT_TRUE(menu.Open(owner_, {work.left + 10, 100, work.left + 40, 130}));
+  test_support::PumpFor(300);
+  CListUI* list = List(menu, L"list_menu");
+  CListUI* sub = List(menu, L"list_menu2");
+  ASSERT_NE(list, nullptr);
+  ASSERT_NE(sub, nullptr);
+  const RECT list_before = list->GetPos();
+  menu.GetPaintManager().SendNotify(menu.GetPaintManager().FindControl(L"wheel_menu"),
+                                    L"mouseenter");
+  test_support::PumpFor(100);
+  ASSERT_TRUE(sub->IsVisible());
+  const RECT pos = sub->GetPos();
+  EXPECT_EQ(pos.left, list->GetPos().right);
+  EXPECT_EQ(pos.right, list->GetPos().right + 144);
+  EXPECT_EQ(pos.top, 113);
+  RECT client = {};
+  GetClientRect(menu.GetHWND(), &client);
+  EXPECT_LE(pos.right, client.right) << "the submenu lies outside the window";
+  EXPECT_TRUE(EqualRect(&list_before, &list->GetPos())) << "the list moved or grew";
+  RECT shot = {};
+  GetWindowRect(menu.GetHWND(), &shot);
+  IntersectRect(&shot, &shot, &work);
+  EXPECT_TRUE(test_support::SaveScreenPng(shot, L"main_menu_wheel_right"));
+  ClickItem(menu, sub, 0);
+  EXPECT_EQ(Results(), std::vector<int>{21700});
+  Destroy(menu);
+}
+
 TEST_F(MenuWindowTest, ContextMenuWithoutAPictureOffersOnlyOpenAndFullScreen) {
   CContextMenu menu(owner_, {false, false, false});
   ASSERT_TRUE(menu.Open(owner_, {200, 150}));

@@ -433,14 +433,19 @@ TEST_F(SmallDialogsTest, AboutShowsTheProgramFilesVersionAndOpensTheAgreementPag
     EXPECT_EQ(version->GetText(), std::wstring(L"版本信息：") + LUMORA_VERSION_WTEXT);
     Screenshot(window, L"about_dialog");
     for (const wchar_t* link : {L"license", L"privacy"}) {
-      DeleteFileW(record.c_str());
+      // The previous page's stand-in may still hold the record open.
+      ASSERT_TRUE(test_support::PumpUntil(
+          [&] { return DeleteFileW(record.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND; },
+          10000));
       ASSERT_TRUE(ClickControl(window, link));
-      EXPECT_TRUE(test_support::PumpUntil(
-          [&] { return !test_support::ReadFileBytes(record).empty(); }, 15000));
-      const std::string opened = test_support::ReadFileBytes(record);
       const std::wstring expected =
           std::wstring(link) == L"license" ? DlgAbout2::kAgreementUrl : DlgAbout2::kPrivacyUrl;
-      EXPECT_NE(opened.find(Narrow(expected)), std::string::npos) << opened;
+      EXPECT_TRUE(test_support::PumpUntil(
+          [&] {
+            return test_support::ReadFileBytes(record).find(Narrow(expected)) != std::string::npos;
+          },
+          15000))
+          << test_support::ReadFileBytes(record);
       EXPECT_TRUE(IsWindow(window.GetHWND())) << "the box stays open";
     }
     ASSERT_TRUE(ClickControl(window, L"cls"));
