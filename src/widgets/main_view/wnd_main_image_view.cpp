@@ -335,8 +335,7 @@ void WndMainImageView::OnMouseWheel(WPARAM wparam, LPARAM lparam) {
     return;
   }
   const bool control = (GET_KEYSTATE_WPARAM(wparam) & MK_CONTROL) != 0;
-  const bool zoom = config->mouse_wheel_action == 1 || control;
-  if (zoom) {
+  if (WheelZooms(config->mouse_wheel_action, control)) {
     if (!view) {
       return;
     }
@@ -397,6 +396,11 @@ void WndMainImageView::CloseContextMenu() {
   if (menu && ::IsWindow(menu->GetHWND())) {
     ::DestroyWindow(menu->GetHWND());
   }
+}
+
+bool WndMainImageView::WheelZooms(int wheel_action, bool control) {
+  // Ctrl gives the wheel the other of its two uses.
+  return (wheel_action == 1) != control;
 }
 
 CContextMenu::State WndMainImageView::ContextMenuState() {

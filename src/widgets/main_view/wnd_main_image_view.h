@@ -39,6 +39,9 @@ class WndMainImageView : public CWidgetWindow {
   // What the context menu enables and says for the current document and the
   // toolbar's actual-size flag.
   static CContextMenu::State ContextMenuState();
+  // Whether the wheel zooms (else it turns pages) for the configured
+  // mouse_wheel_action and the Ctrl key.
+  static bool WheelZooms(int wheel_action, bool control);
   CContextMenu* context_menu_window() const { return context_menu.get(); }
 
   void DrawBackground(HDC dc, const RECT& paint_rect) override;

@@ -99,4 +99,19 @@ TEST(MainImageView, ContextMenuStateFollowsTheActualSizeFlag) {
   config->fit_toggle_state = saved_flag;
 }
 
+// The wheel zooms when set to zoom and turns pages when set to turn pages;
+// Ctrl swaps the two.
+TEST(MainImageView, CtrlSwapsTheWheelsUse) {
+  struct Case {
+    int action;
+    bool control;
+    bool zooms;
+  };
+  for (const Case& c :
+       {Case{1, false, true}, Case{1, true, false}, Case{0, false, false}, Case{0, true, true}}) {
+    EXPECT_EQ(WndMainImageView::WheelZooms(c.action, c.control), c.zooms)
+        << "action " << c.action << " ctrl " << c.control;
+  }
+}
+
 }  // namespace
