@@ -73,13 +73,30 @@ bool CSaveTarget::Commit(bool copy_back) {
   const bool keep_created = copy_back && CreationTime(target_, &created);
   bool replaced = MoveFileExW(working_.c_str(), target_.c_str(),
                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  bool target_touched = false;
   if (!replaced && copy_back) {
     // Held open by someone who lets it be written but not renamed over.
+    WIN32_FILE_ATTRIBUTE_DATA before = {};
+    const bool known = GetFileAttributesExW(target_.c_str(), GetFileExInfoStandard, &before);
     replaced = CopyFileW(working_.c_str(), target_.c_str(), FALSE) != FALSE;
+    if (!replaced) {
+      WIN32_FILE_ATTRIBUTE_DATA after = {};
+      target_touched = !known ||
+                       !GetFileAttributesExW(target_.c_str(), GetFileExInfoStandard, &after) ||
+                       after.nFileSizeLow != before.nFileSizeLow ||
+                       after.nFileSizeHigh != before.nFileSizeHigh ||
+                       CompareFileTime(&after.ftLastWriteTime, &before.ftLastWriteTime) != 0;
+    }
   }
   if (!replaced) {
     LOG_INFO << "cannot replace the saved file: " << GetLastError();
-    Discard();
+    // A copy that failed part-way may have cut the target short: the
+    // working file, complete, is then the only good copy and stays.
+    if (target_touched) {
+      LOG_INFO << "the saved picture stays in " << working_;
+    } else {
+      Discard();
+    }
     return false;
   }
   if (copy_back) {

@@ -20,8 +20,9 @@ class CSaveTarget {
   // written. copy_back is set when the target is the picture on show: it
   // keeps the file's creation time, and where another program holds the
   // file open so that it cannot be renamed over but may be written, the new
-  // content is copied into it instead. On failure the target is untouched
-  // and the working file is removed.
+  // content is copied into it instead. On failure the working file is
+  // removed when the target is untouched, and kept (the only complete copy)
+  // when a copy into the target failed part-way.
   bool Commit(bool copy_back);
   // After a failed save: removes what the encoder left in the working file.
   void Discard();
