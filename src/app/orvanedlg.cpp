@@ -24,6 +24,13 @@
 
 namespace {
 
+// Keyboard and mouse-button input (pointer moves aside), which can reach
+// the document through commands, the view or the title strip.
+bool IsDocumentInput(UINT message) {
+  return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
+         (message >= WM_LBUTTONDOWN && message <= WM_MOUSELAST);
+}
+
 constexpr UINT_PTR kExitTimer = 4096;
 constexpr UINT_PTR kTrayTimer = 4097;
 constexpr UINT_PTR kStartStatTimer = 4098;
@@ -159,6 +166,12 @@ void COrvaneDlg::CreateTitleFonts() {
 }
 
 BOOL COrvaneDlg::PreTranslateMessage(MSG* msg) {
+  // While the resize job reads the shown picture's loader, nothing else may
+  // use the loader: keys, clicks and the wheel in the window are dropped.
+  if (resize_running_ && IsDocumentInput(msg->message) &&
+      (msg->hwnd == hwnd_ || IsChild(hwnd_, msg->hwnd))) {
+    return TRUE;
+  }
   if (accelerators_ && TranslateAcceleratorW(hwnd_, accelerators_, msg)) {
     return TRUE;
   }

@@ -137,6 +137,7 @@ class COrvaneDlg : public CDialog, public IChannelListener2, public IConvertForm
   std::unique_ptr<DlgAbout2> about_dialog_;
   // Created by the first resize; its destruction waits for a running job.
   std::unique_ptr<CSingleThreadRunner> resize_worker_;
+  bool resize_running_ = false;  // from the job's start until UM_RESIZE_DONE
   std::unique_ptr<DlgSetting2> settings_dialog_;
   // Kept after its modal run until message 33284, the next form or the
   // window's end deletes it.

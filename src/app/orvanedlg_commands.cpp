@@ -247,6 +247,9 @@ int COrvaneDlg::Choose(HWND owner, const std::wstring& file_name,
 
 void COrvaneDlg::ResizeAndSave() {
   CImageDocument* document = CImageDocument::Instance();
+  if (resize_running_) {
+    return;
+  }
   const CWICImageLoaderPtr loader = document->GetLoader();
   if (!loader || !loader->source()) {
     return;
@@ -259,6 +262,7 @@ void COrvaneDlg::ResizeAndSave() {
   }
   image_view_.ShowSavingTip();
   EnableToolbar(false);
+  resize_running_ = true;
   if (!resize_worker_) {
     resize_worker_ = std::make_unique<CSingleThreadRunner>(kResizeJobWaitMs);
   }
@@ -284,6 +288,7 @@ void COrvaneDlg::EnableToolbar(bool enable) {
 }
 
 void COrvaneDlg::OnResizeDone(bool saved, bool same_file) {
+  resize_running_ = false;
   EnableToolbar(true);
   if (!saved) {
     CMessageBox::ShowMessage(hwnd_, GetLangString(L"FILE", L"SAVE_ERROR"), 0, L"center", 0);

@@ -187,6 +187,10 @@ TEST_F(SmallDialogsApp, ResizeAndSaveWritesAnUprightCopyWithTheExif) {
   EXPECT_TRUE(WaitUntil([&] { return test_support::ReadFileBytes(copy).size() > 100; }));
   test_support::PumpFor(500);
   EXPECT_TRUE(Contains(WindowCaption(main_), L"turned.jpg")) << Text(WindowCaption(main_));
+  // Input, held back while the job ran, reaches the window again.
+  PostMessageW(main_, WM_CHAR, L'+', 0);
+  EXPECT_TRUE(WaitUntil([&] { return Contains(WindowCaption(main_), L"110%"); }))
+      << Text(WindowCaption(main_));
 
   const test_support::Pixels pixels = test_support::DecodedPixels(copy);
   ASSERT_EQ(pixels.width, 48u);
