@@ -7,6 +7,7 @@
 
 #include "basic_lib/win_util.h"
 #include "config/app_config.h"
+#include "image/default_save_name.h"
 #include "image/image_document.h"
 #include "popup_dialog/message_box.h"
 
@@ -85,6 +86,11 @@ bool ConvertCommand(HWND owner, IConvertFormatChooser& chooser, const std::wstri
   if (path.size() >= MAX_PATH || !PathRenameExtensionW(target.data(), new_extension.c_str())) {
     return false;
   }
+  // Another picture of that name is not replaced: the copy gets a free name.
+  const std::wstring free_target = FreeNameFor(target.data());
+  if (free_target.empty()) {
+    return false;
+  }
 
   if (!win_util::PathExists(module_path)) {
     return false;
@@ -98,6 +104,6 @@ bool ConvertCommand(HWND owner, IConvertFormatChooser& chooser, const std::wstri
   const CWICImageLoaderPtr loader = document->GetLoader();
   const int orientation = loader ? loader->exif().orientation : -1;
   const CAppConfig* config = CAppConfig::GetInstance();
-  convert(path.c_str(), target.data(), config->save_jpeg_quality, orientation);
+  convert(path.c_str(), free_target.c_str(), config->save_jpeg_quality, orientation);
   return true;
 }

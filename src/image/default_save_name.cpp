@@ -28,3 +28,18 @@ std::wstring MakeDefaultSaveName(const std::wstring& current_path) {
   }
   return name;
 }
+
+std::wstring FreeNameFor(const std::wstring& path) {
+  if (!win_util::PathExists(path)) {
+    return path;
+  }
+  const wchar_t* extension = PathFindExtensionW(path.c_str());
+  const std::wstring stem = path.substr(0, static_cast<size_t>(extension - path.c_str()));
+  for (int n = 1; n <= kLastNumber; ++n) {
+    const std::wstring name = stem + L"(" + std::to_wstring(n) + L")" + extension;
+    if (!win_util::PathExists(name)) {
+      return name;
+    }
+  }
+  return std::wstring();
+}

@@ -601,6 +601,21 @@ TEST_F(DocumentTest, ConversionNeedsAChoiceAndTheModule) {
                           GUID_ContainerFormatBmp));
 }
 
+// A file already named like the converted copy is another picture: it is
+// kept, and the copy gets the first free "(n)" name.
+TEST_F(DocumentTest, ConversionKeepsAnotherPictureOfTheTargetName) {
+  const std::wstring path = Blocks(L"trip.png", GUID_ContainerFormatPng);
+  ASSERT_TRUE(WriteFileBytes(scratch_.File(L"trip.bmp"), "another picture"));
+  ASSERT_TRUE(WriteFileBytes(scratch_.File(L"trip(1).bmp"), "and another"));
+  CImageDocument::Instance()->Open(path);
+  ScriptedChooser chosen(1, 2);
+  ASSERT_TRUE(ConvertCommand(nullptr, chosen, RenderModule()));
+  EXPECT_EQ(ReadFileBytes(scratch_.File(L"trip.bmp")), "another picture");
+  EXPECT_EQ(ReadFileBytes(scratch_.File(L"trip(1).bmp")), "and another");
+  EXPECT_TRUE(IsEqualGUID(test_support::ContainerOfFile(scratch_.File(L"trip(2).bmp")),
+                          GUID_ContainerFormatBmp));
+}
+
 // Types a name into the common save dialog that this thread shows, and
 // presses its OK button, as a user would.
 class SaveDialogDriver {
