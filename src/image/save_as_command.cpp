@@ -20,7 +20,15 @@ bool SaveAsCommand(HWND owner) {
   if (dialog.DoModal() != IDOK) {
     return false;
   }
-  const std::wstring path = ApplySaveExtension(dialog.GetPathName(), dialog.GetFilterIndex());
+  std::wstring path = ApplySaveExtension(dialog.GetPathName(), dialog.GetFilterIndex());
+  // The dialog asked about replacing the name as typed, not about the one
+  // the extension was added to: that one is not replaced unasked.
+  if (path != dialog.GetPathName()) {
+    path = FreeNameFor(path);
+    if (path.empty()) {
+      return false;
+    }
+  }
   const CAppConfig* config = CAppConfig::GetInstance();
   return document->SaveAs(path, config->save_jpeg_quality);
 }

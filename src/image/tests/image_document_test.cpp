@@ -694,6 +694,15 @@ TEST_F(DocumentTest, SaveAsCommandAsksForANameAndSavesThere) {
     EXPECT_EQ(test_support::JpegQuality(ReadFileBytes(saved)), 93);
   }
   {
+    // The same name again: the dialog asks about "typed.webp" only, so the
+    // earlier copy is kept and the new one takes a free name.
+    SaveDialogDriver driver(scratch_.File(L"typed.webp"));
+    EXPECT_TRUE(SaveAsCommand(nullptr));
+  }
+  EXPECT_TRUE(IsEqualGUID(test_support::ContainerOfFile(saved), GUID_ContainerFormatJpeg));
+  EXPECT_TRUE(IsEqualGUID(test_support::ContainerOfFile(scratch_.File(L"typed.webp(1).jpg")),
+                          GUID_ContainerFormatJpeg));
+  {
     SaveDialogDriver driver(scratch_.File(L"typed.png"));
     EXPECT_TRUE(SaveAsCommand(nullptr));
   }
