@@ -21,6 +21,7 @@
 #include "integration/stat_reporter.h"
 #include "l10n/lang_string.h"
 #include "popup_dialog/dlg_delete_confirm2.h"
+#include "popup_dialog/dlg_mouse_wheel_favorite2.h"
 #include "popup_dialog/dlg_resize_image2.h"
 #include "popup_dialog/message_box.h"
 #include "resource_ids.h"
@@ -176,17 +177,24 @@ void COrvaneDlg::OpenFeedback() {
 }
 
 void COrvaneDlg::ClosePopups() {
+  if (about_dialog_ && about_dialog_->GetHWND()) {
+    about_dialog_->Close(2);
+  }
+  if (default_viewer_dialog_ && default_viewer_dialog_->GetHWND()) {
+    default_viewer_dialog_->Close(DlgSetDefaultViewer2::kDeclined);
+  }
   if (settings_dialog_ && settings_dialog_->GetHWND()) {
     ::PostMessageW(settings_dialog_->GetHWND(), WM_CLOSE, 2, 0);
   }
   if (feedback_dialog_ && feedback_dialog_->GetHWND()) {
     ::PostMessageW(feedback_dialog_->GetHWND(), WM_CLOSE, 2, 0);
   }
-  if (default_viewer_dialog_ && default_viewer_dialog_->GetHWND()) {
-    default_viewer_dialog_->Close(DlgSetDefaultViewer2::kDeclined);
-  }
-  if (about_dialog_ && about_dialog_->GetHWND()) {
-    about_dialog_->Close(2);
+  // The view's wheel question runs its own loop, which would keep the
+  // window until answered; closed unanswered, it stores nothing.
+  if (DlgMouseWheelFavorite2* wheel = DlgMouseWheelFavorite2::Current()) {
+    if (wheel->GetHWND()) {
+      wheel->Close(2);
+    }
   }
 }
 

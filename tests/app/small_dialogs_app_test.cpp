@@ -316,6 +316,28 @@ TEST_F(SmallDialogsApp, WheelChoiceIsAskedSavedAndUsed) {
             nullptr);
 }
 
+// Closing the viewer while it asks about the wheel closes the question
+// unanswered and ends the viewer.
+TEST_F(SmallDialogsApp, ClosingTheViewerWhileTheWheelQuestionShowsEndsIt) {
+  settings_.Set(L"show_wheel_favorite", L"1");
+  settings_.Set(L"mouse_wheel_action", L"99");
+  const std::wstring picture = folder_.File(L"asked.png");
+  ASSERT_TRUE(test_support::WriteSolidPicture(picture, 400, 300, RGB(30, 30, 200)));
+  Show(picture, L"asked.png");
+  HWND view = GetDlgItem(main_, IDC_IMAGE_VIEW);
+  RECT rect = {};
+  GetWindowRect(view, &rect);
+  PostMessageW(view, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA),
+               MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2));
+  ASSERT_NE(
+      test_support::WaitForWindowOfClass(app_.pid(), L"DlgMouseWheelFavorite2", kDialogWaitMs),
+      nullptr);
+  PostMessageW(main_, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(app_.WaitForExit(10000)) << "the question kept the viewer";
+  EXPECT_EQ(GetPrivateProfileIntW(L"app", L"mouse_wheel_action", -1, settings_.file().c_str()), 99u)
+      << "a question closed unanswered stores nothing";
+}
+
 // Command 21801 shows one about box however often it comes.
 TEST_F(SmallDialogsApp, AboutOpensOnce) {
   const std::wstring picture = folder_.File(L"about.png");
