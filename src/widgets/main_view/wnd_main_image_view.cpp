@@ -254,10 +254,8 @@ bool WndMainImageView::PressItem(CWidgetItem* item) {
 void WndMainImageView::OnLButtonDown(int x, int y) {
   CWidgetItem* item = HitTest(x, y);
   if (item) {
-    // The welcome button shows its pressed state while it is held.
-    if (item->id == kWelcomeOpen) {
-      CWidgetWindow::OnLButtonDown(x, y);
-    }
+    // Items act at the press, the welcome button too (the open dialog comes
+    // up while the button is still held).
     PressItem(item);
     return;
   }

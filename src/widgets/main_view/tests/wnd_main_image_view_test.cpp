@@ -10,6 +10,8 @@
 #include "support/test_paths.h"
 #include "support/test_pictures.h"
 #include "view_render/d2d_support.h"
+#include "widgets/main_view/main_view_items.h"
+#include "resource_ids.h"
 
 namespace {
 
@@ -112,6 +114,71 @@ TEST(MainImageView, CtrlSwapsTheWheelsUse) {
     EXPECT_EQ(WndMainImageView::WheelZooms(c.action, c.control), c.zooms)
         << "action " << c.action << " ctrl " << c.control;
   }
+}
+
+// The welcome screen's open button asks for the open dialog at the press,
+// before the button comes up.
+bool g_open_asked = false;
+bool g_asked_before_release = false;
+HWND g_pressed_view = nullptr;
+
+LRESULT CALLBACK OpenRecorderProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_COMMAND && LOWORD(wparam) == ID_OPEN) {
+    g_open_asked = true;
+    return 0;
+  }
+  return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+void CALLBACK ReleaseButton(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  g_asked_before_release = g_open_asked;
+  PostMessageW(g_pressed_view, WM_LBUTTONUP, 0, 0);
+}
+
+TEST(MainImageView, TheWelcomeOpenButtonActsAtThePress) {
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = OpenRecorderProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"image_view_open_recorder";
+  RegisterClassW(&wc);
+  // The button's picture, from the program folder's resources.
+  const std::wstring resources = CAppConfig::GetProgramFolder() + L"resources";
+  const std::wstring picture = resources + L"\\home_open.png";
+  CreateDirectoryW(resources.c_str(), nullptr);
+  ASSERT_TRUE(CopyFileW((test_support::DistFolder() + L"\\resources\\home_open.png").c_str(),
+                        picture.c_str(), FALSE));
+  HWND parent = CreateWindowW(wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr,
+                              nullptr, wc.hInstance, nullptr);
+  {
+    WndMainImageView view;
+    ASSERT_TRUE(view.Create(parent, 100, {0, 0, 800, 600}));
+    CImageDocument::Instance()->Open(std::wstring());
+    view.OnImageChanged();
+    const CWidgetItem* open = view.FindItem(main_view::kWelcomeOpen);
+    ASSERT_NE(open, nullptr) << "the welcome screen";
+    ASSERT_FALSE(IsRectEmpty(&open->rect)) << "the button's picture";
+    g_open_asked = false;
+    g_asked_before_release = false;
+    g_pressed_view = view;
+    // Released 300 ms after the press, whether or not the press returns.
+    SetTimer(nullptr, 0, 300, ReleaseButton);
+    SendMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON,
+                 MAKELPARAM((open->rect.left + open->rect.right) / 2,
+                            (open->rect.top + open->rect.bottom) / 2));
+    MSG msg;
+    for (DWORD end = GetTickCount() + 600; GetTickCount() < end;) {
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        DispatchMessageW(&msg);
+      }
+      Sleep(10);
+    }
+    EXPECT_TRUE(g_open_asked);
+    EXPECT_TRUE(g_asked_before_release);
+  }
+  DestroyWindow(parent);
+  DeleteFileW(picture.c_str());
+  RemoveDirectoryW(resources.c_str());
 }
 
 }  // namespace
