@@ -240,6 +240,9 @@ void COrvaneDlg::OnClose() {
   // The popups go with the window (the default-viewer prompt's own loop would
   // otherwise keep it until answered), and stay when only full screen ends.
   if (!stays_open) {
+    // From the first close request on, a picture handed over would be lost
+    // with the window: refused, its sender shows it itself.
+    closing_ = true;
     ClosePopups();
   }
   CDialog::WindowProc(WM_CLOSE, 0, 0);
