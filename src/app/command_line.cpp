@@ -75,8 +75,9 @@ void CCommandLine::AddToken(const std::wstring& text, size_t start, size_t end, 
 }
 
 std::wstring CCommandLine::NormalizeSwitchName(const std::wstring& name) const {
+  // A name without a prefix is looked up as it stands.
   const size_t prefix = SwitchPrefixLength(name);
-  if (prefix == 0 || name.size() == prefix) {
+  if (name.size() == prefix) {
     return std::wstring();
   }
   std::wstring stripped = name.substr(prefix);

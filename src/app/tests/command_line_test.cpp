@@ -127,7 +127,9 @@ TEST(CommandLineSwitches, NormalizeSwitchName) {
   EXPECT_EQ(line.NormalizeSwitchName(L"--from"), L"from");
   EXPECT_EQ(line.NormalizeSwitchName(L"/from"), L"from");
   EXPECT_EQ(line.NormalizeSwitchName(L"-a"), L"a");
-  EXPECT_EQ(line.NormalizeSwitchName(L"from"), L"");
+  EXPECT_EQ(line.NormalizeSwitchName(L"from"), L"from");
+  EXPECT_EQ(line.NormalizeSwitchName(L"b"), L"");
+  EXPECT_EQ(line.NormalizeSwitchName(L""), L"");
   EXPECT_EQ(line.NormalizeSwitchName(L"--b"), L"");
   EXPECT_EQ(line.NormalizeSwitchName(L"--"), L"");
   EXPECT_EQ(line.NormalizeSwitchName(L"/"), L"");
