@@ -56,7 +56,7 @@ void CTurnPageItem::OnTimer() {
 }
 
 void CTurnPageItem::Draw(HDC dc) {
-  if (alpha_ <= 0 || !display_.IsValid() || display_.Height() <= 2 * kArrowBand) {
+  if (alpha_ <= 0 || !display_.IsValid() || display_.Height() < 2 * kArrowBand) {
     return;
   }
   // The middle band keeps its height, centred; the 5-pixel edge bands are
@@ -71,7 +71,9 @@ void CTurnPageItem::Draw(HDC dc) {
   const RECT middle_src = {0, kArrowBand, pic_w, pic_h - kArrowBand};
   const RECT bottom_src = {0, pic_h - kArrowBand, pic_w, pic_h};
   display_.DrawTo(dc, {0, 0, w, middle_top}, &top_src);
-  display_.DrawTo(dc, {0, middle_top, w, middle_top + middle}, &middle_src);
+  if (middle > 0) {
+    display_.DrawTo(dc, {0, middle_top, w, middle_top + middle}, &middle_src);
+  }
   display_.DrawTo(dc, {0, middle_top + middle, w, h}, &bottom_src);
 }
 
