@@ -14,7 +14,6 @@
 #include "folder/current_folder_image.h"
 #include "folder/system_cache.h"
 #include "framework/auto_init_com.h"
-#include "framework/file_dialog.h"
 #include "image/image_document.h"
 #include "image/image_format.h"
 #include "image/save_as_command.h"
@@ -22,6 +21,7 @@
 #include "l10n/lang_string.h"
 #include "popup_dialog/dlg_delete_confirm2.h"
 #include "popup_dialog/dlg_mouse_wheel_favorite2.h"
+#include "popup_dialog/dlg_open_file.h"
 #include "popup_dialog/dlg_resize_image2.h"
 #include "popup_dialog/message_box.h"
 #include "resource_ids.h"
@@ -238,7 +238,7 @@ void COrvaneDlg::ShowOpenDialog() {
     }
   }
   const std::wstring filter = GetOpenFileFilter(GetLangString(L"FILE", L"SUPPORT_FILE"));
-  CFileDialog dialog(true, nullptr, initial.c_str(), 0, filter.c_str(), hwnd_);
+  DlgOpenFile dialog(true, nullptr, initial.c_str(), 0, filter.c_str(), hwnd_);
   if (dialog.DoModal() == IDOK) {
     OpenPath(dialog.GetPathName());
   }
