@@ -27,6 +27,7 @@ void CAsyncCreateSystemCache::Run() {
 }
 
 void CAsyncCreateSystemCache::RenderFitBitmap() {
+  fit_attempted_ = true;
   written_ = CFitBitmapStore::LastWriteTime(path);
   const CWICImageLoaderPtr loader = OpenImageFile(path);
   if (!loader || !loader->source() || loader->IsAnimatedGif() || !alive) {
@@ -56,6 +57,8 @@ void CAsyncCreateSystemCache::OnComplete() {
       timing_trace::Record("preloaded", path);
     }
     fit_bitmap_ = nullptr;
+  } else if (fit_attempted_ && store && alive) {
+    store->NoteNothingKept(path);
   }
   if (notify_hwnd && IsWindow(notify_hwnd)) {
     SendMessageW(notify_hwnd, view_render::UM_SYSTEM_CACHE_READY, 0, 0);

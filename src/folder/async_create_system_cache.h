@@ -39,6 +39,7 @@ class CAsyncCreateSystemCache : public CAsyncTask {
 
   // The worker's result, handed to the store on completion.
   HBITMAP fit_bitmap_ = nullptr;
+  bool fit_attempted_ = false;
   UINT fit_width_ = 0;
   UINT fit_height_ = 0;
   FILETIME written_ = {};

@@ -41,6 +41,11 @@ class CFitBitmapStore {
   // Deletes every bitmap whose path is not in keep.
   void Retain(const std::set<std::wstring>& keep);
   void Clear();
+  // Pictures rendered once with nothing to keep (small, animated or
+  // unreadable): not rendered again until forgotten (another folder).
+  void NoteNothingKept(const std::wstring& path) { nothing_kept_.insert(path); }
+  bool NothingKept(const std::wstring& path) const { return nothing_kept_.count(path) != 0; }
+  void ForgetNothingKept() { nothing_kept_.clear(); }
 
   size_t bytes() const { return bytes_; }
   size_t count() const { return entries_.size(); }
@@ -63,4 +68,5 @@ class CFitBitmapStore {
   std::list<Entry> entries_;  // in the order they were put
   size_t bytes_ = 0;
   size_t budget_ = 64u << 20;
+  std::set<std::wstring> nothing_kept_;
 };

@@ -41,11 +41,12 @@ void CSystemCache::Preload(const std::wstring& folder, int32_t current_index,
                            const std::deque<std::wstring>& names) {
   // Pending preloads are dropped; a running one finishes, unless its picture
   // is no longer next to the current one: then its result is thrown away.
-  CancelPending();
+  DropPending();
   ForgetCompletedTasks();
   if (folder != folder_) {
     direction_ = kPreloadNone;
     cached_names_.clear();
+    memory_.ForgetNothingKept();
     folder_ = folder;
   }
   const CAppConfig* config = CAppConfig::GetInstance();
@@ -97,7 +98,8 @@ void CSystemCache::Preload(const std::wstring& folder, int32_t current_index,
 
   for (const std::wstring& path : neighbours) {
     const bool warm = cached_names_.count(PathFindFileNameW(path.c_str())) == 0;
-    const bool fit = render && !memory_.Has(path) && running.count(path) == 0;
+    const bool fit =
+        render && !memory_.Has(path) && !memory_.NothingKept(path) && running.count(path) == 0;
     if (!warm && !fit) {
       continue;
     }

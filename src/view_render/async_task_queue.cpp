@@ -127,6 +127,8 @@ void CAsyncTaskQueue::WaitAllFromAnyThread() {
   }
 }
 
+void CAsyncTaskQueue::DropPending() { pending_.clear(); }
+
 void CAsyncTaskQueue::CancelPending() {
   pending_.clear();
   for (auto& entry : running_) {

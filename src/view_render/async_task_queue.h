@@ -40,7 +40,10 @@ class CAsyncTaskQueue : public FCMessageWindow {
   // WaitAll from any thread: off the owning thread the owner is asked to do
   // it, so the message window stays on the thread that pumps it.
   void WaitAllFromAnyThread();
+  // Drops the tasks not started and cancels the running ones.
   void CancelPending();
+  // Drops the tasks not started; running ones go on.
+  void DropPending();
 
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <memory>
 #include <set>
@@ -412,6 +413,41 @@ TEST_F(PreloadMemoryTest, AJumpCancelsThePreloadsAndDropsTheirBitmaps) {
   for (int i = 6; i <= 8; ++i) {
     EXPECT_FALSE(memory.Has(Path(i))) << i;
   }
+  ASSERT_TRUE(WaitForPreloads());
+}
+
+// Stepping onto the neighbour being rendered lets its preload finish: the
+// view takes that bitmap instead of decoding the picture again.
+TEST_F(PreloadMemoryTest, SteppingOntoTheNeighbourBeingRenderedKeepsItsPreload) {
+  cache_.Preload(folder_.path(), 0, TenJpegs());
+  cache_.Resume();
+  ASSERT_TRUE(PumpUntil([&] { return cache_.running_count() == 1; }));
+  ASSERT_FALSE(cache_.memory().Has(Path(1))) << "still being rendered";
+  cache_.Preload(folder_.path(), 1, TenJpegs());
+  ASSERT_TRUE(WaitForPreloads());
+  EXPECT_TRUE(cache_.memory().Has(Path(1)));
+}
+
+// Neighbours with nothing to keep (here: small pictures, shown without a
+// preload) are rendered once, not again at every step.
+TEST_F(PreloadMemoryTest, NeighboursWithNothingToKeepAreNotRenderedAgain) {
+  test_support::ScratchFolder small(L"preload_small");
+  std::deque<std::wstring> names;
+  for (int i = 0; i < 6; ++i) {
+    names.push_back(L"s" + std::to_wstring(i) + L".jpg");
+    ASSERT_TRUE(test_support::WriteSolidPicture(small.File(names.back()), 64, 48, RGB(90, 90, 90)));
+  }
+  cache_.Preload(small.path(), 0, names);
+  cache_.Resume();
+  ASSERT_TRUE(WaitForPreloads());
+  EXPECT_EQ(cache_.memory().count(), 0u);
+  cache_.Preload(small.path(), 1, names);
+  const std::vector<std::wstring> queued = cache_.QueuedPaths();
+  for (const wchar_t* name : {L"s2.jpg", L"s3.jpg"}) {
+    EXPECT_EQ(std::count(queued.begin(), queued.end(), small.File(name)), 0) << name;
+  }
+  EXPECT_EQ(std::count(queued.begin(), queued.end(), small.File(L"s4.jpg")), 1)
+      << "the newly reached neighbour";
   ASSERT_TRUE(WaitForPreloads());
 }
 
