@@ -6,6 +6,7 @@
 
 #include "resource_ids.h"
 #include "support/app_driver.h"
+#include "support/app_helpers.h"
 #include "support/drop_files.h"
 #include "support/test_pictures.h"
 #include "support/test_paths.h"
@@ -77,6 +78,26 @@ TEST_F(MainWindowApp, FullScreenOnAndOffRestoresTheRectangle) {
   Command(ID_FULL_SCREEN);
   const RECT after = WindowRect();
   EXPECT_TRUE(EqualRect(&before, &after));
+}
+
+// Closed from full screen by its close command, the window is stored where
+// it was before full screen, not over the whole screen.
+TEST_F(MainWindowApp, ClosedInFullScreenItReopensWhereItWasBefore) {
+  test_support::SettingsGuard settings;
+  SetWindowPos(main_, nullptr, 70, 60, 820, 560, SWP_NOZORDER);
+  test_support::PumpFor(200);
+  const RECT before = WindowRect();
+  Command(ID_FULL_SCREEN);
+  ASSERT_EQ(WindowRect().left, 0);
+  PostMessageW(main_, WM_COMMAND, IDC_CLOSE_BUTTON, 0);
+  ASSERT_TRUE(app_.WaitForExit(10000));
+  wchar_t stored[64] = {};
+  GetPrivateProfileStringW(L"app", L"last_position", L"", stored, 64, settings.file().c_str());
+  wchar_t expected[64] = {};
+  swprintf(expected, 64, L"%d_%d_%d_%d", static_cast<int>(before.left),
+           static_cast<int>(before.top), static_cast<int>(before.right),
+           static_cast<int>(before.bottom));
+  EXPECT_STREQ(stored, expected);
 }
 
 TEST_F(MainWindowApp, EscapeLeavesFullScreenThenCloses) {
