@@ -64,6 +64,10 @@ class CSettingsFileWriter {
     }
     if (!MoveFileExW(target_.c_str(), settings_file_.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      // Held open by a reader that lets it be written but not replaced (a
+      // scanner, an indexer): the settings are written into it instead of
+      // being lost.
+      CopyFileW(target_.c_str(), settings_file_.c_str(), FALSE);
       DeleteFileW(target_.c_str());
     }
   }
