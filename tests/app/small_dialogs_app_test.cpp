@@ -126,6 +126,20 @@ class SmallDialogsApp : public ::testing::Test {
     ASSERT_TRUE(WaitUntil([&] { return Contains(WindowCaption(main_), caption_part); }))
         << Text(WindowCaption(main_));
   }
+  // A 400 x 300 picture shown while the wheel's use is still to be asked.
+  void ShowWithTheWheelUnchosen(const wchar_t* name, const std::wstring& caption_part) {
+    settings_.Set(L"show_wheel_favorite", L"1");
+    settings_.Set(L"mouse_wheel_action", L"99");
+    const std::wstring picture = folder_.File(name);
+    ASSERT_TRUE(test_support::WriteSolidPicture(picture, 400, 300, RGB(30, 200, 30)));
+    Show(picture, caption_part);
+  }
+  // The middle of the picture view, in screen coordinates.
+  LPARAM ViewCentre() const {
+    RECT rect = {};
+    GetWindowRect(GetDlgItem(main_, IDC_IMAGE_VIEW), &rect);
+    return MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  }
   HWND OpenResizeDialog() {
     PostMessageW(main_, WM_COMMAND, ID_RESIZE, 0);
     HWND dialog = test_support::WaitForWindowOfClass(app_.pid(), L"DlgResizeImage2", kDialogWaitMs);
@@ -281,15 +295,9 @@ TEST_F(SmallDialogsApp, ResizeRefusesBadSizesAndReportsATargetItCannotWrite) {
 // The first wheel turn asks; the choice (zoom) is saved and used at once
 // and afterwards, without asking again.
 TEST_F(SmallDialogsApp, WheelChoiceIsAskedSavedAndUsed) {
-  settings_.Set(L"show_wheel_favorite", L"1");
-  settings_.Set(L"mouse_wheel_action", L"99");
-  const std::wstring picture = folder_.File(L"wheel.png");
-  ASSERT_TRUE(test_support::WriteSolidPicture(picture, 400, 300, RGB(30, 200, 30)));
-  Show(picture, L"wheel.png ( 400x300 ) - [1/1] 100%");
+  ShowWithTheWheelUnchosen(L"wheel.png", L"wheel.png ( 400x300 ) - [1/1] 100%");
   HWND view = GetDlgItem(main_, IDC_IMAGE_VIEW);
-  RECT rect = {};
-  GetWindowRect(view, &rect);
-  const LPARAM centre = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  const LPARAM centre = ViewCentre();
 
   PostMessageW(view, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), centre);
   HWND dialog =
@@ -319,16 +327,9 @@ TEST_F(SmallDialogsApp, WheelChoiceIsAskedSavedAndUsed) {
 // Closing the viewer while it asks about the wheel closes the question
 // unanswered and ends the viewer.
 TEST_F(SmallDialogsApp, ClosingTheViewerWhileTheWheelQuestionShowsEndsIt) {
-  settings_.Set(L"show_wheel_favorite", L"1");
-  settings_.Set(L"mouse_wheel_action", L"99");
-  const std::wstring picture = folder_.File(L"asked.png");
-  ASSERT_TRUE(test_support::WriteSolidPicture(picture, 400, 300, RGB(30, 30, 200)));
-  Show(picture, L"asked.png");
-  HWND view = GetDlgItem(main_, IDC_IMAGE_VIEW);
-  RECT rect = {};
-  GetWindowRect(view, &rect);
-  PostMessageW(view, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA),
-               MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2));
+  ShowWithTheWheelUnchosen(L"asked.png", L"asked.png");
+  PostMessageW(GetDlgItem(main_, IDC_IMAGE_VIEW), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA),
+               ViewCentre());
   ASSERT_NE(
       test_support::WaitForWindowOfClass(app_.pid(), L"DlgMouseWheelFavorite2", kDialogWaitMs),
       nullptr);
