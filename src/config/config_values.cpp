@@ -33,7 +33,7 @@ int64_t ParseInt64(const wchar_t* text) {
 
 int32_t LeadingInt32(const wchar_t* text) {
   const bool negative = *text == L'-';
-  if (negative) {
+  if (negative || *text == L'+') {
     ++text;
   }
   uint32_t value = 0;

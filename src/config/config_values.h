@@ -11,7 +11,7 @@ namespace config_values {
 // non-digit; no digits give 0. Saturates instead of overflowing.
 int64_t ParseInt64(const wchar_t* text);
 
-// The shell's decimal reading: an optional "-" and digits from the first
+// The shell's decimal reading: an optional "-" or "+" and digits from the first
 // character on, stopping at the first non-digit; anything else gives 0.
 // Overlong numbers keep their low 32 bits.
 int32_t LeadingInt32(const wchar_t* text);

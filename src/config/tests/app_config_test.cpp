@@ -143,6 +143,7 @@ TEST(AppConfigTest, LoadRulesClampAndNormalise) {
       {"canvas_back_color=-1,256,511", color, RGB(255, 0, 255)},
       {"canvas_back_color=,10,,20,,30,", color, RGB(10, 20, 30)},
       {"canvas_back_color= 1, 2, 3", color, RGB(1, 2, 3)},
+      {"canvas_back_color=+10,+20,-0", color, RGB(10, 20, 0)},
       {"canvas_back_color=10,20", color, RGB(39, 39, 39)},
       {"canvas_back_color=1,2,3,4", color, RGB(39, 39, 39)},
       {"canvas_back_color=", color, RGB(39, 39, 39)},
