@@ -100,6 +100,15 @@ class DefaultViewerApp : public ::testing::Test {
     ASSERT_NE(viewer.WaitForMainWindow(), nullptr);
   }
 
+  // Starts a viewer that is due to ask at start-up; returns its prompt, or
+  // null when it does not show.
+  HWND StartAskingViewer(LumoraProcess& viewer) {
+    settings_.Set(L"default_viewer_start_tip", L"1");
+    settings_.Set(L"set_default_viewer", L"1");
+    StartViewer(viewer, true);
+    return Prompt(viewer, 10000);
+  }
+
   // The prompt of viewer, or null when it does not show within timeout_ms.
   static HWND Prompt(const LumoraProcess& viewer, DWORD timeout_ms) {
     return test_support::WaitForWindowOfClass(viewer.pid(), kPromptClass, timeout_ms);
@@ -164,12 +173,9 @@ TEST_F(DefaultViewerApp, CommandMakesTheViewerTheDefaultTheCheckAgreesAndTheStat
 
 TEST_F(DefaultViewerApp, AcceptedPromptMakesTheViewerTheDefaultAndForgetsTheTypeChoices) {
   ASSERT_TRUE(WritePrivateProfileStringW(L"app", L"gif", L"x", UserAssocFile().c_str()));
-  settings_.Set(L"default_viewer_start_tip", L"1");
-  settings_.Set(L"set_default_viewer", L"1");
   {
     LumoraProcess viewer;
-    StartViewer(viewer, true);
-    HWND prompt = Prompt(viewer, 10000);
+    HWND prompt = StartAskingViewer(viewer);
     ASSERT_NE(prompt, nullptr);
     test_support::PumpFor(500);
     {
@@ -240,11 +246,8 @@ TEST_F(DefaultViewerApp, PromptSkippedWhileTheMutexIsHeldClosedWithTheViewerAndN
 // Closing in full screen only leaves full screen: the prompt stays open and
 // unanswered until the window really closes.
 TEST_F(DefaultViewerApp, CloseInFullScreenKeepsThePromptOpen) {
-  settings_.Set(L"default_viewer_start_tip", L"1");
-  settings_.Set(L"set_default_viewer", L"1");
   LumoraProcess viewer;
-  StartViewer(viewer, true);
-  HWND prompt = Prompt(viewer, 10000);
+  HWND prompt = StartAskingViewer(viewer);
   ASSERT_NE(prompt, nullptr);
   HWND main = viewer.main_window();
   auto full_screen = [&] {
